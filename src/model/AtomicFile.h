@@ -1,0 +1,20 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+
+#include <optional>
+
+namespace AtomicFile {
+
+enum class Access { Default, OwnerOnly };
+
+/// Replaces the file at `path` with `bytes`, whole or not at all: the bytes go to a temporary
+/// file beside it that is synced and then renamed over the target, and the folder is synced
+/// after the rename so that a power cut leaves the old file or the new one. On failure the
+/// target is untouched, no temporary file is left, and the reason is returned.
+std::optional<QString> write(const QString &path, QByteArrayView bytes,
+                             Access access = Access::Default);
+
+} // namespace AtomicFile

@@ -1,0 +1,206 @@
+// SPDX-License-Identifier: MIT
+#include "FileDefaultsStore.h"
+
+#include "AtomicFile.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <QStringDecoder>
+
+#include <condition_variable>
+#include <map>
+#include <mutex>
+#include <thread>
+
+namespace {
+
+constexpr auto ownerOnlyFolder =
+    QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+
+std::optional<QString> ensureFolder(const QString &folder) {
+    QDir dir(folder);
+    if (!dir.exists()) {
+        if (!dir.mkpath(QStringLiteral(".")))
+            return QStringLiteral("%1: cannot create the folder")
+                .arg(QDir::toNativeSeparators(folder));
+        // Only a folder made here is narrowed: one the user made keeps the user's choice.
+        QFile::setPermissions(folder, ownerOnlyFolder);
+    }
+    return std::nullopt;
+}
+
+// UTF-8 has no spelling for half a surrogate pair; the toolkit would write '?', which cannot be
+// told from a real one. U+FFFD says that a character was lost.
+QByteArray encodeNote(QString text) {
+    if (!text.isValidUtf16()) {
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+                ++i;
+            else if (text[i].isSurrogate())
+                text[i] = QChar::ReplacementCharacter;
+        }
+    }
+    return text.toUtf8();
+}
+
+// A save killed between writing its temporary file and renaming it leaves that file behind,
+// named after the target with six characters added.
+void sweepTemporaryFiles(const QString &folder) {
+    QDir dir(folder);
+    for (const QString &name :
+         dir.entryList({QStringLiteral("*.txt.??????")}, QDir::Files | QDir::Hidden))
+        dir.remove(name);
+}
+
+// Keeps an exact copy of a note that did not decode cleanly, before any save can replace it.
+void keepAside(const QString &path) {
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString aside = path;
+    aside.insert(aside.size() - int(std::size(".txt")) + 1, QStringLiteral(".unreadable-") + stamp);
+    QFile::copy(path, aside);
+}
+
+} // namespace
+
+/// One thread that writes string values in the order they were handed over. A value that is
+/// superseded before its turn is dropped: only the newest value of a file is ever written, so a
+/// later save can never be overtaken by an earlier one.
+class FileDefaultsStore::Writer {
+public:
+    using Report = std::function<void(const std::optional<QString> &error)>;
+
+    explicit Writer(Report report)
+        : report_(std::move(report))
+        , thread_([this] { run(); }) {}
+
+    ~Writer() {
+        {
+            std::lock_guard lock(mutex_);
+            stopping_ = true;
+        }
+        wake_.notify_all();
+        thread_.join();
+    }
+
+    void submit(const QString &path, const QString &text) {
+        {
+            std::lock_guard lock(mutex_);
+            ++issued_;
+            auto [it, inserted] = pending_.insert_or_assign(path, text);
+            if (!inserted)
+                ++completed_; // the older value is superseded
+        }
+        wake_.notify_all();
+    }
+
+    void waitUntilIdle() {
+        std::unique_lock lock(mutex_);
+        done_.wait(lock, [this] { return completed_ == issued_; });
+    }
+
+private:
+    void run() {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            wake_.wait(lock, [this] { return stopping_ || !pending_.empty(); });
+            if (pending_.empty())
+                return; // stopping, and nothing is left to write
+            auto node = pending_.extract(pending_.begin());
+            lock.unlock();
+            const QByteArray bytes = encodeNote(std::move(node.mapped()));
+            const auto error = AtomicFile::write(node.key(), bytes, AtomicFile::Access::OwnerOnly);
+            report_(error);
+            lock.lock();
+            ++completed_;
+            done_.notify_all();
+        }
+    }
+
+    Report report_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::condition_variable done_;
+    std::map<QString, QString> pending_;
+    quint64 issued_ = 0;
+    quint64 completed_ = 0;
+    bool stopping_ = false;
+    std::thread thread_;
+};
+
+FileDefaultsStore::FileDefaultsStore(const QString &dataFolder,
+                                     std::unique_ptr<QSettings> preferences, QObject *parent)
+    : DefaultsStore(parent)
+    , dataFolder_(dataFolder)
+    , preferences_(std::move(preferences))
+    , writer_(std::make_unique<Writer>([this](const std::optional<QString> &error) {
+        // Runs on the writer thread; the outcome is announced on the store's own thread.
+        QMetaObject::invokeMethod(
+            this, [this, error] { report(error); }, Qt::QueuedConnection);
+    })) {
+    sweepTemporaryFiles(dataFolder_);
+}
+
+FileDefaultsStore::~FileDefaultsStore() {
+    writer_.reset();
+}
+
+QString FileDefaultsStore::pathForKey(const QString &key) const {
+    return QDir(dataFolder_).filePath(key + QStringLiteral(".txt"));
+}
+
+std::optional<QString> FileDefaultsStore::string(const QString &key) const {
+    QFile file(pathForKey(key));
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray bytes = file.readAll();
+    // Keep a leading U+FEFF: it is part of the note, not a marker of ours.
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError() || file.error() != QFileDevice::NoError)
+        keepAside(file.fileName());
+    return text;
+}
+
+std::optional<float> FileDefaultsStore::floatValue(const QString &key) const {
+    const QVariant value = preferences_->value(key);
+    if (!value.isValid())
+        return std::nullopt;
+    bool ok = false;
+    const double number = value.toDouble(&ok);
+    if (!ok)
+        return std::nullopt;
+    return static_cast<float>(number);
+}
+
+void FileDefaultsStore::setString(const QString &key, const QString &value) {
+    if (const auto error = ensureFolder(dataFolder_)) {
+        QMetaObject::invokeMethod(
+            this, [this, error] { report(error); }, Qt::QueuedConnection);
+        return;
+    }
+    writer_->submit(pathForKey(key), value);
+}
+
+void FileDefaultsStore::setFloat(const QString &key, float value) {
+    preferences_->setValue(key, static_cast<double>(value));
+    preferences_->sync();
+    std::optional<QString> error;
+    if (preferences_->status() != QSettings::NoError)
+        error = QStringLiteral("%1: cannot write the preferences")
+                    .arg(QDir::toNativeSeparators(preferences_->fileName()));
+    QMetaObject::invokeMethod(
+        this, [this, error] { report(error); }, Qt::QueuedConnection);
+}
+
+void FileDefaultsStore::flush() {
+    writer_->waitUntilIdle();
+}
+
+void FileDefaultsStore::report(const std::optional<QString> &error) {
+    if (error)
+        Q_EMIT writeFailed(*error);
+    else
+        Q_EMIT writeSucceeded();
+}

@@ -1,0 +1,132 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "TextBaseline.h"
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class Clock;
+class DefaultsStore;
+class OneShotTimer;
+class Presentations;
+
+/// The one note and every setting and request that the views show or raise.
+///
+/// Six published properties: text, isMeetingMode, clearRequested, meetingConfirmRequested,
+/// fontSize and toolbarVisible. Every assignment to one of them emits willChange() before the
+/// value is stored, also when the value is unchanged; observers read the model afresh later.
+/// The model lives on the main thread and never opens a window itself.
+class NoteModel : public QObject {
+    Q_OBJECT
+public:
+    struct Services {
+        DefaultsStore &store;
+        Clock &clock;
+        std::unique_ptr<OneShotTimer> saveTimer;
+        Presentations &presentations;
+        /// The platform's standard font size in points; the smallest size the note can take.
+        double systemFontSize;
+    };
+
+    static inline const QString saveKey = QStringLiteral("mirt.note.autosave");
+    static inline const QString fontSizeKey = QStringLiteral("mirt.font.size");
+    static constexpr double maxFontSize = 32.0;
+    /// Stored sizes above maxFontSize load unchanged up to this size and as this size beyond
+    /// it: larger glyphs are of no use on any screen and make text layout crawl.
+    static constexpr double fontSizeCeiling = 256.0;
+    static constexpr double fontSizeStep = 2.0;
+    static constexpr int autosaveDelayMs = 500;
+
+    /// Loads the note and the font size from the store.
+    explicit NoteModel(Services services, QObject *parent = nullptr);
+    ~NoteModel() override;
+
+    const QString &text() const { return text_; }
+    bool isMeetingMode() const { return isMeetingMode_; }
+    bool clearRequested() const { return clearRequested_; }
+    bool meetingConfirmRequested() const { return meetingConfirmRequested_; }
+    double fontSize() const { return fontSize_; }
+    bool toolbarVisible() const { return toolbarVisible_; }
+    double minFontSize() const { return minFontSize_; }
+
+    void setText(const QString &text);
+    void setClearRequested(bool requested);
+    void setMeetingConfirmRequested(bool requested);
+    void setToolbarVisible(bool visible);
+
+    /// Replaces `removed` characters at `position` by `inserted`: an assignment to text that
+    /// costs time in proportion to the edit, not to the note.
+    void replaceText(qsizetype position, qsizetype removed, QStringView inserted);
+
+    /// Grows with every assignment that changes the content of text, and only then.
+    quint64 textRevision() const { return textRevision_; }
+    /// The text as the meeting-mode handler last saw it (a full copy; for inspection).
+    QString previousText() const { return previousText_.toString(text_); }
+    /// Whether the last write to the store failed and no write has succeeded since.
+    bool isSaveFailing() const { return saveFailing_; }
+
+    /// Empty, or nothing but white space and line breaks.
+    static bool isBlank(QStringView text);
+
+    void increaseFontSize();
+    void decreaseFontSize();
+    void clearNote();
+
+    void requestMeetingMode();
+    void startMeetingMode();
+    void endMeetingMode();
+    /// Called by the editor view after every change of text, with the new text. While meeting
+    /// mode is on, a single line feed typed at the end gets the current time stamp after it.
+    void handleTextChange(const QString &newText);
+
+    void exportNote();
+    void printNote();
+
+    /// Writes a pending autosave at once and returns when it is on disk (or has failed).
+    /// Without a pending change it writes nothing.
+    void flushAutosave();
+
+Q_SIGNALS:
+    /// Announces an assignment to a published property, before the value is stored.
+    void willChange();
+    /// Announces an assignment to text, before the value is stored.
+    void textWillChange();
+    /// After text was assigned: `removed` characters at `position` became `added` ones.
+    void textReplaced(qsizetype position, qsizetype removed, qsizetype added);
+    /// The store refused a write; emitted once for a run of failures.
+    void saveFailed(const QString &reason);
+    /// A write succeeded after saveFailed().
+    void saveRecovered();
+
+private:
+    void loadFromStore();
+    void scheduleSave();
+    void saveNow();
+    void setIsMeetingMode(bool on);
+    void setFontSize(double size);
+    void storeFontSize();
+    void onWriteSucceeded();
+    void onWriteFailed(const QString &reason);
+    bool isCurrentText(const QString &candidate) const;
+    QString stamp() const;
+
+    DefaultsStore &store_;
+    Clock &clock_;
+    std::unique_ptr<OneShotTimer> saveTimer_;
+    Presentations &presentations_;
+    const double minFontSize_;
+
+    QString text_;
+    bool isMeetingMode_ = false;
+    bool clearRequested_ = false;
+    bool meetingConfirmRequested_ = false;
+    double fontSize_;
+    bool toolbarVisible_ = true;
+
+    TextBaseline previousText_;
+    quint64 textRevision_ = 0;
+    bool saveFailing_ = false;
+};

@@ -1,0 +1,27 @@
+// SPDX-License-Identifier: MIT
+// Saves ever-changing large notes through the real store until it is killed, and prints the
+// length of each note once the store has reported it written.
+#include "FileDefaultsStore.h"
+#include "Notemodel.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QSettings>
+
+#include <cstdio>
+
+int main(int argc, char **argv) {
+    QCoreApplication app(argc, argv);
+    const QString home = app.arguments().value(1);
+    FileDefaultsStore store(
+        QDir(home).filePath(QStringLiteral("data/Mirt")),
+        std::make_unique<QSettings>(QDir(home).filePath(QStringLiteral("config/Mirt.conf")),
+                                    QSettings::IniFormat));
+    for (qsizetype round = 0;; ++round) {
+        const qsizetype length = 3'000'000 + round * 1000;
+        store.setString(NoteModel::saveKey, QString(length, QChar(char16_t(u'a' + round % 26))));
+        store.flush();
+        std::printf("%lld\n", static_cast<long long>(length));
+        std::fflush(stdout);
+    }
+}
