@@ -14,6 +14,7 @@
 #include <QPointer>
 #include <QRegularExpression>
 #include <QTextDocument>
+#include <QTextOption>
 
 #include <algorithm>
 #include <cmath>
@@ -296,6 +297,10 @@ void NoteModel::printNote() {
     document.documentLayout()->setPaintDevice(&pointDevice);
     document.setDefaultFont(font);
     document.setDocumentMargin(0);
+    // A word wider than the page breaks anywhere instead of running off the paper.
+    QTextOption wrapping = document.defaultTextOption();
+    wrapping.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    document.setDefaultTextOption(wrapping);
     document.setPlainText(text_);
     document.setTextWidth(printWidth);
     presentations_.print(document, printMargins);

@@ -1,0 +1,175 @@
+// SPDX-License-Identifier: MIT
+#include "Fakes.h"
+#include "Notemodel.h"
+#include "WidgetPresentations.h"
+
+#include <QFontDatabase>
+#include <QFontMetricsF>
+#include <QImage>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct Word {
+    QString text;
+    QRectF box; // points, from the top left of the page
+};
+
+QString run(const QString &program, const QStringList &arguments) {
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(20000) || process.exitCode() != 0)
+        qFatal("%s failed: %s", qPrintable(program), process.readAllStandardError().constData());
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// Every word of every page, as poppler reads it back from the PDF.
+QList<QList<Word>> wordsByPage(const QString &pdf) {
+    static const QRegularExpression word(QStringLiteral(
+        R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re"));
+    QList<QList<Word>> pages;
+    const QString html =
+        run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    for (const QString &page : html.split(QStringLiteral("<page ")).mid(1)) {
+        QList<Word> words;
+        for (const auto &m : word.globalMatch(page)) {
+            const QPointF topLeft(m.captured(1).toDouble(), m.captured(2).toDouble());
+            const QPointF bottomRight(m.captured(3).toDouble(), m.captured(4).toDouble());
+            words.append({m.captured(5), QRectF(topLeft, bottomRight)});
+        }
+        pages.append(words);
+    }
+    return pages;
+}
+
+} // namespace
+
+class tst_Printing : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void emptyNoteOpensNoPanelButBlanksDo();
+    void printsTheNoteInTheFixedLayout();
+    void longNoteRunsToSeveralPagesAndLongLinesWrap();
+    void marginsStayInTheSharedSettings();
+
+private:
+    void print(const QString &note, double fontSize = 13.0);
+
+    QTemporaryDir dir_;
+    QString pdf_;
+    int panels_ = 0;
+    std::unique_ptr<ModelFixture> fixture_;
+    std::unique_ptr<WidgetPresentations> presentations_;
+};
+
+void tst_Printing::init() {
+    pdf_ = dir_.filePath(QStringLiteral("%1.pdf").arg(QLatin1String(QTest::currentTestFunction())));
+    panels_ = 0;
+    fixture_ = std::make_unique<ModelFixture>();
+    presentations_ = std::make_unique<WidgetPresentations>([] { return nullptr; });
+    // The print panel, answered as a user who prints to a PDF file on US Letter paper.
+    presentations_->askToPrint = [this](QPrinter &printer) {
+        ++panels_;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf_);
+        printer.setPageSize(QPageSize(QPageSize::Letter));
+        return true;
+    };
+}
+
+void tst_Printing::print(const QString &note, double fontSize) {
+    ModelFixture &f = *fixture_;
+    f.store.strings[NoteModel::saveKey] = note;
+    f.store.floats[NoteModel::fontSizeKey] = float(fontSize);
+    NoteModel model({f.store, f.clock, f.timeline.makeTimer(), *presentations_, 13.0});
+    model.printNote();
+}
+
+void tst_Printing::emptyNoteOpensNoPanelButBlanksDo() {
+    print(QString());
+    QCOMPARE(panels_, 0);
+    QVERIFY(!QFileInfo::exists(pdf_));
+    print(QStringLiteral(" "));
+    QCOMPARE(panels_, 1);
+    QVERIFY(QFileInfo::exists(pdf_));
+}
+
+void tst_Printing::printsTheNoteInTheFixedLayout() {
+    const double size = 20.0;
+    print(QStringLiteral("Minutes of the day\nxxxxxxxxxx\niiiiiiiiii"), size);
+    const auto pages = wordsByPage(pdf_);
+    QCOMPARE(pages.size(), 1);
+    const QList<Word> &words = pages[0];
+    QStringList texts;
+    for (const Word &w : words)
+        texts << w.text;
+    QCOMPARE(texts, (QStringList{QStringLiteral("Minutes"), QStringLiteral("of"),
+                                 QStringLiteral("the"), QStringLiteral("day"),
+                                 QStringLiteral("xxxxxxxxxx"), QStringLiteral("iiiiiiiiii")}));
+
+    // Monospaced: ten narrow letters take the room of ten wide ones.
+    QCOMPARE(qRound(words[4].box.width() * 10), qRound(words[5].box.width() * 10));
+    // At the model's size, scaled like the 540-point layout onto the 504 printable points.
+    QImage pointDevice(1, 1, QImage::Format_Mono);
+    pointDevice.setDotsPerMeterX(qRound(72 / 0.0254));
+    pointDevice.setDotsPerMeterY(qRound(72 / 0.0254));
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setPointSizeF(size);
+    const qreal expected =
+        QFontMetricsF(font, &pointDevice).horizontalAdvance(QStringLiteral("xxxxxxxxxx")) * 504.0 /
+        540.0;
+    QVERIFY2(qAbs(words[4].box.width() - expected) < expected * 0.02,
+             qPrintable(QStringLiteral("%1 vs %2").arg(words[4].box.width()).arg(expected)));
+
+    // The text starts at the margins: 54 points from the left, 36 from the top. The glyphs'
+    // own side bearing and the font's line gap above the first line sit inside that.
+    const Word &first = words[0];
+    QVERIFY2(first.box.left() >= 54.0 && first.box.left() < 56.0,
+             qPrintable(QString::number(first.box.left())));
+    QVERIFY2(first.box.top() >= 35.5 && first.box.top() < 40.0,
+             qPrintable(QString::number(first.box.top())));
+}
+
+void tst_Printing::longNoteRunsToSeveralPagesAndLongLinesWrap() {
+    QString note;
+    for (int i = 1; i <= 120; ++i)
+        note += QStringLiteral("line%1\n").arg(i);
+    const QString longWord(150, u'w');
+    note += longWord;
+    print(note);
+    const auto pages = wordsByPage(pdf_);
+    QVERIFY2(pages.size() >= 3, qPrintable(QString::number(pages.size())));
+
+    QString lastPage;
+    for (const Word &w : pages.last()) {
+        QVERIFY2(w.box.right() <= 612.0 - 54.0 + 0.5, qPrintable(QString::number(w.box.right())));
+        QVERIFY(w.box.bottom() <= 792.0 - 36.0 + 0.5);
+        lastPage += w.text;
+    }
+    // The long word is broken onto several lines, every letter kept.
+    QVERIFY(lastPage.endsWith(longWord));
+    int wrapped = 0;
+    for (const Word &w : pages.last())
+        wrapped += w.text.startsWith(u'w');
+    QVERIFY(wrapped >= 2);
+    int lines = 0;
+    for (const auto &page : pages)
+        for (const Word &w : page)
+            lines += w.text.startsWith(QStringLiteral("line"));
+    QCOMPARE(lines, 120);
+}
+
+void tst_Printing::marginsStayInTheSharedSettings() {
+    print(QStringLiteral("note"));
+    print(QStringLiteral("again"));
+    QCOMPARE(presentations_->printer().pageLayout().margins(QPageLayout::Point),
+             QMarginsF(54, 36, 54, 36));
+}
+
+QTEST_MAIN(tst_Printing)
+#include "tst_printing.moc"
