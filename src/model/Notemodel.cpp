@@ -76,13 +76,12 @@ void NoteModel::loadFromStore() {
 void NoteModel::setText(const QString &text) {
     Q_EMIT textWillChange();
     Q_EMIT willChange();
-    const qsizetype removed = text_.size();
     const bool changed = !isCurrentText(text);
-    previousText_.beforeReplace(text_, 0, removed);
+    previousText_.beforeReplace(text_, 0, text_.size());
     text_ = text;
     if (changed)
         ++textRevision_;
-    Q_EMIT textReplaced(0, removed, text_.size());
+    Q_EMIT textAssigned();
 }
 
 void NoteModel::replaceText(qsizetype position, qsizetype removed, QStringView inserted) {

@@ -94,8 +94,10 @@ Q_SIGNALS:
     void willChange();
     /// Announces an assignment to text, before the value is stored.
     void textWillChange();
-    /// After text was assigned: `removed` characters at `position` became `added` ones.
+    /// After replaceText(): `removed` characters at `position` became `added` ones.
     void textReplaced(qsizetype position, qsizetype removed, qsizetype added);
+    /// After setText(): the text was assigned as a whole.
+    void textAssigned();
     /// The store refused a write; emitted once for a run of failures.
     void saveFailed(const QString &reason);
     /// A write succeeded after saveFailed().

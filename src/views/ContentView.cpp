@@ -1,0 +1,204 @@
+// SPDX-License-Identifier: MIT
+#include "ContentView.h"
+
+#include "NoteEditor.h"
+#include "Notemodel.h"
+#include "ToolbarView.h"
+
+#include <QApplication>
+#include <QFontDatabase>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPushButton>
+#include <QTextEdit>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+/// A hairline across the window that keeps its height when it is made invisible.
+class Divider : public QWidget {
+public:
+    explicit Divider(QWidget *parent = nullptr)
+        : QWidget(parent) {
+        setObjectName(QStringLiteral("divider"));
+        setFixedHeight(1);
+    }
+    qreal opacity() const { return opacity_; }
+    void setOpacity(qreal opacity) {
+        opacity_ = opacity;
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override {
+        QPainter p(this);
+        p.setOpacity(opacity_);
+        p.fillRect(rect(), palette().color(QPalette::Mid));
+    }
+
+private:
+    qreal opacity_ = 0.25;
+};
+
+QWidget *firstTextEditor(QWidget *root) {
+    if (qobject_cast<QPlainTextEdit *>(root) || qobject_cast<QTextEdit *>(root))
+        return root;
+    for (QObject *child : root->children()) {
+        if (auto *widget = qobject_cast<QWidget *>(child); widget && !widget->isWindow()) {
+            if (QWidget *found = firstTextEditor(widget))
+                return found;
+        }
+    }
+    return nullptr;
+}
+
+// The window is chosen when the step runs: the active one, else the first of the application.
+void focusFirstTextEditor() {
+    QWidget *window = QApplication::activeWindow();
+    if (!window) {
+        const auto windows = QApplication::topLevelWidgets();
+        const auto visible =
+            std::find_if(windows.begin(), windows.end(), [](QWidget *w) { return w->isVisible(); });
+        if (visible == windows.end())
+            return;
+        window = *visible;
+    }
+    if (QWidget *editor = firstTextEditor(window))
+        editor->setFocus(Qt::OtherFocusReason);
+}
+
+} // namespace
+
+ContentView::ContentView(NoteModel &model, QWidget *parent)
+    : QWidget(parent)
+    , model_(model)
+    , editor_(new NoteEditor(model))
+    , divider_(new Divider)
+    , layout_(new QVBoxLayout(this)) {
+    setObjectName(QStringLiteral("content"));
+    setMinimumSize(320, 320);
+    // The text background shows in the editor's margin, so the margin reads as the editor's.
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, pal.color(QPalette::Base));
+    setPalette(pal);
+    setAutoFillBackground(true);
+
+    auto *editorArea = new QWidget;
+    auto *margin = new QVBoxLayout(editorArea);
+    margin->setContentsMargins(6, 6, 6, 6);
+    margin->addWidget(editor_);
+
+    layout_->setContentsMargins(0, 0, 0, 0);
+    layout_->setSpacing(0);
+    layout_->addWidget(editorArea, 1);
+    layout_->addWidget(divider_);
+
+    auto *observer = new ModelObserver(
+        model_, [this] { refresh(); }, this);
+    connect(editor_, &NoteEditor::aboutToEdit, observer, &ModelObserver::flush);
+    applyFontSize();
+    applyToolbarVisibility();
+}
+
+void ContentView::showEvent(QShowEvent *event) {
+    QWidget::showEvent(event);
+    if (appeared_)
+        return;
+    appeared_ = true;
+    // Handlers see changes from here on, never the values the model already had.
+    textWatch_.start(model_.textRevision());
+    clearWatch_.start(model_.clearRequested());
+    meetingWatch_.start(model_.meetingConfirmRequested());
+    focusEditor();
+}
+
+void ContentView::focusEditor() {
+    QTimer::singleShot(50, this, &focusFirstTextEditor);
+}
+
+void ContentView::refresh() {
+    applyFontSize();
+    applyToolbarVisibility();
+    if (!appeared_)
+        return;
+
+    if (textWatch_.changed(model_.textRevision())) {
+        const bool empty = model_.text().isEmpty();
+        model_.handleTextChange(model_.text());
+        if (empty)
+            focusEditor();
+    }
+    if (clearWatch_.changed(model_.clearRequested()) && model_.clearRequested())
+        clearRequestRaised();
+    if (meetingWatch_.changed(model_.meetingConfirmRequested()) &&
+        model_.meetingConfirmRequested()) {
+        confirm(
+            tr("Start Meeting Mode?"),
+            tr("The current note will be replaced with a new meeting note."),
+            tr("Clear & Start Meeting"), showMeetingConfirm_, [this] { model_.startMeetingMode(); },
+            [this] { model_.setMeetingConfirmRequested(false); });
+    }
+}
+
+void ContentView::applyFontSize() {
+    // Setting a font lays the whole note out again: only when the size really changed.
+    if (model_.fontSize() == shownFontSize_)
+        return;
+    shownFontSize_ = model_.fontSize();
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setPointSizeF(shownFontSize_);
+    editor_->setFont(font);
+}
+
+void ContentView::applyToolbarVisibility() {
+    const bool visible = model_.toolbarVisible();
+    static_cast<Divider *>(divider_)->setOpacity(visible ? 0.25 : 0.0);
+    if (visible && !toolbar_) {
+        toolbar_ = new ToolbarView(model_);
+        layout_->addWidget(toolbar_);
+    } else if (!visible && toolbar_) {
+        delete toolbar_;
+        toolbar_ = nullptr;
+    }
+}
+
+void ContentView::clearRequestRaised() {
+    if (NoteModel::isBlank(model_.text())) {
+        model_.clearNote();
+        return;
+    }
+    confirm(
+        tr("Clear the current note?"),
+        tr("This will permanently delete all content in the current note."), tr("Clear Note"),
+        showClearConfirm_, [this] { model_.clearNote(); },
+        [this] { model_.setClearRequested(false); });
+}
+
+void ContentView::confirm(const QString &title, const QString &message, const QString &confirmLabel,
+                          bool &shown, std::function<void()> confirmed,
+                          std::function<void()> cancelled) {
+    auto *box = new QMessageBox(this);
+    box->setObjectName(QStringLiteral("confirmation"));
+    box->setText(title);
+    box->setInformativeText(message);
+    QPushButton *confirmButton = box->addButton(confirmLabel, QMessageBox::DestructiveRole);
+    QPushButton *cancelButton = box->addButton(tr("Cancel"), QMessageBox::RejectRole);
+    // A stray Return must not destroy the note.
+    box->setDefaultButton(cancelButton);
+    box->setEscapeButton(cancelButton);
+    box->setWindowModality(Qt::WindowModal);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    connect(box, &QMessageBox::finished, this,
+            [this, box, confirmButton, &shown, confirmed, cancelled] {
+                shown = false;
+                if (box->clickedButton() == confirmButton) {
+                    confirmed();
+                    focusEditor();
+                } else {
+                    cancelled();
+                }
+            });
+    shown = true;
+    box->open();
+}

@@ -1,0 +1,201 @@
+// SPDX-License-Identifier: MIT
+#include "NoteEditor.h"
+
+#include "Notemodel.h"
+
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QScopedValueRollback>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+
+namespace {
+
+// Where a stood-in character keeps its original code.
+constexpr int standInProperty = QTextFormat::UserProperty + 1;
+
+// Characters that the document would turn into paragraph breaks.
+bool needsStandIn(QChar c) {
+    return c == u'\r' || c == QChar::ParagraphSeparator || c == QChar(0xFDD0) || c == QChar(0xFDD1);
+}
+
+// What the user sees in place of such a character.
+QChar standInGlyph(QChar c) {
+    if (c == u'\r')
+        return QChar(0x240D); // SYMBOL FOR CARRIAGE RETURN
+    if (c == QChar::ParagraphSeparator)
+        return QChar(0x00B6); // PILCROW SIGN
+    return QChar::ReplacementCharacter;
+}
+
+bool isStandInGlyph(QChar c) {
+    return c == QChar(0x240D) || c == QChar(0x00B6) || c == QChar::ReplacementCharacter;
+}
+
+// Inserts note text at the cursor, standing in for what the document cannot hold.
+void insertNoteText(QTextCursor &cursor, QStringView text) {
+    const QTextCharFormat plain;
+    qsizetype run = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (!needsStandIn(text[i]))
+            continue;
+        if (i > run)
+            cursor.insertText(text.sliced(run, i - run).toString(), plain);
+        QTextCharFormat standIn;
+        standIn.setProperty(standInProperty, int(text[i].unicode()));
+        cursor.insertText(QString(standInGlyph(text[i])), standIn);
+        run = i + 1;
+    }
+    if (run < text.size())
+        cursor.insertText(text.sliced(run).toString(), plain);
+    else if (text.isEmpty())
+        cursor.removeSelectedText();
+}
+
+bool anyNeedsStandIn(QStringView text) {
+    return std::any_of(text.begin(), text.end(), needsStandIn);
+}
+
+} // namespace
+
+NoteEditor::NoteEditor(NoteModel &model, QWidget *parent)
+    : QPlainTextEdit(parent)
+    , model_(model) {
+    setObjectName(QStringLiteral("editor"));
+    setFrameShape(QFrame::NoFrame);
+    setTabChangesFocus(false);
+    replaceWhole(model_.text());
+    connect(document(), &QTextDocument::contentsChange, this, &NoteEditor::onContentsChange);
+    connect(&model_, &NoteModel::textReplaced, this, &NoteEditor::onModelReplaced);
+    connect(&model_, &NoteModel::textAssigned, this, &NoteEditor::onModelAssigned);
+}
+
+QString NoteEditor::noteText() const {
+    return readRange(0, document()->characterCount() - 1);
+}
+
+QString NoteEditor::readRange(int from, int to) const {
+    if (from >= to)
+        return QString();
+    QTextCursor cursor(document());
+    cursor.setPosition(from);
+    cursor.setPosition(to, QTextCursor::KeepAnchor);
+    // Raw text: paragraph breaks come as U+2029 and nothing else is converted.
+    QString text = cursor.selectedText();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == QChar::ParagraphSeparator) {
+            text[i] = u'\n';
+        } else if (isStandInGlyph(text[i])) {
+            QTextCursor probe(document());
+            probe.setPosition(from + int(i) + 1);
+            const QVariant original = probe.charFormat().property(standInProperty);
+            if (original.isValid())
+                text[i] = QChar(char16_t(original.toInt()));
+        }
+    }
+    return text;
+}
+
+void NoteEditor::onContentsChange(int position, int removed, int added) {
+    if (applyingModel_)
+        return;
+    // The document may report a change wider than it was, taking in its final paragraph
+    // break; the two lengths say how much really changed.
+    const int documentLength = document()->characterCount() - 1;
+    const qsizetype noteLength = model_.text().size();
+    added = std::min(added, documentLength - position);
+    const qsizetype replaced = noteLength - (documentLength - added);
+    QScopedValueRollback guard(editingModel_, true);
+    if (position < 0 || added < 0 || replaced < 0 || position + replaced > noteLength) {
+        model_.setText(noteText()); // never expected; keep the note equal to what is shown
+        return;
+    }
+    Q_UNUSED(removed);
+    model_.replaceText(position, replaced, readRange(position, position + added));
+}
+
+void NoteEditor::onModelReplaced(qsizetype position, qsizetype removed, qsizetype added) {
+    if (editingModel_)
+        return;
+    const QStringView inserted = QStringView(model_.text()).sliced(position, added);
+    QScopedValueRollback guard(applyingModel_, true);
+    QTextCursor cursor(document());
+    // Joined to the user's last edit, so that one undo takes a stamp away together with the
+    // line break that brought it.
+    cursor.joinPreviousEditBlock();
+    cursor.setPosition(int(position));
+    cursor.setPosition(int(position + removed), QTextCursor::KeepAnchor);
+    insertNoteText(cursor, inserted);
+    cursor.endEditBlock();
+}
+
+void NoteEditor::onModelAssigned() {
+    if (editingModel_)
+        return;
+    // A whole new note (cleared, or a meeting header): nothing of the old one is left to undo
+    // into.
+    replaceWhole(model_.text());
+}
+
+void NoteEditor::replaceWhole(const QString &text) {
+    QScopedValueRollback guard(applyingModel_, true);
+    if (!anyNeedsStandIn(text)) {
+        document()->setPlainText(text); // the fast path, and it starts a fresh undo history
+    } else {
+        document()->setUndoRedoEnabled(false);
+        document()->clear();
+        QTextCursor cursor(document());
+        insertNoteText(cursor, text);
+        document()->setUndoRedoEnabled(true);
+    }
+    moveCursor(QTextCursor::End);
+}
+
+void NoteEditor::resetInheritedStandInFormat() {
+    // Typing next to a stood-in character must not take on its format, or a typed symbol
+    // would read back as the character it stands for.
+    if (textCursor().charFormat().hasProperty(standInProperty))
+        setCurrentCharFormat(QTextCharFormat());
+}
+
+QMimeData *NoteEditor::createMimeDataFromSelection() const {
+    const QTextCursor cursor = textCursor();
+    auto *data = new QMimeData;
+    data->setText(readRange(cursor.selectionStart(), cursor.selectionEnd()));
+    return data;
+}
+
+void NoteEditor::insertFromMimeData(const QMimeData *source) {
+    if (!source || !source->hasText())
+        return;
+    Q_EMIT aboutToEdit();
+    // Pasted text keeps every character, CR LF line ends included.
+    QTextCursor cursor = textCursor();
+    cursor.beginEditBlock();
+    insertNoteText(cursor, source->text());
+    cursor.endEditBlock();
+    setTextCursor(cursor);
+    ensureCursorVisible();
+}
+
+void NoteEditor::inputMethodEvent(QInputMethodEvent *event) {
+    Q_EMIT aboutToEdit();
+    resetInheritedStandInFormat();
+    QPlainTextEdit::inputMethodEvent(event);
+}
+
+void NoteEditor::keyPressEvent(QKeyEvent *event) {
+    Q_EMIT aboutToEdit();
+    resetInheritedStandInFormat();
+    // Shift+Return would insert a line separator (U+2028); in a plain note every typed line
+    // break is a line feed.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        event->modifiers() & Qt::ShiftModifier) {
+        QKeyEvent plain(event->type(), event->key(), event->modifiers() & ~Qt::ShiftModifier,
+                        QStringLiteral("\r"), event->isAutoRepeat(), event->count());
+        QPlainTextEdit::keyPressEvent(&plain);
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
+}

@@ -1,0 +1,47 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QPlainTextEdit>
+
+class NoteModel;
+
+/// The plain-text editor, bound both ways to the model's text.
+///
+/// Edits travel as patches, in time proportional to the edit: the editor's change
+/// notification patches the model, and the model's own changes (stamps, clearing, the meeting
+/// header) patch the document. The document cannot hold a few characters as they are (it turns
+/// CR, U+2029 and its frame markers into paragraph breaks); those stand in the document as a
+/// visible symbol that carries the original character, so that the model's text is never
+/// changed behind the user's back, whether typed, pasted, loaded or restored by undo.
+class NoteEditor : public QPlainTextEdit {
+    Q_OBJECT
+public:
+    explicit NoteEditor(NoteModel &model, QWidget *parent = nullptr);
+
+    /// The note as the document holds it, characters stood in for restored; a full read.
+    QString noteText() const;
+
+Q_SIGNALS:
+    /// The user is about to edit: whatever the last edit set off must be done first. Keys can
+    /// arrive in one batch, and each must be seen on its own, or a line break typed right
+    /// after other keys would never be recognised as typed.
+    void aboutToEdit();
+
+protected:
+    QMimeData *createMimeDataFromSelection() const override;
+    void insertFromMimeData(const QMimeData *source) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void inputMethodEvent(QInputMethodEvent *event) override;
+
+private:
+    void onContentsChange(int position, int removed, int added);
+    void onModelReplaced(qsizetype position, qsizetype removed, qsizetype added);
+    void onModelAssigned();
+    void replaceWhole(const QString &text);
+    QString readRange(int from, int to) const;
+    void resetInheritedStandInFormat();
+
+    NoteModel &model_;
+    bool applyingModel_ = false;
+    bool editingModel_ = false;
+};
