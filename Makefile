@@ -4,7 +4,7 @@ BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 CTEST_ARGS ?=
 
-.PHONY: all deps build test run format clean
+.PHONY: all deps build test run screenshot format clean
 
 all: build
 
@@ -19,6 +19,12 @@ build: deps $(BUILD)/build.ninja
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure $(CTEST_ARGS)
+
+run: build
+	$(BUILD)/src/app/mirt
+
+screenshot: build
+	scripts/screenshot $(BUILD)/src/app/mirt
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

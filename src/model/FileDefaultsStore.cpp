@@ -19,7 +19,9 @@ namespace {
 constexpr auto ownerOnlyFolder =
     QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
 
-std::optional<QString> ensureFolder(const QString &folder) {
+} // namespace
+
+std::optional<QString> FileDefaultsStore::preparePrivateFolder(const QString &folder) {
     QDir dir(folder);
     if (!dir.exists()) {
         if (!dir.mkpath(QStringLiteral(".")))
@@ -30,6 +32,8 @@ std::optional<QString> ensureFolder(const QString &folder) {
     }
     return std::nullopt;
 }
+
+namespace {
 
 // UTF-8 has no spelling for half a surrogate pair; the toolkit would write '?', which cannot be
 // told from a real one. U+FFFD says that a character was lost.
@@ -175,7 +179,7 @@ std::optional<float> FileDefaultsStore::floatValue(const QString &key) const {
 }
 
 void FileDefaultsStore::setString(const QString &key, const QString &value) {
-    if (const auto error = ensureFolder(dataFolder_)) {
+    if (const auto error = preparePrivateFolder(dataFolder_)) {
         QMetaObject::invokeMethod(
             this, [this, error] { report(error); }, Qt::QueuedConnection);
         return;

@@ -24,6 +24,9 @@ public:
     void setFloat(const QString &key, float value) override;
     void flush() override;
 
+    /// Makes `folder` if it is missing, readable by the user alone.
+    static std::optional<QString> preparePrivateFolder(const QString &folder);
+
     /// The file that holds the string stored under `key`.
     QString pathForKey(const QString &key) const;
 

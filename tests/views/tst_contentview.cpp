@@ -303,7 +303,8 @@ void tst_ContentView::fontFollowsTheModel() {
     settle();
     const QFont font = view_->editor()->font();
     QCOMPARE(font.pointSizeF(), 15.0);
-    QVERIFY(QFontInfo(font).fixedPitch());
+    const QFontMetricsF metrics(font);
+    QCOMPARE(metrics.horizontalAdvance(u'i'), metrics.horizontalAdvance(u'W')); // monospaced
 }
 
 QTEST_MAIN(tst_ContentView)

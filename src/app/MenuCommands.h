@@ -1,0 +1,41 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QObject>
+
+class NoteEditor;
+class NoteModel;
+class QAction;
+class QMenuBar;
+
+/// Every note action in the menu bar, each with its shortcut. Two titles follow the model.
+class MenuCommands : public QObject {
+    Q_OBJECT
+public:
+    MenuCommands(NoteModel &model, NoteEditor &editor, QMenuBar &menuBar,
+                 QObject *parent = nullptr);
+
+private:
+    void createActions();
+    void createMenus(QMenuBar &menuBar);
+    void refreshTitles();
+    QAction *action(const char *objectName, const QString &title);
+
+    NoteModel &model_;
+    NoteEditor &editor_;
+
+    QAction *clearNote_ = nullptr;
+    QAction *exportNote_ = nullptr;
+    QAction *printNote_ = nullptr;
+    QAction *quit_ = nullptr;
+    QAction *undo_ = nullptr;
+    QAction *redo_ = nullptr;
+    QAction *cut_ = nullptr;
+    QAction *copy_ = nullptr;
+    QAction *paste_ = nullptr;
+    QAction *selectAll_ = nullptr;
+    QAction *increaseFont_ = nullptr;
+    QAction *decreaseFont_ = nullptr;
+    QAction *meeting_ = nullptr;
+    QAction *toolbar_ = nullptr;
+};
