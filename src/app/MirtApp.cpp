@@ -16,6 +16,23 @@
 #include <QSettings>
 #include <QStandardPaths>
 
+/// Everything that lives as long as the app, in the order it is built (and backwards torn down:
+/// the window before the model, the model before the store, which writes what is left).
+struct MirtApp::Parts {
+    explicit Parts(const QString &dataFolder)
+        : store(dataFolder, std::make_unique<QSettings>())
+        , presentations([this] { return static_cast<QWidget *>(window.get()); })
+        , model({store, clock, std::make_unique<QtOneShotTimer>(), presentations,
+                 standardFontSize()}) {}
+
+    FileDefaultsStore store;
+    SystemClock clock;
+    WidgetPresentations presentations;
+    NoteModel model;
+    UnixSignals signals;
+    std::unique_ptr<MainWindow> window;
+};
+
 MirtApp::MirtApp(int &argc, char **argv)
     : app_(argc, argv) {
     // The names decide where the platform keeps the note and the preferences.
@@ -26,44 +43,55 @@ MirtApp::MirtApp(int &argc, char **argv)
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/mirt/mirt.svg")));
 }
 
+MirtApp::~MirtApp() {
+    if (parts_)
+        parts_->model.flushAutosave();
+    parts_.reset(); // the writes are done before the claim on the note is given up
+}
+
 double MirtApp::standardFontSize() {
     const double size = QFontDatabase::systemFont(QFontDatabase::GeneralFont).pointSizeF();
     return size > 0 ? size : 13.0;
 }
 
-int MirtApp::exec() {
+bool MirtApp::start() {
     const QString dataFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     FileDefaultsStore::preparePrivateFolder(dataFolder);
-    SingleInstance instance(dataFolder);
-    if (!instance.claim()) {
-        // Another copy owns the note; two writers would overwrite each other.
-        instance.activateRunning();
-        return 0;
+    // Another copy owns the note; two writers would overwrite each other. The claim comes
+    // before the store, which tidies the note's folder when it opens.
+    instance_ = std::make_unique<SingleInstance>(dataFolder);
+    if (!instance_->claim()) {
+        instance_->activateRunning();
+        return false;
     }
-
-    FileDefaultsStore store(dataFolder, std::make_unique<QSettings>());
-    SystemClock clock;
-    QWidget *window = nullptr;
-    WidgetPresentations presentations([&window] { return window; });
-    NoteModel model(
-        {store, clock, std::make_unique<QtOneShotTimer>(), presentations, standardFontSize()});
-    MainWindow main(model);
-    window = &main;
+    parts_ = std::make_unique<Parts>(dataFolder);
+    NoteModel &model = parts_->model;
+    parts_->window = std::make_unique<MainWindow>(model);
 
     // Whatever ends the app, the last keystrokes are written first.
     QObject::connect(&app_, &QApplication::aboutToQuit, &model, &NoteModel::flushAutosave);
     QObject::connect(&app_, &QGuiApplication::commitDataRequest, &model,
                      [&model](QSessionManager &) { model.flushAutosave(); });
-    UnixSignals signals;
-    QObject::connect(&signals, &UnixSignals::terminationRequested, &model, [&model] {
+    QObject::connect(&parts_->signals, &UnixSignals::terminationRequested, &model, [&model] {
         model.flushAutosave();
         QApplication::quit();
     });
-    QObject::connect(&instance, &SingleInstance::activationRequested, &main,
+    QObject::connect(instance_.get(), &SingleInstance::activationRequested, parts_->window.get(),
                      &MainWindow::bringToFront);
+    parts_->window->show();
+    return true;
+}
 
-    main.show();
-    const int code = QApplication::exec();
-    model.flushAutosave();
-    return code;
+int MirtApp::exec() {
+    if (!start())
+        return 0;
+    return QApplication::exec();
+}
+
+NoteModel &MirtApp::model() const {
+    return parts_->model;
+}
+
+MainWindow &MirtApp::mainWindow() const {
+    return *parts_->window;
 }

@@ -3,16 +3,33 @@
 
 #include <QApplication>
 
+#include <memory>
+
+class MainWindow;
+class NoteModel;
+class SingleInstance;
+
 /// The application: one note model for the life of the process, one main window.
 class MirtApp {
 public:
     MirtApp(int &argc, char **argv);
-    /// Runs the app; returns the process exit code.
+    ~MirtApp();
+
+    /// Builds the model and the window and shows it. False when another copy of the app owns
+    /// the note: that copy was asked to come to the front, and this one has nothing to do.
+    bool start();
+    /// Starts, then runs the event loop; returns the process exit code.
     int exec();
+
+    NoteModel &model() const;
+    MainWindow &mainWindow() const;
 
     /// The platform's standard font size in points, the note's smallest.
     static double standardFontSize();
 
 private:
+    struct Parts;
     QApplication app_;
+    std::unique_ptr<SingleInstance> instance_;
+    std::unique_ptr<Parts> parts_;
 };
