@@ -4,7 +4,7 @@ BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 CTEST_ARGS ?=
 
-.PHONY: all deps build test run screenshot format clean
+.PHONY: all deps build test run bench screenshot format clean
 
 all: build
 
@@ -22,6 +22,13 @@ test: build
 
 run: build
 	$(BUILD)/src/app/mirt
+
+# Optimised, in a build folder of its own, under Xvfb; never part of the tests.
+bench:
+	@scripts/install-deps bench
+	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release
+	cmake --build build-bench --target mirt mirt_bench
+	xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96" build-bench/bench/mirt_bench
 
 screenshot: build
 	scripts/screenshot $(BUILD)/src/app/mirt

@@ -26,6 +26,8 @@ public:
     }
     qreal opacity() const { return opacity_; }
     void setOpacity(qreal opacity) {
+        if (opacity == opacity_)
+            return;
         opacity_ = opacity;
         update();
     }

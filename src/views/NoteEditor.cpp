@@ -9,6 +9,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTimer>
 
 namespace {
 
@@ -33,8 +34,10 @@ bool isStandInGlyph(QChar c) {
     return c == QChar(0x240D) || c == QChar(0x00B6) || c == QChar::ReplacementCharacter;
 }
 
-// Inserts note text at the cursor, standing in for what the document cannot hold.
-void insertNoteText(QTextCursor &cursor, QStringView text) {
+// Inserts note text at the cursor, standing in for what the document cannot hold. Returns
+// whether any character was stood in.
+bool insertNoteText(QTextCursor &cursor, QStringView text) {
+    bool stoodIn = false;
     const QTextCharFormat plain;
     qsizetype run = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -46,16 +49,21 @@ void insertNoteText(QTextCursor &cursor, QStringView text) {
         standIn.setProperty(standInProperty, int(text[i].unicode()));
         cursor.insertText(QString(standInGlyph(text[i])), standIn);
         run = i + 1;
+        stoodIn = true;
     }
     if (run < text.size())
         cursor.insertText(text.sliced(run).toString(), plain);
     else if (text.isEmpty())
         cursor.removeSelectedText();
+    return stoodIn;
 }
 
 bool anyNeedsStandIn(QStringView text) {
     return std::any_of(text.begin(), text.end(), needsStandIn);
 }
+
+// Notes larger than this (in UTF-16 units) are laid out after the first frame.
+constexpr qsizetype deferredLoadSize = 512 * 1024;
 
 } // namespace
 
@@ -65,28 +73,39 @@ NoteEditor::NoteEditor(NoteModel &model, QWidget *parent)
     setObjectName(QStringLiteral("editor"));
     setFrameShape(QFrame::NoFrame);
     setTabChangesFocus(false);
-    replaceWhole(model_.text());
+    // A large note goes into the document after the window's first frame, so that the window
+    // is on screen at once. Every way of editing loads it first, so nothing typed is lost.
+    if (model_.text().size() <= deferredLoadSize)
+        ensureLoaded();
+    else
+        setPlaceholderText(tr("Opening the note…"));
     connect(document(), &QTextDocument::contentsChange, this, &NoteEditor::onContentsChange);
     connect(&model_, &NoteModel::textReplaced, this, &NoteEditor::onModelReplaced);
     connect(&model_, &NoteModel::textAssigned, this, &NoteEditor::onModelAssigned);
 }
 
-QString NoteEditor::noteText() const {
+QString NoteEditor::noteText() {
+    ensureLoaded();
     return readRange(0, document()->characterCount() - 1);
 }
 
 QString NoteEditor::readRange(int from, int to) const {
     if (from >= to)
         return QString();
-    QTextCursor cursor(document());
-    cursor.setPosition(from);
-    cursor.setPosition(to, QTextCursor::KeepAnchor);
-    // Raw text: paragraph breaks come as U+2029 and nothing else is converted.
-    QString text = cursor.selectedText();
+    QString text;
+    if (to - from == 1) {
+        text = QString(document()->characterAt(from)); // a typed key: no cursor needed
+    } else {
+        QTextCursor cursor(document());
+        cursor.setPosition(from);
+        cursor.setPosition(to, QTextCursor::KeepAnchor);
+        // Raw text: paragraph breaks come as U+2029 and nothing else is converted.
+        text = cursor.selectedText();
+    }
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (text[i] == QChar::ParagraphSeparator) {
             text[i] = u'\n';
-        } else if (isStandInGlyph(text[i])) {
+        } else if (hasStandIns_ && isStandInGlyph(text[i])) {
             QTextCursor probe(document());
             probe.setPosition(from + int(i) + 1);
             const QVariant original = probe.charFormat().property(standInProperty);
@@ -118,6 +137,10 @@ void NoteEditor::onContentsChange(int position, int removed, int added) {
 void NoteEditor::onModelReplaced(qsizetype position, qsizetype removed, qsizetype added) {
     if (editingModel_)
         return;
+    if (!loaded_) {
+        ensureLoaded(); // the model's text already holds this change
+        return;
+    }
     const QStringView inserted = QStringView(model_.text()).sliced(position, added);
     QScopedValueRollback guard(applyingModel_, true);
     QTextCursor cursor(document());
@@ -126,7 +149,7 @@ void NoteEditor::onModelReplaced(qsizetype position, qsizetype removed, qsizetyp
     cursor.joinPreviousEditBlock();
     cursor.setPosition(int(position));
     cursor.setPosition(int(position + removed), QTextCursor::KeepAnchor);
-    insertNoteText(cursor, inserted);
+    hasStandIns_ |= insertNoteText(cursor, inserted);
     cursor.endEditBlock();
 }
 
@@ -138,7 +161,22 @@ void NoteEditor::onModelAssigned() {
     replaceWhole(model_.text());
 }
 
+void NoteEditor::ensureLoaded() {
+    if (!loaded_)
+        replaceWhole(model_.text());
+}
+
+void NoteEditor::paintEvent(QPaintEvent *event) {
+    QPlainTextEdit::paintEvent(event);
+    if (!loaded_ && !loadScheduled_) {
+        loadScheduled_ = true;
+        QTimer::singleShot(0, this, &NoteEditor::ensureLoaded);
+    }
+}
+
 void NoteEditor::replaceWhole(const QString &text) {
+    loaded_ = true;
+    setPlaceholderText(QString());
     QScopedValueRollback guard(applyingModel_, true);
     if (!anyNeedsStandIn(text)) {
         document()->setPlainText(text); // the fast path, and it starts a fresh undo history
@@ -146,7 +184,7 @@ void NoteEditor::replaceWhole(const QString &text) {
         document()->setUndoRedoEnabled(false);
         document()->clear();
         QTextCursor cursor(document());
-        insertNoteText(cursor, text);
+        hasStandIns_ |= insertNoteText(cursor, text);
         document()->setUndoRedoEnabled(true);
     }
     moveCursor(QTextCursor::End);
@@ -155,7 +193,7 @@ void NoteEditor::replaceWhole(const QString &text) {
 void NoteEditor::resetInheritedStandInFormat() {
     // Typing next to a stood-in character must not take on its format, or a typed symbol
     // would read back as the character it stands for.
-    if (textCursor().charFormat().hasProperty(standInProperty))
+    if (hasStandIns_ && textCursor().charFormat().hasProperty(standInProperty))
         setCurrentCharFormat(QTextCharFormat());
 }
 
@@ -169,23 +207,26 @@ QMimeData *NoteEditor::createMimeDataFromSelection() const {
 void NoteEditor::insertFromMimeData(const QMimeData *source) {
     if (!source || !source->hasText())
         return;
+    ensureLoaded();
     Q_EMIT aboutToEdit();
     // Pasted text keeps every character, CR LF line ends included.
     QTextCursor cursor = textCursor();
     cursor.beginEditBlock();
-    insertNoteText(cursor, source->text());
+    hasStandIns_ |= insertNoteText(cursor, source->text());
     cursor.endEditBlock();
     setTextCursor(cursor);
     ensureCursorVisible();
 }
 
 void NoteEditor::inputMethodEvent(QInputMethodEvent *event) {
+    ensureLoaded();
     Q_EMIT aboutToEdit();
     resetInheritedStandInFormat();
     QPlainTextEdit::inputMethodEvent(event);
 }
 
 void NoteEditor::keyPressEvent(QKeyEvent *event) {
+    ensureLoaded();
     Q_EMIT aboutToEdit();
     resetInheritedStandInFormat();
     // Shift+Return would insert a line separator (U+2028); in a plain note every typed line

@@ -19,7 +19,7 @@ public:
     explicit NoteEditor(NoteModel &model, QWidget *parent = nullptr);
 
     /// The note as the document holds it, characters stood in for restored; a full read.
-    QString noteText() const;
+    QString noteText();
 
 Q_SIGNALS:
     /// The user is about to edit: whatever the last edit set off must be done first. Keys can
@@ -31,6 +31,7 @@ protected:
     QMimeData *createMimeDataFromSelection() const override;
     void insertFromMimeData(const QMimeData *source) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
     void inputMethodEvent(QInputMethodEvent *event) override;
 
 private:
@@ -38,10 +39,14 @@ private:
     void onModelReplaced(qsizetype position, qsizetype removed, qsizetype added);
     void onModelAssigned();
     void replaceWhole(const QString &text);
+    void ensureLoaded();
     QString readRange(int from, int to) const;
     void resetInheritedStandInFormat();
 
     NoteModel &model_;
+    bool loaded_ = false;
+    bool loadScheduled_ = false;
     bool applyingModel_ = false;
+    bool hasStandIns_ = false; // stays set: it only spares the common note some work
     bool editingModel_ = false;
 };

@@ -162,7 +162,11 @@ ToolbarView::ToolbarView(NoteModel &model, QWidget *parent)
 }
 
 void ToolbarView::refresh() {
+    // Most announcements are keystrokes: the row repaints only when its look changes.
     const bool on = model_.isMeetingMode();
+    if (shownMeetingMode_ == on)
+        return;
+    shownMeetingMode_ = on;
     meeting_->setSymbol(on ? SymbolButton::Symbol::RecordCircleFill
                            : SymbolButton::Symbol::RecordCircle);
     const QString help = on ? tr("End Meeting") : tr("Meeting Mode");

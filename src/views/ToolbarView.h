@@ -4,6 +4,8 @@
 #include <QAbstractButton>
 #include <QWidget>
 
+#include <optional>
+
 class NoteModel;
 
 /// A 28 × 28 borderless button that draws its own symbol, sharp at any pixel ratio and in the
@@ -42,4 +44,5 @@ private:
     NoteModel &model_;
     SymbolButton *meeting_;
     SymbolButton *export_;
+    std::optional<bool> shownMeetingMode_;
 };

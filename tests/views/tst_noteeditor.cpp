@@ -29,6 +29,7 @@ private Q_SLOTS:
     void undoAndRedoRestoreExactly();
     void typedSymbolNextToAStandInStaysASymbol();
     void modelEditsReachTheDocument();
+    void largeNoteLoadsAfterTheFirstFrameAndLosesNoKey();
 
 private:
     void expectInSync();
@@ -173,6 +174,26 @@ void tst_NoteEditor::modelEditsReachTheDocument() {
     model_->replaceText(0, 6, QString());
     expectInSync();
     QCOMPARE(editor_->noteText(), QStringLiteral("\n\n09:05 - \r"));
+}
+
+void tst_NoteEditor::largeNoteLoadsAfterTheFirstFrameAndLosesNoKey() {
+    const QString large = QStringLiteral("a line of the note\n").repeated(40000) +
+                          QStringLiteral("\r\nend");
+    f_->store.strings[NoteModel::saveKey] = large;
+    model_ = f_->make();
+
+    // Shown: the window paints at once, and the note follows right after.
+    editor_ = std::make_unique<NoteEditor>(*model_);
+    QCOMPARE(editor_->document()->characterCount(), 1);
+    editor_->show();
+    QTRY_COMPARE(editor_->document()->characterCount() - 1, large.size());
+    QVERIFY(editor_->placeholderText().isEmpty());
+
+    // A key that comes first loads the note, then lands at its end.
+    editor_ = std::make_unique<NoteEditor>(*model_);
+    QTest::keyClicks(editor_.get(), QStringLiteral("!"));
+    QCOMPARE(model_->text(), large + u'!');
+    expectInSync();
 }
 
 QTEST_MAIN(tst_NoteEditor)

@@ -1,0 +1,594 @@
+// SPDX-License-Identifier: MIT
+// Mirt's speed and memory against the toolkit's own floor and a peer editor.
+//
+//   mirt_bench                 every case (run under Xvfb: `make bench`)
+//   mirt_bench --painted       the painted-keystroke cases only, on the current platform
+//   mirt_bench --startup app|bare FILE, --memory: children that the cases above start
+#include "Clock.h"
+#include "ContentView.h"
+#include "DefaultsStore.h"
+#include "FileDefaultsStore.h"
+#include "Harness.h"
+#include "MainWindow.h"
+#include "MirtApp.h"
+#include "NoteEditor.h"
+#include "Notemodel.h"
+#include "OneShotTimer.h"
+#include "Presentations.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFontDatabase>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QSaveFile>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+
+#include <csignal>
+#include <cstdio>
+
+namespace {
+
+constexpr qsizetype KB = 1000;
+constexpr qsizetype MB = 1000 * KB;
+const QList<qsizetype> sizes = {10 * KB, 100 * KB, 1 * MB, 10 * MB};
+
+QString sizeName(qsizetype bytes) {
+    return bytes >= MB ? QStringLiteral("%1 MB").arg(bytes / MB)
+                       : QStringLiteral("%1 KB").arg(bytes / KB);
+}
+
+int runsFor(qsizetype bytes) {
+    return bytes >= 10 * MB ? 100 : 300;
+}
+
+class NullStore final : public DefaultsStore {
+public:
+    std::optional<QString> string(const QString &) const override { return std::nullopt; }
+    std::optional<float> floatValue(const QString &) const override { return std::nullopt; }
+    void setString(const QString &, const QString &) override {}
+    void setFloat(const QString &, float) override {}
+    void flush() override {}
+};
+
+/// A timer that fires only when told to, so that no autosave lands inside a measurement.
+class ManualTimer final : public OneShotTimer {
+public:
+    void start(std::chrono::milliseconds, std::function<void()> action) override {
+        action_ = std::move(action);
+    }
+    void stop() override { action_ = nullptr; }
+    bool isActive() const override { return bool(action_); }
+    void fire() {
+        auto action = std::move(action_);
+        action_ = nullptr;
+        if (action)
+            action();
+    }
+
+private:
+    std::function<void()> action_;
+};
+
+class NullPresentations final : public Presentations {
+public:
+    void showSavePanel(const SavePanel &, std::function<void(const QString &)>) override {}
+    void showWarning(const QString &, const QString &) override {}
+    void print(QTextDocument &, const QMarginsF &) override {}
+};
+
+/// A model on quiet services, holding `text`.
+struct Fixture {
+    explicit Fixture(const QString &text, DefaultsStore *realStore = nullptr) {
+        auto owned = std::make_unique<ManualTimer>();
+        timer = owned.get();
+        model = std::make_unique<NoteModel>(NoteModel::Services{
+            realStore ? *realStore : store, clock, std::move(owned), presentations, 13.0});
+        model->setText(text);
+        model->handleTextChange(model->text());
+    }
+    NullStore store;
+    SystemClock clock;
+    NullPresentations presentations;
+    ManualTimer *timer;
+    std::unique_ptr<NoteModel> model;
+};
+
+void key(QWidget *target, Qt::Key k, const QString &text) {
+    QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, k, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(target, &release);
+}
+
+// The queued refreshes that follow an edit, but no painting.
+void runRefreshes() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+}
+
+QFont noteFont() {
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setPointSizeF(13);
+    return font;
+}
+
+std::unique_ptr<ContentView> shownContent(NoteModel &model) {
+    auto view = std::make_unique<ContentView>(model);
+    view->resize(420, 420);
+    view->show();
+    for (int i = 0; i < 20; ++i)
+        QCoreApplication::processEvents();
+    view->editor()->moveCursor(QTextCursor::End);
+    view->editor()->setFocus();
+    QCoreApplication::processEvents();
+    return view;
+}
+
+// Type a letter and measure until it is painted; take it back unmeasured.
+Stats paintedKeystroke(QPlainTextEdit *editor, int runs) {
+    return measure(20, runs, [editor] {
+        const double ms = timed([editor] {
+            key(editor, Qt::Key_X, QStringLiteral("x"));
+            QCoreApplication::processEvents();
+        });
+        key(editor, Qt::Key_Backspace, QString());
+        QCoreApplication::processEvents();
+        return ms;
+    });
+}
+
+void keystrokeToModel() {
+    std::printf("\n## Keystroke to model, without painting\n\n");
+    QMap<qsizetype, Stats> results;
+    for (qsizetype size : sizes) {
+        Fixture f(makeNote(size));
+        auto view = shownContent(*f.model);
+        NoteEditor *editor = view->editor();
+        results[size] = measure(20, runsFor(size), [&] {
+            const double ms = timed([&] {
+                key(editor, Qt::Key_X, QStringLiteral("x"));
+                runRefreshes();
+            });
+            key(editor, Qt::Key_Backspace, QString());
+            QCoreApplication::processEvents();
+            return ms;
+        });
+        report(QStringLiteral("keystroke to model, %1").arg(sizeName(size)), results[size]);
+    }
+    goal(QStringLiteral("1. keystroke to model, p99 1 MB / 10 KB"),
+         results[MB].p99 / results[10 * KB].p99, 1.5, QStringLiteral("x"));
+    goal(QStringLiteral("1. keystroke to model, p99 10 MB / 10 KB"),
+         results[10 * MB].p99 / results[10 * KB].p99, 1.5, QStringLiteral("x"));
+}
+
+void paintedKeystrokes() {
+    const QString platform = QGuiApplication::platformName();
+    std::printf("\n## Keystroke to painted frame (%s)\n\n", qPrintable(platform));
+    for (qsizetype size : sizes) {
+        const QString note = makeNote(size);
+        Stats ours;
+        {
+            Fixture f(note);
+            auto view = shownContent(*f.model);
+            ours = paintedKeystroke(view->editor(), runsFor(size));
+        }
+        Stats bare;
+        {
+            QPlainTextEdit editor;
+            editor.setFont(noteFont());
+            editor.setPlainText(note);
+            editor.resize(420, 420);
+            editor.show();
+            for (int i = 0; i < 20; ++i)
+                QCoreApplication::processEvents();
+            editor.moveCursor(QTextCursor::End);
+            bare = paintedKeystroke(&editor, runsFor(size));
+        }
+        report(QStringLiteral("painted keystroke, Mirt, %1, %2").arg(sizeName(size), platform),
+               ours);
+        report(
+            QStringLiteral("painted keystroke, bare editor, %1, %2").arg(sizeName(size), platform),
+            bare);
+        goal(QStringLiteral("2. painted keystroke p99 vs bare editor, %1, %2")
+                 .arg(sizeName(size), platform),
+             ours.p99 / bare.p99, 1.2, QStringLiteral("x"));
+        goal(QStringLiteral("2. painted keystroke p99, %1, %2").arg(sizeName(size), platform),
+             ours.p99, 4.0, QStringLiteral("ms"));
+    }
+}
+
+void meetingReturn() {
+    std::printf("\n## Return at the end in meeting mode, stamp included\n\n");
+    QMap<qsizetype, Stats> results;
+    for (qsizetype size : {10 * KB, 10 * MB}) {
+        Fixture f{QString()};
+        f.model->startMeetingMode();
+        f.model->setText(f.model->text() + makeNote(size));
+        f.model->handleTextChange(f.model->text());
+        auto view = shownContent(*f.model);
+        NoteEditor *editor = view->editor();
+        results[size] = measure(10, runsFor(size), [&] {
+            key(editor, Qt::Key_A, QStringLiteral("a")); // a line with text, not just a stamp
+            QCoreApplication::processEvents();
+            const qsizetype before = f.model->text().size();
+            const double ms = timed([&] {
+                key(editor, Qt::Key_Return, QStringLiteral("\r"));
+                runRefreshes();
+            });
+            if (f.model->text().size() != before + 9)
+                qFatal("no stamp was added");
+            QCoreApplication::processEvents();
+            return ms;
+        });
+        report(QStringLiteral("Return + stamp in meeting mode, %1").arg(sizeName(size)),
+               results[size]);
+    }
+    goal(QStringLiteral("3. Return + stamp p99, 10 MB"), results[10 * MB].p99, 2.0,
+         QStringLiteral("ms"));
+    goal(QStringLiteral("5. stamp edit p99 10 MB / 10 KB"),
+         results[10 * MB].p99 / results[10 * KB].p99, 1.5, QStringLiteral("x"));
+}
+
+void wholeNoteEdits() {
+    std::printf("\n## Edits the model makes to the editor\n\n");
+    QMap<QString, Stats> results;
+    for (qsizetype size : {10 * KB, 10 * MB}) {
+        const QString note = makeNote(size);
+        Fixture f(note);
+        auto view = shownContent(*f.model);
+        const auto edit = [&](const QString &name, const std::function<void()> &operation) {
+            const Stats stats = measure(2, size >= 10 * MB ? 15 : 100, [&] {
+                f.model->setText(note);
+                QCoreApplication::processEvents();
+                return timed([&] {
+                    operation();
+                    runRefreshes();
+                });
+            });
+            results[name + sizeName(size)] = stats;
+            report(QStringLiteral("%1, %2").arg(name, sizeName(size)), stats);
+        };
+        edit(QStringLiteral("clear note"), [&] { f.model->clearNote(); });
+        edit(QStringLiteral("meeting header"), [&] { f.model->startMeetingMode(); });
+    }
+    // Both replace the whole note: the edit is the note, so the bound is one 60 Hz frame.
+    for (const QString &name : {QStringLiteral("clear note"), QStringLiteral("meeting header")})
+        goal(QStringLiteral("5. %1 p99, 10 MB").arg(name),
+             results[name + QStringLiteral("10 MB")].p99, 16.7, QStringLiteral("ms"));
+}
+
+void autosave() {
+    std::printf("\n## Autosave of a 10 MB note\n\n");
+    QTemporaryDir home;
+    FileDefaultsStore store(
+        home.filePath(QStringLiteral("data")),
+        std::make_unique<QSettings>(home.filePath(QStringLiteral("p.ini")), QSettings::IniFormat));
+    const QString note = makeNote(10 * MB);
+    Fixture f(note, &store);
+    std::vector<double> blocked;
+    const Stats submit = measure(2, 30, [&] {
+        f.model->replaceText(f.model->text().size(), 0, u"x");
+        const double handOver = timed([&] { f.timer->fire(); });
+        // The next keystroke lands while the writer still reads its snapshot of the text.
+        const double nextKey =
+            timed([&] { f.model->replaceText(f.model->text().size(), 0, u"y"); });
+        blocked.push_back(std::max(handOver, nextKey));
+        store.flush();
+        return handOver;
+    });
+    std::sort(blocked.begin(), blocked.end());
+    const double blockedP99 = blocked[size_t(0.99 * (blocked.size() - 1) + 0.5)];
+    report(QStringLiteral("autosave hand-over on the UI thread"), submit);
+    std::printf("| %-52s | p99 %.3f ms (hand-over or the keystroke right after it) |\n",
+                "UI thread blocked by an autosave", blockedP99);
+
+    const Stats write = measure(1, 15, [&] {
+        f.model->replaceText(f.model->text().size(), 0, u"z");
+        return timed([&] {
+            f.timer->fire();
+            store.flush();
+        });
+    });
+    const QByteArray bytes = f.model->text().toUtf8();
+    const QString barePath = home.filePath(QStringLiteral("bare.txt"));
+    const Stats bare = measure(1, 15, [&] {
+        return timed([&] {
+            QSaveFile file(barePath);
+            file.open(QIODevice::WriteOnly);
+            file.write(bytes);
+            file.commit();
+        });
+    });
+    report(QStringLiteral("autosave write, Mirt store"), write);
+    report(QStringLiteral("write, bare QSaveFile of the same bytes"), bare);
+    goal(QStringLiteral("4. UI thread blocked by an autosave, p99"), blockedP99, 2.0,
+         QStringLiteral("ms"));
+    goal(QStringLiteral("4. autosave write p99 / bare QSaveFile"), write.p99 / bare.p99, 1.5,
+         QStringLiteral("x"));
+}
+
+void longLine() {
+    std::printf("\n## One long line without line breaks\n\n");
+    Stats hundred;
+    for (qsizetype size : {100 * KB, 1 * MB}) {
+        Fixture f(makeNote(size, false));
+        auto view = shownContent(*f.model);
+        const Stats stats = paintedKeystroke(view->editor(), size >= MB ? 10 : 50);
+        report(QStringLiteral("painted keystroke in a single %1 line").arg(sizeName(size)), stats);
+        if (size == 100 * KB)
+            hundred = stats;
+    }
+    goal(QStringLiteral("9. keystroke in a single 100 KB line, p99"), hundred.p99, 50.0,
+         QStringLiteral("ms"));
+}
+
+// ---- start-up, memory and the peer, in child processes ----
+
+QString self() {
+    return QCoreApplication::applicationFilePath();
+}
+
+struct Home {
+    QTemporaryDir dir;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+
+    explicit Home(const QString &note) {
+        const QString data = dir.filePath(QStringLiteral("data"));
+        QDir().mkpath(data + QStringLiteral("/Mirt/Mirt"));
+        if (!note.isEmpty()) {
+            QFile file(data + QStringLiteral("/Mirt/Mirt/mirt.note.autosave.txt"));
+            file.open(QIODevice::WriteOnly);
+            file.write(note.toUtf8());
+        }
+        QDir().mkpath(dir.filePath(QStringLiteral("run")));
+        QFile::setPermissions(dir.filePath(QStringLiteral("run")), QFileDevice::ReadOwner |
+                                                                       QFileDevice::WriteOwner |
+                                                                       QFileDevice::ExeOwner);
+        env.insert(QStringLiteral("HOME"), dir.path());
+        env.insert(QStringLiteral("XDG_DATA_HOME"), data);
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.filePath(QStringLiteral("run")));
+    }
+    QString notePath() const {
+        return dir.filePath(QStringLiteral("data/Mirt/Mirt/mirt.note.autosave.txt"));
+    }
+};
+
+// Milliseconds from starting the child until it says its first frame is painted.
+double startupOnce(const Home &home, const QStringList &arguments) {
+    QProcess child;
+    child.setProcessEnvironment(home.env);
+    QElapsedTimer clock;
+    clock.start();
+    child.start(self(), arguments);
+    while (!child.canReadLine())
+        if (!child.waitForReadyRead(30000))
+            qFatal("start-up child gave no answer");
+    const double ms = double(clock.nsecsElapsed()) / 1e6;
+    child.waitForFinished(30000);
+    return ms;
+}
+
+void startup() {
+    std::printf("\n## Start-up, process start to first painted frame\n\n");
+    Home empty{QString()};
+    Home small(makeNote(10 * KB));
+    Home large(makeNote(10 * MB));
+    const auto run = [](const Home &home, const QStringList &arguments, int runs) {
+        return measure(2, runs, [&] { return startupOnce(home, arguments); });
+    };
+    const QStringList app{QStringLiteral("--startup"), QStringLiteral("app")};
+    const Stats sEmpty = run(empty, app, 20);
+    const Stats sSmall = run(small, app, 20);
+    const Stats sLarge = run(large, app, 10);
+    const Stats sLargeNote =
+        run(large, {QStringLiteral("--startup"), QStringLiteral("app-note")}, 10);
+    const Stats sBare =
+        run(large, {QStringLiteral("--startup"), QStringLiteral("bare"), large.notePath()}, 10);
+    report(QStringLiteral("start-up, empty note"), sEmpty);
+    report(QStringLiteral("start-up, 10 KB note"), sSmall);
+    report(QStringLiteral("start-up, 10 MB note, first frame"), sLarge);
+    report(QStringLiteral("start-up, 10 MB note, first frame with the note"), sLargeNote);
+    report(QStringLiteral("start-up, bare editor reading the 10 MB file"), sBare);
+    goal(QStringLiteral("6. start-up p99, 10 KB / empty"), sSmall.p99 / sEmpty.p99, 1.2,
+         QStringLiteral("x"));
+    goal(QStringLiteral("6. start-up p99, 10 MB note on screen / bare editor"),
+         sLargeNote.p99 / sBare.p99, 1.2, QStringLiteral("x"));
+}
+
+void memory() {
+    std::printf("\n## Peak memory with a 10 MB note\n\n");
+    Home home(makeNote(10 * MB));
+    QProcess child;
+    child.setProcessEnvironment(home.env);
+    child.start(self(), {QStringLiteral("--memory")});
+    child.waitForFinished(120000);
+    const QStringList figures = QString::fromLatin1(child.readAllStandardOutput())
+                                    .split(u'\n', Qt::SkipEmptyParts)
+                                    .last()
+                                    .split(u' ');
+    if (figures.size() != 2)
+        qFatal("memory child failed");
+    const double loaded = figures[0].toDouble();
+    const double after = figures[1].toDouble();
+    std::printf("| %-52s | %9.1f MiB |\n", "peak after loading", loaded);
+    std::printf("| %-52s | %9.1f MiB |\n", "peak after 200 keystrokes and an autosave", after);
+    goal(QStringLiteral("7. peak memory after typing and saving / after loading"), after / loaded,
+         1.15, QStringLiteral("x"));
+}
+
+// Milliseconds until the process has a mapped window, then its peak memory once settled.
+std::pair<double, double> launchToWindow(const QString &program, const QStringList &arguments,
+                                         const Home &home) {
+    QProcess app;
+    app.setProcessEnvironment(home.env);
+    QElapsedTimer clock;
+    clock.start();
+    app.start(program, arguments);
+    app.waitForStarted();
+    double ms = -1;
+    while (clock.elapsed() < 60000) {
+        QProcess search;
+        search.start(QStringLiteral("xdotool"),
+                     {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                      QStringLiteral("--pid"), QString::number(app.processId())});
+        search.waitForFinished();
+        if (!search.readAllStandardOutput().trimmed().isEmpty()) {
+            ms = double(clock.nsecsElapsed()) / 1e6;
+            break;
+        }
+        QThread::msleep(5);
+    }
+    QThread::msleep(1500);
+    const double peak = peakMemoryMiB(app.processId());
+    ::kill(app.processId(), SIGTERM);
+    if (!app.waitForFinished(10000))
+        app.kill();
+    return {ms, peak};
+}
+
+void peer(const QString &mirtBinary) {
+    std::printf("\n## Against FeatherPad, 10 MB note, under Xvfb\n\n");
+    if (QStandardPaths::findExecutable(QStringLiteral("featherpad")).isEmpty()) {
+        std::printf("featherpad is not installed: `make bench` installs it\n");
+        goal(QStringLiteral("8. peer comparison ran"), 1, 0, QString());
+        return;
+    }
+    const QString note = makeNote(10 * MB);
+    std::vector<double> oursMs, peerMs, oursMiB, peerMiB;
+    for (int run = 0; run < 5; ++run) {
+        Home ours(note);
+        const auto [ms, mib] = launchToWindow(mirtBinary, {}, ours);
+        oursMs.push_back(ms);
+        oursMiB.push_back(mib);
+        Home theirs(note);
+        const auto [pms, pmib] =
+            launchToWindow(QStringLiteral("featherpad"), {theirs.notePath()}, theirs);
+        peerMs.push_back(pms);
+        peerMiB.push_back(pmib);
+    }
+    const auto median = [](std::vector<double> v) {
+        std::sort(v.begin(), v.end());
+        return v[v.size() / 2];
+    };
+    std::printf("| %-52s | %9.1f ms | %9.1f MiB |\n", "Mirt, start to mapped window, peak",
+                median(oursMs), median(oursMiB));
+    std::printf("| %-52s | %9.1f ms | %9.1f MiB |\n", "FeatherPad, start to mapped window, peak",
+                median(peerMs), median(peerMiB));
+    goal(QStringLiteral("8. start to mapped window, median Mirt / FeatherPad"),
+         median(oursMs) / median(peerMs), 1.0, QStringLiteral("x"));
+    goal(QStringLiteral("8. peak memory, median Mirt / FeatherPad"),
+         median(oursMiB) / median(peerMiB), 1.0, QStringLiteral("x"));
+}
+
+/// Prints one line once `widget` has painted its first frame, then ends the event loop.
+class FirstFrame : public QObject {
+public:
+    /// With `waitForNote`, only a frame that shows the note counts.
+    explicit FirstFrame(QPlainTextEdit *editor, bool waitForNote = false)
+        : editor_(editor)
+        , waitForNote_(waitForNote) {
+        editor->viewport()->installEventFilter(this);
+    }
+    bool eventFilter(QObject *, QEvent *event) override {
+        if (event->type() == QEvent::Paint && !seen_ &&
+            (!waitForNote_ || editor_->document()->characterCount() > 1)) {
+            seen_ = true;
+            QTimer::singleShot(0, [] {
+                std::printf("painted\n");
+                std::fflush(stdout);
+                QCoreApplication::exit(0);
+            });
+        }
+        return false;
+    }
+
+private:
+    QPlainTextEdit *editor_;
+    bool waitForNote_;
+    bool seen_ = false;
+};
+
+int startupChild(int argc, char **argv) {
+    if (qstrncmp(argv[2], "app", 3) == 0) {
+        MirtApp app(argc, argv);
+        if (!app.start())
+            return 1;
+        FirstFrame frame(app.mainWindow().content()->editor(), qstrcmp(argv[2], "app-note") == 0);
+        return QApplication::exec();
+    }
+    QApplication app(argc, argv);
+    QFile file(QString::fromLocal8Bit(argv[3]));
+    file.open(QIODevice::ReadOnly);
+    QPlainTextEdit editor;
+    editor.setFont(noteFont());
+    editor.setPlainText(QString::fromUtf8(file.readAll()));
+    editor.resize(420, 420);
+    FirstFrame frame(&editor);
+    editor.show();
+    return QApplication::exec();
+}
+
+int memoryChild(int argc, char **argv) {
+    MirtApp app(argc, argv);
+    if (!app.start())
+        return 1;
+    NoteEditor *editor = app.mainWindow().content()->editor();
+    FirstFrame frame(editor, true);
+    QApplication::exec();
+    for (int i = 0; i < 50; ++i)
+        QCoreApplication::processEvents();
+    const double loaded = peakMemoryMiB();
+    editor->moveCursor(QTextCursor::End);
+    for (int i = 0; i < 200; ++i) {
+        key(editor, Qt::Key_A, QStringLiteral("a"));
+        QCoreApplication::processEvents();
+    }
+    app.model().flushAutosave();
+    std::printf("%.1f %.1f", loaded, peakMemoryMiB());
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    if (argc >= 3 && qstrcmp(argv[1], "--startup") == 0)
+        return startupChild(argc, argv);
+    if (argc >= 2 && qstrcmp(argv[1], "--memory") == 0)
+        return memoryChild(argc, argv);
+
+    QApplication app(argc, argv);
+    std::printf("| %-52s | %9s | %9s | %9s | %9s | %5s |\n", "case (milliseconds)", "median", "p99",
+                "min", "max", "runs");
+    if (app.arguments().contains(QStringLiteral("--painted"))) {
+        paintedKeystrokes();
+        return 0;
+    }
+    keystrokeToModel();
+    paintedKeystrokes();
+    {
+        // The same cases on the offscreen platform, in a child of their own.
+        QProcess offscreen;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        offscreen.setProcessEnvironment(env);
+        offscreen.setProcessChannelMode(QProcess::ForwardedChannels);
+        offscreen.start(self(), {QStringLiteral("--painted")});
+        offscreen.waitForFinished(-1);
+    }
+    meetingReturn();
+    wholeNoteEdits();
+    autosave();
+    longLine();
+    startup();
+    memory();
+    peer(QCoreApplication::applicationDirPath() + QStringLiteral("/../src/app/mirt"));
+    std::printf("\n%d goal(s) fell short in this process (the offscreen child reports its own).\n",
+                shortfalls());
+    return 0;
+}
