@@ -22,6 +22,10 @@ public:
 
     virtual void setString(const QString &key, const QString &value) = 0;
     virtual void setFloat(const QString &key, float value) = 0;
+    /// Stores a string that the caller has already turned into UTF-8.
+    virtual void setUtf8String(const QString &key, const QByteArray &utf8) {
+        setString(key, QString::fromUtf8(utf8));
+    }
 
     /// Returns once every write made so far has reached the disk or failed.
     virtual void flush() = 0;

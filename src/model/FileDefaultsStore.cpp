@@ -2,6 +2,7 @@
 #include "FileDefaultsStore.h"
 
 #include "AtomicFile.h"
+#include "NoteEncoding.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -34,20 +35,6 @@ std::optional<QString> FileDefaultsStore::preparePrivateFolder(const QString &fo
 }
 
 namespace {
-
-// UTF-8 has no spelling for half a surrogate pair; the toolkit would write '?', which cannot be
-// told from a real one. U+FFFD says that a character was lost.
-QByteArray encodeNote(QString text) {
-    if (!text.isValidUtf16()) {
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
-                ++i;
-            else if (text[i].isSurrogate())
-                text[i] = QChar::ReplacementCharacter;
-        }
-    }
-    return text.toUtf8();
-}
 
 // A save killed between writing its temporary file and renaming it leaves that file behind,
 // named after the target with six characters added.
@@ -88,11 +75,11 @@ public:
         thread_.join();
     }
 
-    void submit(const QString &path, const QString &text) {
+    void submit(const QString &path, Value value) {
         {
             std::lock_guard lock(mutex_);
             ++issued_;
-            auto [it, inserted] = pending_.insert_or_assign(path, text);
+            auto [it, inserted] = pending_.insert_or_assign(path, std::move(value));
             if (!inserted)
                 ++completed_; // the older value is superseded
         }
@@ -113,7 +100,9 @@ private:
                 return; // stopping, and nothing is left to write
             auto node = pending_.extract(pending_.begin());
             lock.unlock();
-            const QByteArray bytes = encodeNote(std::move(node.mapped()));
+            Value &value = node.mapped();
+            const QByteArray bytes = value.encoded ? value.utf8 : noteToUtf8(value.text);
+            value = Value(); // let the UI thread's text go unshared again
             const auto error = AtomicFile::write(node.key(), bytes, AtomicFile::Access::OwnerOnly);
             report_(error);
             lock.lock();
@@ -126,7 +115,7 @@ private:
     std::mutex mutex_;
     std::condition_variable wake_;
     std::condition_variable done_;
-    std::map<QString, QString> pending_;
+    std::map<QString, Value> pending_;
     quint64 issued_ = 0;
     quint64 completed_ = 0;
     bool stopping_ = false;
@@ -179,12 +168,20 @@ std::optional<float> FileDefaultsStore::floatValue(const QString &key) const {
 }
 
 void FileDefaultsStore::setString(const QString &key, const QString &value) {
+    submit(key, {value, {}, false});
+}
+
+void FileDefaultsStore::setUtf8String(const QString &key, const QByteArray &utf8) {
+    submit(key, {{}, utf8, true});
+}
+
+void FileDefaultsStore::submit(const QString &key, Value value) {
     if (const auto error = preparePrivateFolder(dataFolder_)) {
         QMetaObject::invokeMethod(
             this, [this, error] { report(error); }, Qt::QueuedConnection);
         return;
     }
-    writer_->submit(pathForKey(key), value);
+    writer_->submit(pathForKey(key), std::move(value));
 }
 
 void FileDefaultsStore::setFloat(const QString &key, float value) {

@@ -22,6 +22,7 @@ public:
     std::optional<float> floatValue(const QString &key) const override;
     void setString(const QString &key, const QString &value) override;
     void setFloat(const QString &key, float value) override;
+    void setUtf8String(const QString &key, const QByteArray &utf8) override;
     void flush() override;
 
     /// Makes `folder` if it is missing, readable by the user alone.
@@ -31,7 +32,14 @@ public:
     QString pathForKey(const QString &key) const;
 
 private:
+    /// A string to write, or its UTF-8 when the caller has encoded it already.
+    struct Value {
+        QString text;
+        QByteArray utf8;
+        bool encoded = false;
+    };
     class Writer;
+    void submit(const QString &key, Value value);
     void report(const std::optional<QString> &error);
 
     QString dataFolder_;

@@ -77,6 +77,7 @@ void NoteModel::setText(const QString &text) {
     Q_EMIT textWillChange();
     Q_EMIT willChange();
     const bool changed = !isCurrentText(text);
+    saveEncoder_.cancel(); // the timer this assignment restarts saves the newer text
     previousText_.beforeReplace(text_, 0, text_.size());
     text_ = text;
     if (changed)
@@ -90,6 +91,7 @@ void NoteModel::replaceText(qsizetype position, qsizetype removed, QStringView i
     Q_EMIT textWillChange();
     Q_EMIT willChange();
     const bool changed = QStringView(text_).sliced(position, removed) != inserted;
+    saveEncoder_.cancel(); // the timer this edit restarts saves the newer text
     previousText_.beforeReplace(text_, position, removed);
     text_.replace(position, removed, inserted.data(), inserted.size());
     if (changed)
@@ -137,13 +139,31 @@ void NoteModel::scheduleSave() {
 }
 
 void NoteModel::saveNow() {
-    store_.setString(saveKey, text_);
+    if (text_.size() < slicedSaveSize) {
+        store_.setString(saveKey, text_);
+        return;
+    }
+    // Handing a large note to the writer thread would share it, and the next keystroke would
+    // have to copy all of it. It is encoded here instead, a slice per turn of the event loop.
+    saveEncoder_.start(text_.size());
+    encodeNextSlice();
+}
+
+void NoteModel::encodeNextSlice() {
+    constexpr qsizetype sliceUnits = 64 * 1024; // about 0.03 ms of work a turn
+    if (!saveEncoder_.isRunning())
+        return;
+    if (saveEncoder_.step(text_, sliceUnits))
+        store_.setUtf8String(saveKey, saveEncoder_.take());
+    else
+        QMetaObject::invokeMethod(this, &NoteModel::encodeNextSlice, Qt::QueuedConnection);
 }
 
 void NoteModel::flushAutosave() {
-    if (saveTimer_->isActive()) {
+    if (saveTimer_->isActive() || saveEncoder_.isRunning()) {
         saveTimer_->stop();
-        saveNow();
+        saveEncoder_.cancel();
+        store_.setString(saveKey, text_);
     }
     store_.flush();
 }

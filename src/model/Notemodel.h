@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "NoteEncoding.h"
 #include "TextBaseline.h"
 
 #include <QObject>
@@ -39,6 +40,8 @@ public:
     static constexpr double fontSizeCeiling = 256.0;
     static constexpr double fontSizeStep = 2.0;
     static constexpr int autosaveDelayMs = 500;
+    /// Notes at least this long (UTF-16 units) are encoded for saving a slice at a time.
+    static constexpr qsizetype slicedSaveSize = 256 * 1024;
 
     /// Loads the note and the font size from the store.
     explicit NoteModel(Services services, QObject *parent = nullptr);
@@ -107,6 +110,7 @@ private:
     void loadFromStore();
     void scheduleSave();
     void saveNow();
+    void encodeNextSlice();
     void setIsMeetingMode(bool on);
     void setFontSize(double size);
     void storeFontSize();
@@ -129,6 +133,7 @@ private:
     bool toolbarVisible_ = true;
 
     TextBaseline previousText_;
+    SliceEncoder saveEncoder_;
     quint64 textRevision_ = 0;
     bool saveFailing_ = false;
 };

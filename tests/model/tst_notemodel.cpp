@@ -27,6 +27,7 @@ private Q_SLOTS:
     void clearNoteWritesAtOnceAndAgainLater();
     void failedSavesAreReportedOnceAndRecoveryToo();
     void flushWritesOnlyAPendingSave();
+    void largeNoteIsSavedInSlicesAndAnEditStartsOver();
 };
 
 void tst_NoteModel::firstLaunchOnEmptyStoreWritesNothing() {
@@ -274,6 +275,32 @@ void tst_NoteModel::flushWritesOnlyAPendingSave() {
     QCOMPARE(f.store.flushes, 2);
     f.timeline.advance(1000);
     QCOMPARE(f.store.writes.size(), 1u); // the pending timer was consumed, not left to fire
+}
+
+void tst_NoteModel::largeNoteIsSavedInSlicesAndAnEditStartsOver() {
+    ModelFixture f;
+    auto model = f.make();
+    // A surrogate pair on every slice boundary the encoder might pick, and a lone half.
+    QString large = QStringLiteral("\U0001F600 note ").repeated(60000) + QChar(0xDC00);
+    model->setText(large);
+    f.timeline.advance(500);
+    QVERIFY2(f.store.writes.empty(), "a large note is not handed over in one piece");
+    model->replaceText(0, 0, u"x"); // an edit while it is being encoded
+    for (int turn = 0; turn < 50; ++turn) // far more turns than the note has slices
+        QCoreApplication::processEvents();
+    QVERIFY(f.store.writes.empty());
+
+    f.timeline.advance(500);
+    QTRY_COMPARE(f.store.writesOf(NoteModel::saveKey).size(), 1u);
+    large.prepend(u'x');
+    large.back() = QChar::ReplacementCharacter;
+    QCOMPARE(f.store.strings[NoteModel::saveKey], large);
+
+    // Quitting in the middle of it writes at once.
+    model->replaceText(0, 0, u"y");
+    f.timeline.advance(500);
+    model->flushAutosave();
+    QCOMPARE(f.store.strings[NoteModel::saveKey].size(), large.size() + 1);
 }
 
 QTEST_GUILESS_MAIN(tst_NoteModel)
