@@ -36,7 +36,9 @@ namespace AtomicFile {
 
 std::optional<QString> write(const QString &path, QByteArrayView bytes, Access access) {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered: with a buffer, the bytes reach the disk only inside commit(), which does not
+    // look at that last write and would rename a cut-off file over the note on a full disk.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return describe(path, file.errorString());
     // Set on the temporary file before any byte of the note is in it, so that no reader other
     // than the owner ever sees the content.
@@ -56,6 +58,11 @@ std::optional<QString> write(const QString &path, QByteArrayView bytes, Access a
             return describe(path, reason);
         }
         done += n;
+    }
+    if (file.error() != QFileDevice::NoError) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        return describe(path, reason);
     }
     if (!file.commit())
         return describe(path, file.errorString());

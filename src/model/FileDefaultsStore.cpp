@@ -7,8 +7,9 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
 #include <QSettings>
-#include <QStringDecoder>
 
 #include <condition_variable>
 #include <map>
@@ -28,7 +29,7 @@ std::optional<QString> FileDefaultsStore::preparePrivateFolder(const QString &fo
         if (!dir.mkpath(QStringLiteral(".")))
             return QStringLiteral("%1: cannot create the folder")
                 .arg(QDir::toNativeSeparators(folder));
-        // Only a folder made here is narrowed: one the user made keeps the user's choice.
+        // mkpath follows the umask; narrowed before the note goes in.
         QFile::setPermissions(folder, ownerOnlyFolder);
     }
     return std::nullopt;
@@ -43,6 +44,21 @@ void sweepTemporaryFiles(const QString &folder) {
     for (const QString &name :
          dir.entryList({QStringLiteral("*.txt.??????")}, QDir::Files | QDir::Hidden))
         dir.remove(name);
+}
+
+// The preferences are written under a lock file; one left by a process that died would hold
+// every later write back for the toolkit's 30 s stale time. Only a live owner may wait us.
+void clearAbandonedLock(const QString &path) {
+    QLockFile lock(path);
+    lock.setStaleLockTime(0); // stale means: its process is gone, however young the file
+    if (lock.tryLock(0)) {
+        lock.unlock();
+        return;
+    }
+    qint64 pid = 0;
+    QString host, application;
+    if (!lock.getLockInfo(&pid, &host, &application))
+        QFile::remove(path); // unreadable: no live process stands behind it
 }
 
 // Keeps an exact copy of a note that did not decode cleanly, before any save can replace it.
@@ -104,6 +120,8 @@ private:
             const QByteArray bytes = value.encoded ? value.utf8 : noteToUtf8(value.text);
             value = Value(); // let the UI thread's text go unshared again
             const auto error = AtomicFile::write(node.key(), bytes, AtomicFile::Access::OwnerOnly);
+            // The note's folder stays the user's alone, whatever widened it since.
+            QFile::setPermissions(QFileInfo(node.key()).absolutePath(), ownerOnlyFolder);
             report_(error);
             lock.lock();
             ++completed_;
@@ -148,10 +166,9 @@ std::optional<QString> FileDefaultsStore::string(const QString &key) const {
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
     const QByteArray bytes = file.readAll();
-    // Keep a leading U+FEFF: it is part of the note, not a marker of ours.
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
-    QString text = decoder.decode(bytes);
-    if (decoder.hasError() || file.error() != QFileDevice::NoError)
+    bool exact = false;
+    QString text = noteFromUtf8(bytes, &exact);
+    if (!exact || file.error() != QFileDevice::NoError)
         keepAside(file.fileName());
     return text;
 }
@@ -185,6 +202,7 @@ void FileDefaultsStore::submit(const QString &key, Value value) {
 }
 
 void FileDefaultsStore::setFloat(const QString &key, float value) {
+    clearAbandonedLock(preferences_->fileName() + QStringLiteral(".lock"));
     preferences_->setValue(key, static_cast<double>(value));
     preferences_->sync();
     std::optional<QString> error;

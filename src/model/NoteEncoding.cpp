@@ -2,6 +2,46 @@
 #include "NoteEncoding.h"
 
 #include <QString>
+#include <QStringDecoder>
+
+#include <cstring>
+
+namespace {
+
+bool isAscii(QByteArrayView bytes) {
+    const char *p = bytes.data();
+    const char *end = p + bytes.size();
+    quint64 seen = 0;
+    for (; end - p >= 8; p += 8) {
+        quint64 word;
+        std::memcpy(&word, p, 8);
+        seen |= word;
+    }
+    for (; p < end; ++p)
+        seen |= quint8(*p);
+    return (seen & 0x8080808080808080ULL) == 0;
+}
+
+} // namespace
+
+QString noteFromUtf8(QByteArrayView bytes, bool *exact) {
+    constexpr qsizetype chunk = 64 * 1024;
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    QString text;
+    text.reserve(bytes.size());
+    bool between = true; // no multi-byte sequence is left open in the decoder
+    for (qsizetype at = 0; at < bytes.size(); at += chunk) {
+        const QByteArrayView part = bytes.sliced(at, std::min(chunk, bytes.size() - at));
+        if (between && isAscii(part)) {
+            text.append(QLatin1StringView(part.data(), part.size()));
+            continue;
+        }
+        text.append(decoder.decode(part));
+        between = quint8(part.back()) < 0x80;
+    }
+    *exact = !decoder.hasError() && between;
+    return text;
+}
 
 QByteArray noteToUtf8(QStringView text) {
     if (text.isValidUtf16())

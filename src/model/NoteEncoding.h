@@ -8,6 +8,11 @@
 /// '?', which cannot be told from a real one, so such a half becomes U+FFFD.
 QByteArray noteToUtf8(QStringView text);
 
+/// The note from its UTF-8 bytes, with a leading U+FEFF kept as part of it. `exact` tells
+/// whether the bytes were valid UTF-8, so that the text spells them out exactly. Plain ASCII
+/// runs are widened without the decoder, which is several times slower on them.
+QString noteFromUtf8(QByteArrayView bytes, bool *exact);
+
 /// Encodes a text a slice at a time, so that a large note can be turned into UTF-8 between
 /// events on the thread that owns it, without sharing or copying the text.
 class SliceEncoder {

@@ -47,7 +47,6 @@ private Q_SLOTS:
     void failedWriteIsReportedAndLeavesNothingBehind();
     void fontSizeRoundTripsAndRejectsGarbage();
     void undecodableNoteIsCopiedAsideBeforeItIsReplaced();
-    void killedWhileSavingLeavesAWholeNote();
 };
 
 void tst_FileDefaultsStore::keepsAnyNoteExactlyAcrossARestart_data() {
@@ -196,47 +195,6 @@ void tst_FileDefaultsStore::undecodableNoteIsCopiedAsideBeforeItIsReplaced() {
     QFile copy(QFileInfo(path).absolutePath() + u'/' + aside[0]);
     QVERIFY(copy.open(QIODevice::ReadOnly));
     QCOMPARE(copy.readAll(), broken);
-}
-
-void tst_FileDefaultsStore::killedWhileSavingLeavesAWholeNote() {
-    // A helper process saves large notes back to back; it is killed at random moments. Every
-    // note it writes is one letter repeated, a different length each time, so a cut-off or
-    // mixed file shows.
-    QTemporaryDir home;
-    const QString helper = QCoreApplication::applicationDirPath() + QStringLiteral("/store_writer");
-    QVERIFY2(QFileInfo::exists(helper), qPrintable(helper));
-    QRandomGenerator random(7);
-    const int trials = qEnvironmentVariableIntValue("MIRT_KILL_TRIALS") > 0
-                           ? qEnvironmentVariableIntValue("MIRT_KILL_TRIALS")
-                           : 25;
-    int interrupted = 0;
-    for (int trial = 0; trial < trials; ++trial) {
-        QProcess process;
-        process.start(helper, {home.path()});
-        QVERIFY(process.waitForReadyRead(5000)); // the first save is on disk
-        QTest::qWait(random.bounded(1, 120));
-        ::kill(process.processId(), SIGKILL);
-        QVERIFY(process.waitForFinished(5000));
-        const QString lastReported = QString::fromLatin1(process.readAllStandardOutput())
-                                         .split(u'\n', Qt::SkipEmptyParts)
-                                         .last();
-
-        auto store = openStore(home);
-        const std::optional<QString> note = store->string(NoteModel::saveKey);
-        QVERIFY(note.has_value());
-        QVERIFY(!note->isEmpty());
-        const qsizetype round = (note->size() - 3'000'000) / 1000;
-        QCOMPARE(note->size(), 3'000'000 + round * 1000);
-        QCOMPARE(note->count(QChar(char16_t(u'a' + round % 26))), note->size());
-        // Every save reported done is on disk: the note is that one or a newer one.
-        QVERIFY(note->size() >= lastReported.toLongLong());
-        interrupted += note->size() != lastReported.toLongLong();
-        store.reset();
-        openStore(home); // a new store sweeps the temporary files of the killed one
-        QCOMPARE(leftovers(QFileInfo(home.filePath(QStringLiteral("data/Mirt/x"))).absolutePath()),
-                 QStringList());
-    }
-    qInfo("%d kills, %d while a newer note was on its way", trials, interrupted);
 }
 
 QTEST_GUILESS_MAIN(tst_FileDefaultsStore)

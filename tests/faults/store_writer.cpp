@@ -14,8 +14,8 @@ int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
     const QString home = app.arguments().value(1);
     FileDefaultsStore store(
-        QDir(home).filePath(QStringLiteral("data/Mirt")),
-        std::make_unique<QSettings>(QDir(home).filePath(QStringLiteral("config/Mirt.conf")),
+        QDir(home).filePath(QStringLiteral("data")),
+        std::make_unique<QSettings>(QDir(home).filePath(QStringLiteral("prefs.ini")),
                                     QSettings::IniFormat));
     for (qsizetype round = 0;; ++round) {
         const qsizetype length = 3'000'000 + round * 1000;

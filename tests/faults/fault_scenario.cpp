@@ -1,0 +1,123 @@
+// SPDX-License-Identifier: MIT
+// One unwritable-store scenario, in a process of its own so that it can run without root's
+// power to write anywhere. Prints "ok" or what went wrong.
+//   fault_scenario KIND HOME    KIND: read-only-file read-only-folder missing-folder
+//                               folder-for-file full-disk some-space
+#include "Rig.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QStorageInfo>
+
+#include <cstdio>
+
+namespace {
+
+bool waitFor(QSignalSpy &spy, int ms) {
+    QElapsedTimer clock;
+    clock.start();
+    while (spy.isEmpty() && clock.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    return !spy.isEmpty();
+}
+
+QByteArray fileContents(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Fills the disk of `folder` until no more than `leave` bytes are free.
+void fill(const QString &folder, qint64 leave) {
+    QFile filler(QDir(folder).filePath(QStringLiteral("filler")));
+    filler.open(QIODevice::WriteOnly);
+    const QByteArray block(4096, 'f');
+    while (true) {
+        const qint64 free = QStorageInfo(folder).bytesAvailable();
+        if (free <= leave)
+            break;
+        if (filler.write(block.constData(), std::min<qint64>(block.size(), free - leave)) <= 0)
+            break;
+        filler.flush();
+    }
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    QCoreApplication app(argc, argv);
+    const QString kind = app.arguments().value(1);
+    const QString home = app.arguments().value(2);
+    const auto fail = [](const QString &why) {
+        std::printf("%s\n", qPrintable(why));
+        return 1;
+    };
+
+    Rig rig(home);
+    rig.model.setText(QStringLiteral("before the fault\n"));
+    rig.autosave();
+    rig.store.flush();
+    QCoreApplication::processEvents();
+    const QString path = rig.notePath();
+    const QString folder = rig.dataFolder;
+
+    // The cause.
+    if (kind == QLatin1String("read-only-file"))
+        QFile::setPermissions(path, QFileDevice::ReadOwner);
+    else if (kind == QLatin1String("read-only-folder"))
+        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    else if (kind == QLatin1String("missing-folder"))
+        QDir(folder).removeRecursively();
+    else if (kind == QLatin1String("folder-for-file"))
+        QFile::remove(path), QDir().mkpath(path);
+    else if (kind == QLatin1String("full-disk"))
+        fill(folder, 0);
+    else if (kind == QLatin1String("some-space"))
+        fill(folder, 2000);
+    else
+        return fail(QStringLiteral("unknown scenario ") + kind);
+
+    // Typing goes on: the edit is instant and the note in memory stays exact.
+    const QString typed = QStringLiteral("before the fault\n") + QString(6000, u'k');
+    QElapsedTimer typing;
+    typing.start();
+    rig.model.replaceText(rig.model.text().size(), 0, QString(6000, u'k'));
+    if (typing.elapsed() > 50)
+        return fail(QStringLiteral("typing was blocked"));
+    rig.autosave();
+    const bool expectFailure = kind != QLatin1String("missing-folder");
+    if (expectFailure) {
+        if (!waitFor(rig.failed, 1000))
+            return fail(QStringLiteral("the failure was not reported within 1 s"));
+        if (rig.failed.first().first().toString().isEmpty())
+            return fail(QStringLiteral("the failure came without a reason"));
+    } else {
+        rig.store.flush(); // a missing folder is made again, and the save simply succeeds
+        if (fileContents(path) != typed.toUtf8())
+            return fail(QStringLiteral("the note was not saved into a new folder"));
+        std::printf("ok\n");
+        return 0;
+    }
+    if (rig.model.text() != typed)
+        return fail(QStringLiteral("the note in memory changed"));
+
+    // The cause removed: the next save succeeds and says so.
+    if (kind == QLatin1String("read-only-file"))
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    else if (kind == QLatin1String("read-only-folder"))
+        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                          QFileDevice::ExeOwner);
+    else if (kind == QLatin1String("folder-for-file"))
+        QDir(path).removeRecursively();
+    else
+        QFile::remove(QDir(folder).filePath(QStringLiteral("filler")));
+    rig.model.replaceText(rig.model.text().size(), 0, u"!");
+    rig.autosave();
+    if (!waitFor(rig.recovered, 1000))
+        return fail(QStringLiteral("the recovery was not announced within 1 s"));
+    rig.store.flush();
+    if (fileContents(path) != (typed + u'!').toUtf8())
+        return fail(QStringLiteral("the note on disk is not the note in memory"));
+    std::printf("ok\n");
+    return 0;
+}

@@ -1,0 +1,468 @@
+// SPDX-License-Identifier: MIT
+// Faults injected into the store, the export and the app: the note is never lost or exposed.
+// MIRT_FAULT_SCALE sets the share of the full trial counts (1 for `make faults`; the test
+// suite runs a fifth).
+#include "Rig.h"
+
+#include <QDirIterator>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QStorageInfo>
+#include <QSysInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <atomic>
+#include <csignal>
+#include <map>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+struct Figure {
+    QString name;
+    int trials = 0;
+    int failures = 0;
+};
+std::map<int, Figure> figures;
+
+void tally(int figure, const QString &name, bool ok) {
+    Figure &f = figures[figure];
+    f.name = name;
+    ++f.trials;
+    f.failures += ok ? 0 : 1;
+}
+
+int scaled(int full) {
+    const double scale = qEnvironmentVariableIsSet("MIRT_FAULT_SCALE")
+                             ? qEnvironmentVariable("MIRT_FAULT_SCALE").toDouble()
+                             : 0.2;
+    return std::max(1, int(full * scale + 0.5));
+}
+
+int mode(const QString &path) {
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? int(info.st_mode & 0777) : -1;
+}
+
+QByteArray contents(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void writeFile(const QString &path, const QByteArray &bytes) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(bytes);
+}
+
+QStringList strayFiles(const QString &folder) {
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral(".txt."));
+}
+
+QString helper(const char *name) {
+    return QCoreApplication::applicationDirPath() + u'/' + QLatin1String(name);
+}
+
+/// A small RAM disk, for full-disk faults. Needs root, as CI has.
+class Tmpfs {
+public:
+    Tmpfs(const QString &where, qint64 bytes)
+        : where_(where) {
+        QDir().mkpath(where);
+        const QByteArray options = "size=" + QByteArray::number(bytes);
+        mounted_ = ::mount("tmpfs", QFile::encodeName(where).constData(), "tmpfs", 0,
+                           options.constData()) == 0;
+    }
+    ~Tmpfs() {
+        if (mounted_)
+            ::umount2(QFile::encodeName(where_).constData(), MNT_DETACH);
+    }
+    bool mounted() const { return mounted_; }
+
+private:
+    QString where_;
+    bool mounted_ = false;
+};
+
+// Fills the disk of `folder` until no more than `leave` bytes are free.
+void fill(const QString &folder, qint64 leave) {
+    QFile filler(QDir(folder).filePath(QStringLiteral("filler")));
+    filler.open(QIODevice::Append);
+    const QByteArray block(4096, 'f');
+    for (;;) {
+        const qint64 free = QStorageInfo(folder).bytesAvailable();
+        if (free <= leave)
+            break;
+        if (filler.write(block.constData(), std::min<qint64>(block.size(), free - leave)) <= 0)
+            break;
+        filler.flush();
+    }
+}
+
+QString randomNote(QRandomGenerator &random, qsizetype length) {
+    static const QList<char16_t> alphabet = {u'a',  u'Z', u' ',   u'\n',  u'\r',  u'\t', u'"',
+                                             u'\\', u',', u'=',   u';',   u'#',   u'[',  u']',
+                                             u'@',  0,    0xFEFF, 0x00E9, 0x2028, 0x2029};
+    QString note;
+    if (random.bounded(4) == 0)
+        note += QChar(0xFEFF); // a leading byte-order mark is part of the note
+    while (note.size() < length) {
+        if (random.bounded(8) == 0)
+            note += QStringLiteral("\U0001F600"); // outside the BMP
+        else
+            note += QChar(alphabet[random.bounded(alphabet.size())]);
+    }
+    return note;
+}
+
+} // namespace
+
+class tst_Faults : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void killedWhileSavingLeavesAWholeNote();
+    void closingTheWindowWritesThePendingChange();
+    void unwritableStoreIsReportedAndRecovers_data();
+    void unwritableStoreIsReportedAndRecovers();
+    void partialSpaceIsNeverReportedAsSaved();
+    void failedExportKeepsTheExistingFile();
+    void hostileStoresLoadSafely();
+    void mutatedPreferencesLoadSafely();
+    void randomNotesRoundTripExactly();
+    void noteStaysPrivateThroughEverySave();
+    void abandonedPreferencesLockDoesNotHoldSavesBack();
+    void cleanupTestCase();
+};
+
+void tst_Faults::killedWhileSavingLeavesAWholeNote() {
+    // A helper saves ever longer notes of one repeated letter and says when each is on disk;
+    // it is killed at random moments. A cut-off or mixed file would show.
+    QTemporaryDir home;
+    QRandomGenerator random(7);
+    const int trials = scaled(200);
+    for (int trial = 0; trial < trials; ++trial) {
+        QProcess process;
+        process.start(helper("store_writer"), {home.path()});
+        QVERIFY(process.waitForReadyRead(5000));
+        QTest::qWait(random.bounded(1, 120));
+        ::kill(process.processId(), SIGKILL);
+        QVERIFY(process.waitForFinished(5000));
+        const qint64 reported = QString::fromLatin1(process.readAllStandardOutput())
+                                    .split(u'\n', Qt::SkipEmptyParts)
+                                    .last()
+                                    .toLongLong();
+        Rig rig(home.path()); // opening the store sweeps what the killed one left
+        const QString &note = rig.model.text();
+        const qsizetype round = (note.size() - 3'000'000) / 1000;
+        const bool whole = round >= 0 && note.size() == 3'000'000 + round * 1000 &&
+                           note.count(QChar(char16_t(u'a' + round % 26))) == note.size();
+        const bool kept = note.size() >= reported; // nothing reported done is gone
+        const bool clean = strayFiles(rig.dataFolder).isEmpty();
+        tally(1, QStringLiteral("kill -9 while saving a large note"), whole && kept && clean);
+        if (!(whole && kept && clean))
+            qWarning() << "size" << note.size() << "reported" << reported << "whole" << whole
+                       << "kept" << kept << "stray" << strayFiles(rig.dataFolder);
+    }
+    QCOMPARE(figures[1].failures, 0);
+}
+
+void tst_Faults::closingTheWindowWritesThePendingChange() {
+    // The other ways out (Quit, SIGTERM, SIGINT, SIGHUP) run against the real binary in the
+    // end-to-end tests; a closed window is the app's own path and is checked here.
+    QTemporaryDir home;
+    const int trials = scaled(20);
+    for (int trial = 0; trial < trials; ++trial) {
+        Rig rig(home.path());
+        const QString typed = QStringLiteral("closed %1 ms after typing").arg(trial);
+        rig.model.setText(typed);
+        rig.timeline.advance(trial % 100); // well inside the autosave delay
+        rig.model.flushAutosave();         // what closing the window does
+        tally(2, QStringLiteral("window closed within 0.1 s of the last keystroke"),
+              contents(rig.notePath()) == typed.toUtf8());
+    }
+    QCOMPARE(figures[2].failures, 0);
+}
+
+void tst_Faults::unwritableStoreIsReportedAndRecovers_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("asNobody");
+    QTest::addColumn<bool>("onTmpfs");
+    QTest::newRow("read-only file") << QStringLiteral("read-only-file") << true << false;
+    QTest::newRow("read-only folder") << QStringLiteral("read-only-folder") << true << false;
+    QTest::newRow("missing folder") << QStringLiteral("missing-folder") << false << false;
+    QTest::newRow("folder where the file should be")
+        << QStringLiteral("folder-for-file") << false << false;
+    QTest::newRow("full disk, 0 bytes free") << QStringLiteral("full-disk") << false << true;
+    QTest::newRow("full disk, some space free") << QStringLiteral("some-space") << false << true;
+}
+
+void tst_Faults::unwritableStoreIsReportedAndRecovers() {
+    QFETCH(QString, kind);
+    QFETCH(bool, asNobody);
+    QFETCH(bool, onTmpfs);
+    if (::geteuid() != 0)
+        QSKIP("needs root to mount a small disk and to drop to another user");
+    QTemporaryDir home;
+    std::unique_ptr<Tmpfs> disk;
+    if (onTmpfs) {
+        disk = std::make_unique<Tmpfs>(home.filePath(QStringLiteral("data")), 64 * 1024);
+        QVERIFY(disk->mounted());
+    }
+    QProcess scenario;
+    if (asNobody) {
+        // Root writes anywhere; the permission faults need an ordinary user.
+        QVERIFY(::chown(QFile::encodeName(home.path()).constData(), 65534, 65534) == 0);
+        scenario.setChildProcessModifier([] {
+            if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+                ::_exit(3);
+        });
+    }
+    scenario.start(helper("fault_scenario"), {kind, home.path()});
+    QVERIFY(scenario.waitForFinished(30000));
+    const QString outcome = QString::fromLocal8Bit(scenario.readAllStandardOutput()).trimmed();
+    tally(3, QStringLiteral("unwritable store told, kept, recovered"),
+          scenario.exitCode() == 0 && outcome == QLatin1String("ok"));
+    QVERIFY2(scenario.exitCode() == 0, qPrintable(outcome));
+}
+
+void tst_Faults::partialSpaceIsNeverReportedAsSaved() {
+    if (::geteuid() != 0)
+        QSKIP("needs root to mount a small disk");
+    QRandomGenerator random(4);
+    const int trials = scaled(20);
+    for (int trial = 0; trial < trials; ++trial) {
+        QTemporaryDir home;
+        Tmpfs disk(home.filePath(QStringLiteral("data")), 2 * 1024 * 1024);
+        QVERIFY(disk.mounted());
+        Rig rig(home.path());
+        const QString old = QString(300 * 1024, u'o');
+        rig.model.setText(old);
+        rig.autosave();
+        rig.store.flush();
+        QCoreApplication::processEvents();
+        const qsizetype bigger = 600 * 1024;
+        fill(rig.dataFolder, random.bounded(1, int(bigger) - 1));
+        QSignalSpy succeeded(&rig.store, &DefaultsStore::writeSucceeded);
+        rig.model.setText(QString(bigger, u'n'));
+        rig.autosave();
+        rig.store.flush();
+        QCoreApplication::processEvents();
+        const bool ok = succeeded.isEmpty() && !rig.failed.isEmpty() &&
+                        contents(rig.notePath()) == old.toUtf8() &&
+                        strayFiles(rig.dataFolder).isEmpty();
+        tally(4, QStringLiteral("save into too little space: never reported saved"), ok);
+    }
+    QCOMPARE(figures[4].failures, 0);
+}
+
+void tst_Faults::failedExportKeepsTheExistingFile() {
+    if (::geteuid() != 0)
+        QSKIP("needs root to mount a small disk");
+    const int trials = scaled(20);
+    for (int trial = 0; trial < trials; ++trial) {
+        QTemporaryDir home;
+        Tmpfs disk(home.filePath(QStringLiteral("disk")), 256 * 1024);
+        QVERIFY(disk.mounted());
+        const QString target = trial % 2 == 0 ? home.filePath(QStringLiteral("disk/export.txt"))
+                                              : home.filePath(QStringLiteral("blocker/export.txt"));
+        writeFile(home.filePath(QStringLiteral("disk/export.txt")), "the user's earlier export");
+        writeFile(home.filePath(QStringLiteral("blocker")), "a file, not a folder");
+        fill(home.filePath(QStringLiteral("disk")), 0);
+        Rig rig(home.path());
+        rig.model.setText(QString(100 * 1024, u'e'));
+        rig.model.exportNote();
+        rig.presentations.answerSavePanel(target);
+        QCoreApplication::processEvents();
+        const bool ok = rig.presentations.warnings.size() == 1 &&
+                        rig.presentations.warnings[0].first == QLatin1String("Export Failed") &&
+                        !rig.presentations.warnings[0].second.isEmpty() &&
+                        contents(home.filePath(QStringLiteral("disk/export.txt"))) ==
+                            "the user's earlier export" &&
+                        strayFiles(home.filePath(QStringLiteral("disk"))).isEmpty();
+        tally(5, QStringLiteral("export to a full disk or an impossible place"), ok);
+    }
+    QCOMPARE(figures[5].failures, 0);
+}
+
+void tst_Faults::hostileStoresLoadSafely() {
+    const QByteArray valid = QStringLiteral("caf\u00e9 \U0001F600 note\n").toUtf8();
+    QByteArray huge(200 * 1024 * 1024, 'h');
+    const std::vector<std::pair<const char *, QByteArray>> notes = {
+        {"not UTF-8", QByteArray("bad \xff\xfe\xc0\x80 bytes")},
+        {"empty", QByteArray()},
+        {"truncated in a character", valid.left(valid.size() - 3)},
+        {"200 MB", huge},
+    };
+    for (const auto &[name, bytes] : notes) {
+        QTemporaryDir home;
+        writeFile(home.filePath(QStringLiteral("data/mirt.note.autosave.txt")), bytes);
+        QElapsedTimer clock;
+        clock.start();
+        Rig rig(home.path());
+        const qint64 ms = clock.elapsed();
+        const bool exact = rig.model.text().toUtf8() == bytes;
+        // What cannot be read exactly is kept aside before anything can overwrite it.
+        const QStringList aside =
+            QDir(rig.dataFolder).entryList({QStringLiteral("*unreadable*")}, QDir::Files);
+        const bool keptAside =
+            exact ? aside.isEmpty()
+                  : aside.size() == 1 && contents(QDir(rig.dataFolder).filePath(aside[0])) == bytes;
+        rig.model.replaceText(0, 0, u"x");
+        rig.autosave();
+        rig.store.flush();
+        // Loading is bound by memory: a second per 100 MB is the budget on a slow machine.
+        const qint64 budget = std::max<qint64>(1000, bytes.size() / (100 * 1024 * 1024) * 1000);
+        tally(6, QStringLiteral("hostile stores"), ms < budget && keptAside);
+        QVERIFY2(ms < budget,
+                 qPrintable(QStringLiteral("%1: %2 ms").arg(QLatin1String(name)).arg(ms)));
+        QVERIFY2(keptAside, name);
+    }
+    huge.clear();
+
+    for (const char *garbage :
+         {"[General]\nmirt.font.size=nan\n", "[General]\nmirt.font.size=1e999\n",
+          "\xff\xfe garbage \x00\x01", "[General\nmirt.font.size=@Variant(\\0)"}) {
+        QTemporaryDir home;
+        writeFile(home.filePath(QStringLiteral("prefs.ini")), QByteArray(garbage));
+        Rig rig(home.path());
+        const double size = rig.model.fontSize();
+        tally(6, QStringLiteral("hostile stores"),
+              std::isfinite(size) && size >= 13.0 && size <= NoteModel::fontSizeCeiling);
+    }
+    QCOMPARE(figures[6].failures, 0);
+}
+
+void tst_Faults::mutatedPreferencesLoadSafely() {
+    const QByteArray valid = "[General]\nmirt.font.size=17\n";
+    QRandomGenerator random(11);
+    const int trials = scaled(10000);
+    QTemporaryDir home;
+    const QString path = home.filePath(QStringLiteral("prefs.ini"));
+    Timeline timeline;
+    FakeClock clock(timeline);
+    FakePresentations presentations;
+    for (int trial = 0; trial < trials; ++trial) {
+        QByteArray mutated = valid;
+        for (int edits = random.bounded(1, 6); edits > 0; --edits) {
+            const int at = random.bounded(int(mutated.size()) + 1);
+            switch (random.bounded(3)) {
+            case 0:
+                mutated.insert(at, char(random.bounded(256)));
+                break;
+            case 1:
+                mutated.remove(std::min<int>(at, int(mutated.size()) - 1), 1);
+                break;
+            default:
+                if (at < mutated.size())
+                    mutated[at] = char(random.bounded(256));
+            }
+        }
+        writeFile(path, mutated);
+        QElapsedTimer elapsed;
+        elapsed.start();
+        FileDefaultsStore store(home.filePath(QStringLiteral("data")),
+                                std::make_unique<QSettings>(path, QSettings::IniFormat));
+        NoteModel model({store, clock, timeline.makeTimer(), presentations, 13.0});
+        const double size = model.fontSize();
+        const bool ok = elapsed.elapsed() < 1000 && std::isfinite(size) && size >= 13.0 &&
+                        size <= NoteModel::fontSizeCeiling;
+        tally(6, QStringLiteral("hostile stores"), ok);
+        if (!ok)
+            qWarning() << "font size" << size << "after" << elapsed.elapsed() << "ms from"
+                       << mutated;
+    }
+    QCOMPARE(figures[6].failures, 0);
+}
+
+void tst_Faults::randomNotesRoundTripExactly() {
+    QRandomGenerator random(1234);
+    QTemporaryDir home;
+    const int trials = scaled(1000);
+    for (int trial = 0; trial <= trials; ++trial) {
+        const QString note = trial == trials ? randomNote(random, 10 * 1024 * 1024)
+                                             : randomNote(random, random.bounded(0, 2000));
+        {
+            Rig rig(home.path());
+            rig.model.setText(note);
+            rig.model.flushAutosave();
+        }
+        Rig again(home.path());
+        tally(7, QStringLiteral("random notes exact after save and restart"),
+              again.model.text() == note);
+    }
+    QCOMPARE(figures[7].failures, 0);
+}
+
+void tst_Faults::noteStaysPrivateThroughEverySave() {
+    QTemporaryDir home;
+    Rig rig(home.path());
+    std::atomic<bool> saving = true;
+    std::atomic<int> exposed = 0;
+    // Watches the folder while notes are saved: no file of the note may ever be readable by
+    // anyone else, not even for a moment.
+    std::thread watcher([&] {
+        while (saving) {
+            QDirIterator files(rig.dataFolder, QDir::Files | QDir::Hidden);
+            while (files.hasNext()) {
+                // The note itself is widened on purpose below; every other file of it is a
+                // save under way and must never be readable by others.
+                const QString file = files.next();
+                const int m = mode(file);
+                if (file != rig.notePath() && m >= 0 && (m & 077) != 0)
+                    ++exposed;
+            }
+        }
+    });
+    const int trials = scaled(100);
+    for (int trial = 0; trial < trials; ++trial) {
+        if (trial % 10 == 5) { // the user widened them meanwhile
+            QFile::setPermissions(rig.notePath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                      QFileDevice::ReadOther);
+            QFile::setPermissions(rig.dataFolder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                      QFileDevice::ExeOwner |
+                                                      QFileDevice::ReadOther |
+                                                      QFileDevice::ExeOther);
+        }
+        rig.model.setText(QString(50'000 + trial, u'p'));
+        rig.autosave();
+        rig.store.flush();
+        tally(9, QStringLiteral("note 0600 and folder 0700 after every save"),
+              mode(rig.notePath()) == 0600 && mode(rig.dataFolder) == 0700);
+    }
+    saving = false;
+    watcher.join();
+    tally(9, QStringLiteral("note 0600 and folder 0700 after every save"), exposed == 0);
+    QCOMPARE(figures[9].failures, 0);
+}
+
+void tst_Faults::abandonedPreferencesLockDoesNotHoldSavesBack() {
+    QTemporaryDir home;
+    // A lock left by a process of this machine that is gone, and one with garbage in it.
+    const QByteArray deadOwner =
+        "999999\nMirt\n" + QSysInfo::machineHostName().toUtf8() + "\n"; // no such process
+    for (const QByteArray &lock : {deadOwner, QByteArray("\xff")}) {
+        writeFile(home.filePath(QStringLiteral("prefs.ini.lock")), lock);
+        Rig rig(home.path());
+        QElapsedTimer clock;
+        clock.start();
+        rig.model.increaseFontSize();
+        tally(6, QStringLiteral("hostile stores"), clock.elapsed() < 1000);
+        QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+    }
+}
+
+void tst_Faults::cleanupTestCase() {
+    std::printf("\n%-8s %-56s %8s %9s\n", "figure", "what", "trials", "failures");
+    for (const auto &[number, f] : figures)
+        std::printf("%-8d %-56s %8d %9d\n", number, qPrintable(f.name), f.trials, f.failures);
+    std::fflush(stdout);
+}
+
+QTEST_GUILESS_MAIN(tst_Faults)
+#include "tst_faults.moc"
