@@ -4,7 +4,7 @@ BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 CTEST_ARGS ?=
 
-.PHONY: all deps build test run bench screenshot format clean
+.PHONY: all deps build test run bench faults test-asan fuzz screenshot format clean
 
 all: build
 
@@ -22,6 +22,28 @@ test: build
 
 run: build
 	$(BUILD)/src/app/mirt
+
+# Every fault-injection trial (the tests run a fifth of them).
+faults: build
+	cd $(BUILD) && MIRT_FAULT_SCALE=1 ctest --output-on-failure -R 'tst_faults|tst_endtoend'
+
+# The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer.
+test-asan: deps
+	cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMIRT_SANITIZE=ON
+	cmake --build build-asan
+	cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
+	  UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 ctest --output-on-failure
+
+# Random edit sequences against the model for FUZZ_SECONDS (10 minutes by default).
+FUZZ_SECONDS ?= 600
+fuzz:
+	@scripts/install-deps fuzz
+	CXX=clang++ CC=clang cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMIRT_FUZZ=ON
+	cmake --build build-fuzz --target fuzz_model
+	mkdir -p build-fuzz/corpus
+	build-fuzz/fuzz/fuzz_model -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	  build-fuzz/corpus fuzz/corpus
 
 # Optimised, in a build folder of its own, under Xvfb; never part of the tests.
 bench:

@@ -12,6 +12,7 @@
 #include <QWindow>
 
 #include <csignal>
+#include <cstdio>
 
 namespace {
 
@@ -109,6 +110,7 @@ private Q_SLOTS:
     void toolbarHidesFromTheKeyboard();
     void fontSizeKeysAreRememberedAcrossLaunches();
     void secondLaunchLeavesOneWindow();
+    void lastKeystrokesSurviveEveryWayOut();
 };
 
 void tst_EndToEnd::noteIsBackAfterQuitAndRelaunch() {
@@ -239,6 +241,41 @@ void tst_EndToEnd::secondLaunchLeavesOneWindow() {
     session.key(QStringLiteral("ctrl+q"));
     QVERIFY(ended(third));
     QCOMPARE(session.note(), QByteArray("after a crash"));
+}
+
+void tst_EndToEnd::lastKeystrokesSurviveEveryWayOut() {
+    // Each trial types and ends the app within 0.1 s, by one of the ways an app ends.
+    // MIRT_FAULT_SCALE sets the share of the full 100 trials (`make faults`: all of them).
+    const double scale = qEnvironmentVariableIsSet("MIRT_FAULT_SCALE")
+                             ? qEnvironmentVariable("MIRT_FAULT_SCALE").toDouble()
+                             : 0.2;
+    const int trials = std::max(4, int(100 * scale));
+    const QStringList ways = {QStringLiteral("Quit"), QStringLiteral("SIGTERM"),
+                              QStringLiteral("SIGHUP"), QStringLiteral("SIGINT")};
+    int lost = 0;
+    Session session;
+    QByteArray expected;
+    for (int trial = 0; trial < trials; ++trial) {
+        QProcess *app = session.launch();
+        const QString word = QStringLiteral("w%1 ").arg(trial);
+        session.type(word);
+        expected += word.toUtf8();
+        QTest::qWait(trial % 100);
+        const QString &way = ways[trial % ways.size()];
+        if (way == QLatin1String("Quit"))
+            session.key(QStringLiteral("ctrl+q"));
+        else
+            ::kill(app->processId(), way == QLatin1String("SIGTERM")  ? SIGTERM
+                                     : way == QLatin1String("SIGHUP") ? SIGHUP
+                                                                      : SIGINT);
+        if (!ended(app) || session.note() != expected) {
+            ++lost;
+            qWarning() << way << "lost keystrokes:" << session.note() << "expected" << expected;
+            expected = session.note();
+        }
+    }
+    std::printf("figure 2: %d quits within 0.1 s of typing, %d lost a keystroke\n", trials, lost);
+    QCOMPARE(lost, 0);
 }
 
 QTEST_MAIN(tst_EndToEnd)

@@ -36,6 +36,13 @@ void tally(int figure, const QString &name, bool ok) {
     f.failures += ok ? 0 : 1;
 }
 
+// Time budgets hold for an ordinary build; sanitizers make the same work several times slower.
+#ifdef MIRT_SANITIZE
+constexpr qint64 slowdown = 5;
+#else
+constexpr qint64 slowdown = 1;
+#endif
+
 int scaled(int full) {
     const double scale = qEnvironmentVariableIsSet("MIRT_FAULT_SCALE")
                              ? qEnvironmentVariable("MIRT_FAULT_SCALE").toDouble()
@@ -291,6 +298,7 @@ void tst_Faults::failedExportKeepsTheExistingFile() {
 }
 
 void tst_Faults::hostileStoresLoadSafely() {
+    const int failedBefore = figures[6].failures;
     const QByteArray valid = QStringLiteral("caf\u00e9 \U0001F600 note\n").toUtf8();
     QByteArray huge(200 * 1024 * 1024, 'h');
     const std::vector<std::pair<const char *, QByteArray>> notes = {
@@ -317,7 +325,8 @@ void tst_Faults::hostileStoresLoadSafely() {
         rig.autosave();
         rig.store.flush();
         // Loading is bound by memory: a second per 100 MB is the budget on a slow machine.
-        const qint64 budget = std::max<qint64>(1000, bytes.size() / (100 * 1024 * 1024) * 1000);
+        const qint64 budget =
+            slowdown * std::max<qint64>(1000, bytes.size() / (100 * 1024 * 1024) * 1000);
         tally(6, QStringLiteral("hostile stores"), ms < budget && keptAside);
         QVERIFY2(ms < budget,
                  qPrintable(QStringLiteral("%1: %2 ms").arg(QLatin1String(name)).arg(ms)));
@@ -335,10 +344,11 @@ void tst_Faults::hostileStoresLoadSafely() {
         tally(6, QStringLiteral("hostile stores"),
               std::isfinite(size) && size >= 13.0 && size <= NoteModel::fontSizeCeiling);
     }
-    QCOMPARE(figures[6].failures, 0);
+    QCOMPARE(figures[6].failures, failedBefore);
 }
 
 void tst_Faults::mutatedPreferencesLoadSafely() {
+    const int failedBefore = figures[6].failures;
     const QByteArray valid = "[General]\nmirt.font.size=17\n";
     QRandomGenerator random(11);
     const int trials = scaled(10000);
@@ -370,14 +380,14 @@ void tst_Faults::mutatedPreferencesLoadSafely() {
                                 std::make_unique<QSettings>(path, QSettings::IniFormat));
         NoteModel model({store, clock, timeline.makeTimer(), presentations, 13.0});
         const double size = model.fontSize();
-        const bool ok = elapsed.elapsed() < 1000 && std::isfinite(size) && size >= 13.0 &&
-                        size <= NoteModel::fontSizeCeiling;
+        const bool ok = elapsed.elapsed() < 1000 * slowdown && std::isfinite(size) &&
+                        size >= 13.0 && size <= NoteModel::fontSizeCeiling;
         tally(6, QStringLiteral("hostile stores"), ok);
         if (!ok)
             qWarning() << "font size" << size << "after" << elapsed.elapsed() << "ms from"
                        << mutated;
     }
-    QCOMPARE(figures[6].failures, 0);
+    QCOMPARE(figures[6].failures, failedBefore);
 }
 
 void tst_Faults::randomNotesRoundTripExactly() {
@@ -452,8 +462,8 @@ void tst_Faults::abandonedPreferencesLockDoesNotHoldSavesBack() {
         QElapsedTimer clock;
         clock.start();
         rig.model.increaseFontSize();
-        tally(6, QStringLiteral("hostile stores"), clock.elapsed() < 1000);
-        QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+        tally(6, QStringLiteral("hostile stores"), clock.elapsed() < 1000 * slowdown);
+        QVERIFY2(clock.elapsed() < 1000 * slowdown, qPrintable(QString::number(clock.elapsed())));
     }
 }
 
