@@ -11,23 +11,20 @@
 
 namespace {
 
-const QStringList pieces = {QStringLiteral("\n"),      QStringLiteral("\r"),
-                            QStringLiteral("\r\n"),    QStringLiteral("a"),
-                            QStringLiteral("09:05 - "), QStringLiteral("1"),
-                            QStringLiteral(":"),       QStringLiteral(" - "),
-                            QStringLiteral("\u2028"),  QStringLiteral("\U0001F600"),
-                            QStringLiteral("\u0663"),  QString()};
+const QStringList pieces = {
+    QStringLiteral("\n"),         QStringLiteral("\r"),       QStringLiteral("\r\n"),
+    QStringLiteral("a"),          QStringLiteral("09:05 - "), QStringLiteral("1"),
+    QStringLiteral(":"),          QStringLiteral(" - "),      QStringLiteral("\u2028"),
+    QStringLiteral("\U0001F600"), QStringLiteral("\u0663"),   QString()};
 
-void check(bool condition)
-{
+void check(bool condition) {
     if (!condition)
         std::abort();
 }
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     ModelFixture f;
     auto model = f.make();
     ReferenceModel ref;
@@ -64,8 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         }
         default: { // the view catches up
             f.timeline.advance(61'000);
-            const QString stamp = f.timeline.now().toString(QStringLiteral("HH:mm")) +
-                                  QStringLiteral(" - ");
+            const QString stamp =
+                f.timeline.now().toString(QStringLiteral("HH:mm")) + QStringLiteral(" - ");
             model->handleTextChange(model->text());
             ref.handle(ref.text, stamp);
             check(model->previousText() == model->text());

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QStorageInfo>
 
 /// The model on the real store in `home`, with virtual time for the autosave.
 struct Rig {
@@ -37,3 +38,17 @@ struct Rig {
     QSignalSpy failed;
     QSignalSpy recovered;
 };
+
+/// Fills the disk of `folder` until no more than `leave` bytes are free.
+inline void fillDisk(const QString &folder, qint64 leave) {
+    QFile filler(QDir(folder).filePath(QStringLiteral("filler")));
+    filler.open(QIODevice::Append);
+    const QByteArray block(4096, 'f');
+    for (;;) {
+        const qint64 free = QStorageInfo(folder).bytesAvailable();
+        if (free <= leave ||
+            filler.write(block.constData(), std::min<qint64>(block.size(), free - leave)) <= 0)
+            break;
+        filler.flush();
+    }
+}

@@ -27,21 +27,6 @@ QByteArray fileContents(const QString &path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// Fills the disk of `folder` until no more than `leave` bytes are free.
-void fill(const QString &folder, qint64 leave) {
-    QFile filler(QDir(folder).filePath(QStringLiteral("filler")));
-    filler.open(QIODevice::WriteOnly);
-    const QByteArray block(4096, 'f');
-    while (true) {
-        const qint64 free = QStorageInfo(folder).bytesAvailable();
-        if (free <= leave)
-            break;
-        if (filler.write(block.constData(), std::min<qint64>(block.size(), free - leave)) <= 0)
-            break;
-        filler.flush();
-    }
-}
-
 } // namespace
 
 int main(int argc, char **argv) {
@@ -71,9 +56,9 @@ int main(int argc, char **argv) {
     else if (kind == QLatin1String("folder-for-file"))
         QFile::remove(path), QDir().mkpath(path);
     else if (kind == QLatin1String("full-disk"))
-        fill(folder, 0);
+        fillDisk(folder, 0);
     else if (kind == QLatin1String("some-space"))
-        fill(folder, 2000);
+        fillDisk(folder, 2000);
     else
         return fail(QStringLiteral("unknown scenario ") + kind);
 

@@ -96,21 +96,6 @@ private:
     bool mounted_ = false;
 };
 
-// Fills the disk of `folder` until no more than `leave` bytes are free.
-void fill(const QString &folder, qint64 leave) {
-    QFile filler(QDir(folder).filePath(QStringLiteral("filler")));
-    filler.open(QIODevice::Append);
-    const QByteArray block(4096, 'f');
-    for (;;) {
-        const qint64 free = QStorageInfo(folder).bytesAvailable();
-        if (free <= leave)
-            break;
-        if (filler.write(block.constData(), std::min<qint64>(block.size(), free - leave)) <= 0)
-            break;
-        filler.flush();
-    }
-}
-
 QString randomNote(QRandomGenerator &random, qsizetype length) {
     static const QList<char16_t> alphabet = {u'a',  u'Z', u' ',   u'\n',  u'\r',  u'\t', u'"',
                                              u'\\', u',', u'=',   u';',   u'#',   u'[',  u']',
@@ -254,7 +239,7 @@ void tst_Faults::partialSpaceIsNeverReportedAsSaved() {
         rig.store.flush();
         QCoreApplication::processEvents();
         const qsizetype bigger = 600 * 1024;
-        fill(rig.dataFolder, random.bounded(1, int(bigger) - 1));
+        fillDisk(rig.dataFolder, random.bounded(1, int(bigger) - 1));
         QSignalSpy succeeded(&rig.store, &DefaultsStore::writeSucceeded);
         rig.model.setText(QString(bigger, u'n'));
         rig.autosave();
@@ -280,7 +265,7 @@ void tst_Faults::failedExportKeepsTheExistingFile() {
                                               : home.filePath(QStringLiteral("blocker/export.txt"));
         writeFile(home.filePath(QStringLiteral("disk/export.txt")), "the user's earlier export");
         writeFile(home.filePath(QStringLiteral("blocker")), "a file, not a folder");
-        fill(home.filePath(QStringLiteral("disk")), 0);
+        fillDisk(home.filePath(QStringLiteral("disk")), 0);
         Rig rig(home.path());
         rig.model.setText(QString(100 * 1024, u'e'));
         rig.model.exportNote();

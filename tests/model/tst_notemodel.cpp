@@ -285,7 +285,7 @@ void tst_NoteModel::largeNoteIsSavedInSlicesAndAnEditStartsOver() {
     model->setText(large);
     f.timeline.advance(500);
     QVERIFY2(f.store.writes.empty(), "a large note is not handed over in one piece");
-    model->replaceText(0, 0, u"x"); // an edit while it is being encoded
+    model->replaceText(0, 0, u"x");       // an edit while it is being encoded
     for (int turn = 0; turn < 50; ++turn) // far more turns than the note has slices
         QCoreApplication::processEvents();
     QVERIFY(f.store.writes.empty());

@@ -177,8 +177,8 @@ void tst_NoteEditor::modelEditsReachTheDocument() {
 }
 
 void tst_NoteEditor::largeNoteLoadsAfterTheFirstFrameAndLosesNoKey() {
-    const QString large = QStringLiteral("a line of the note\n").repeated(40000) +
-                          QStringLiteral("\r\nend");
+    const QString large =
+        QStringLiteral("a line of the note\n").repeated(40000) + QStringLiteral("\r\nend");
     f_->store.strings[NoteModel::saveKey] = large;
     model_ = f_->make();
 
