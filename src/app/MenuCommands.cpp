@@ -20,83 +20,67 @@ MenuCommands::MenuCommands(NoteModel &model, NoteEditor &editor, QMenuBar &menuB
         model_, [this] { refreshTitles(); }, this);
 }
 
-QAction *MenuCommands::action(const char *objectName, const QString &title) {
+QAction *MenuCommands::action(const char *objectName, const QString &title,
+                              const QList<QKeySequence> &keys) {
     auto *a = new QAction(title, this);
     a->setObjectName(QLatin1String(objectName));
+    a->setShortcuts(keys);
+    return a;
+}
+
+QAction *MenuCommands::editAction(const char *objectName, const QString &title,
+                                  QKeySequence::StandardKey key, void (NoteEditor::*slot)()) {
+    QAction *a = action(objectName, title, QKeySequence::keyBindings(key));
+    connect(a, &QAction::triggered, &editor_, slot);
     return a;
 }
 
 void MenuCommands::createActions() {
-    clearNote_ = action("clearNote", tr("Clear Note"));
-    clearNote_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_K));
+    clearNote_ = action("clearNote", tr("Clear Note"), {Qt::CTRL | Qt::SHIFT | Qt::Key_K});
     connect(clearNote_, &QAction::triggered, this, [this] { model_.setClearRequested(true); });
-
-    exportNote_ = action("exportNote", tr("Export Note…"));
-    exportNote_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
+    exportNote_ = action("exportNote", tr("Export Note…"), {Qt::CTRL | Qt::SHIFT | Qt::Key_E});
     connect(exportNote_, &QAction::triggered, &model_, &NoteModel::exportNote);
-
-    printNote_ = action("printNote", tr("Print Note…"));
-    printNote_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    printNote_ = action("printNote", tr("Print Note…"), {Qt::CTRL | Qt::Key_P});
     connect(printNote_, &QAction::triggered, &model_, &NoteModel::printNote);
-
-    quit_ = action("quit", tr("Quit"));
-    quit_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    quit_ = action("quit", tr("Quit"), {Qt::CTRL | Qt::Key_Q});
     quit_->setMenuRole(QAction::QuitRole);
     connect(quit_, &QAction::triggered, qApp, &QApplication::closeAllWindows);
 
-    undo_ = action("undo", tr("Undo"));
-    undo_->setShortcut(QKeySequence::Undo);
-    undo_->setEnabled(false);
-    connect(undo_, &QAction::triggered, &editor_, &NoteEditor::undo);
+    // The editing commands keep the platform's own keys and act on the editor.
+    undo_ = editAction("undo", tr("Undo"), QKeySequence::Undo, &NoteEditor::undo);
+    redo_ = editAction("redo", tr("Redo"), QKeySequence::Redo, &NoteEditor::redo);
+    cut_ = editAction("cut", tr("Cut"), QKeySequence::Cut, &NoteEditor::cut);
+    copy_ = editAction("copy", tr("Copy"), QKeySequence::Copy, &NoteEditor::copy);
+    paste_ = editAction("paste", tr("Paste"), QKeySequence::Paste, &NoteEditor::paste);
+    selectAll_ =
+        editAction("selectAll", tr("Select All"), QKeySequence::SelectAll, &NoteEditor::selectAll);
+    for (QAction *a : {undo_, redo_, cut_, copy_})
+        a->setEnabled(false);
     connect(&editor_, &NoteEditor::undoAvailable, undo_, &QAction::setEnabled);
-
-    redo_ = action("redo", tr("Redo"));
-    redo_->setShortcut(QKeySequence::Redo);
-    redo_->setEnabled(false);
-    connect(redo_, &QAction::triggered, &editor_, &NoteEditor::redo);
     connect(&editor_, &NoteEditor::redoAvailable, redo_, &QAction::setEnabled);
-
-    cut_ = action("cut", tr("Cut"));
-    cut_->setShortcut(QKeySequence::Cut);
-    connect(cut_, &QAction::triggered, &editor_, &NoteEditor::cut);
-    copy_ = action("copy", tr("Copy"));
-    copy_->setShortcut(QKeySequence::Copy);
-    connect(copy_, &QAction::triggered, &editor_, &NoteEditor::copy);
-    for (QAction *needsSelection : {cut_, copy_}) {
-        needsSelection->setEnabled(false);
-        connect(&editor_, &NoteEditor::copyAvailable, needsSelection, &QAction::setEnabled);
-    }
-    paste_ = action("paste", tr("Paste"));
-    paste_->setShortcut(QKeySequence::Paste);
-    connect(paste_, &QAction::triggered, &editor_, &NoteEditor::paste);
-    selectAll_ = action("selectAll", tr("Select All"));
-    selectAll_->setShortcut(QKeySequence::SelectAll);
-    connect(selectAll_, &QAction::triggered, &editor_, &NoteEditor::selectAll);
+    connect(&editor_, &NoteEditor::copyAvailable, cut_, &QAction::setEnabled);
+    connect(&editor_, &NoteEditor::copyAvailable, copy_, &QAction::setEnabled);
 
     // "+" needs Shift on many layouts; Ctrl+= and the keypad answer too.
-    increaseFont_ = action("increaseFontSize", tr("Increase Font Size"));
-    increaseFont_->setShortcuts(
-        {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal),
-         QKeySequence(QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_Plus))});
+    const auto keypad = [](Qt::Key key) {
+        return QKeySequence(QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, key));
+    };
+    increaseFont_ =
+        action("increaseFontSize", tr("Increase Font Size"),
+               {Qt::CTRL | Qt::Key_Plus, Qt::CTRL | Qt::Key_Equal, keypad(Qt::Key_Plus)});
     connect(increaseFont_, &QAction::triggered, &model_, &NoteModel::increaseFontSize);
-
-    decreaseFont_ = action("decreaseFontSize", tr("Decrease Font Size"));
-    decreaseFont_->setShortcuts(
-        {QKeySequence(Qt::CTRL | Qt::Key_Minus),
-         QKeySequence(QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_Minus))});
+    decreaseFont_ = action("decreaseFontSize", tr("Decrease Font Size"),
+                           {Qt::CTRL | Qt::Key_Minus, keypad(Qt::Key_Minus)});
     connect(decreaseFont_, &QAction::triggered, &model_, &NoteModel::decreaseFontSize);
 
-    meeting_ = action("meetingMode", QString());
-    meeting_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_M));
+    meeting_ = action("meetingMode", QString(), {Qt::CTRL | Qt::SHIFT | Qt::Key_M});
     connect(meeting_, &QAction::triggered, this, [this] {
         if (model_.isMeetingMode())
             model_.endMeetingMode();
         else
             model_.requestMeetingMode();
     });
-
-    toolbar_ = action("toggleToolbar", QString());
-    toolbar_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T));
+    toolbar_ = action("toggleToolbar", QString(), {Qt::CTRL | Qt::SHIFT | Qt::Key_T});
     connect(toolbar_, &QAction::triggered, this,
             [this] { model_.setToolbarVisible(!model_.toolbarVisible()); });
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QKeySequence>
 #include <QObject>
 
 class NoteEditor;
@@ -19,7 +20,9 @@ private:
     void createActions();
     void createMenus(QMenuBar &menuBar);
     void refreshTitles();
-    QAction *action(const char *objectName, const QString &title);
+    QAction *action(const char *objectName, const QString &title, const QList<QKeySequence> &keys);
+    QAction *editAction(const char *objectName, const QString &title, QKeySequence::StandardKey key,
+                        void (NoteEditor::*slot)());
 
     NoteModel &model_;
     NoteEditor &editor_;

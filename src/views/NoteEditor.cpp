@@ -117,7 +117,9 @@ QString NoteEditor::readRange(int from, int to) const {
 }
 
 void NoteEditor::onContentsChange(int position, int removed, int added) {
-    if (applyingModel_)
+    // Until the note is loaded the document holds none of it: a change there must never be
+    // read as the whole note (the load replaces it anyway).
+    if (applyingModel_ || !loaded_)
         return;
     // The document may report a change wider than it was, taking in its final paragraph
     // break; the two lengths say how much really changed.

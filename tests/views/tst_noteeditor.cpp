@@ -189,6 +189,11 @@ void tst_NoteEditor::largeNoteLoadsAfterTheFirstFrameAndLosesNoKey() {
     QTRY_COMPARE(editor_->document()->characterCount() - 1, large.size());
     QVERIFY(editor_->placeholderText().isEmpty());
 
+    // A change to the still empty document is never taken for the whole note.
+    editor_ = std::make_unique<NoteEditor>(*model_);
+    QTextCursor(editor_->document()).insertText(QStringLiteral("stray"));
+    QCOMPARE(model_->text(), large);
+
     // A key that comes first loads the note, then lands at its end.
     editor_ = std::make_unique<NoteEditor>(*model_);
     QTest::keyClicks(editor_.get(), QStringLiteral("!"));
