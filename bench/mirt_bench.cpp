@@ -6,17 +6,15 @@
 //                              memory peer
 //   mirt_bench --painted       the painted-keystroke cases only, on the current platform
 //   mirt_bench --startup app|bare FILE, --memory: children that the cases above start
-#include "Clock.h"
 #include "ContentView.h"
-#include "DefaultsStore.h"
+#include "Fakes.h"
 #include "FileDefaultsStore.h"
 #include "Harness.h"
 #include "MainWindow.h"
 #include "MirtApp.h"
 #include "NoteEditor.h"
+#include "NoteFont.h"
 #include "Notemodel.h"
-#include "OneShotTimer.h"
-#include "Presentations.h"
 
 #include <QApplication>
 #include <QDir>
@@ -49,55 +47,16 @@ int runsFor(qsizetype bytes) {
     return bytes >= 10 * MB ? 100 : 300;
 }
 
-class NullStore final : public DefaultsStore {
-public:
-    std::optional<QString> string(const QString &) const override { return std::nullopt; }
-    std::optional<float> floatValue(const QString &) const override { return std::nullopt; }
-    void setString(const QString &, const QString &) override {}
-    void setFloat(const QString &, float) override {}
-    void flush() override {}
-};
-
-/// A timer that fires only when told to, so that no autosave lands inside a measurement.
-class ManualTimer final : public OneShotTimer {
-public:
-    void start(std::chrono::milliseconds, std::function<void()> action) override {
-        action_ = std::move(action);
-    }
-    void stop() override { action_ = nullptr; }
-    bool isActive() const override { return bool(action_); }
-    void fire() {
-        auto action = std::move(action_);
-        action_ = nullptr;
-        if (action)
-            action();
-    }
-
-private:
-    std::function<void()> action_;
-};
-
-class NullPresentations final : public Presentations {
-public:
-    void showSavePanel(const SavePanel &, std::function<void(const QString &)>) override {}
-    void showWarning(const QString &, const QString &) override {}
-    void print(QTextDocument &, const QMarginsF &) override {}
-};
-
-/// A model on quiet services, holding `text`.
+/// A model on the test fakes, holding `text`. Its autosave fires only when time is advanced,
+/// so that none lands inside a measurement.
 struct Fixture {
-    explicit Fixture(const QString &text, DefaultsStore *realStore = nullptr) {
-        auto owned = std::make_unique<ManualTimer>();
-        timer = owned.get();
-        model = std::make_unique<NoteModel>(NoteModel::Services{
-            realStore ? *realStore : store, clock, std::move(owned), presentations, 13.0});
+    explicit Fixture(const QString &text, DefaultsStore *realStore = nullptr)
+        : model(fakes.make(13.0, realStore)) {
         model->setText(text);
-        model->handleTextChange(model->text());
+        model->handleTextChange();
     }
-    NullStore store;
-    SystemClock clock;
-    NullPresentations presentations;
-    ManualTimer *timer;
+    void fireAutosave() { fakes.timeline.advance(NoteModel::autosaveDelayMs); }
+    ModelFixture fakes;
     std::unique_ptr<NoteModel> model;
 };
 
@@ -111,12 +70,6 @@ void key(QWidget *target, Qt::Key k, const QString &text) {
 // The queued refreshes that follow an edit, but no painting.
 void runRefreshes() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
-}
-
-QFont noteFont() {
-    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    font.setPointSizeF(13);
-    return font;
 }
 
 std::unique_ptr<ContentView> shownContent(NoteModel &model) {
@@ -182,7 +135,7 @@ void paintedKeystrokes() {
         Stats bare;
         {
             QPlainTextEdit editor;
-            editor.setFont(noteFont());
+            editor.setFont(noteFont(13));
             editor.setPlainText(note);
             editor.resize(420, 420);
             editor.show();
@@ -211,7 +164,7 @@ void meetingReturn() {
         Fixture f{QString()};
         f.model->startMeetingMode();
         f.model->setText(f.model->text() + makeNote(size));
-        f.model->handleTextChange(f.model->text());
+        f.model->handleTextChange();
         auto view = shownContent(*f.model);
         NoteEditor *editor = view->editor();
         results[size] = measure(10, runsFor(size), [&] {
@@ -268,14 +221,14 @@ void autosave() {
     std::printf("\n## Autosave of a 10 MB note\n\n");
     QTemporaryDir home;
     FileDefaultsStore store(
-        home.filePath(QStringLiteral("data")),
+        home.filePath(QStringLiteral("data/mirt.note.autosave.txt")), {},
         std::make_unique<QSettings>(home.filePath(QStringLiteral("p.ini")), QSettings::IniFormat));
     const QString note = makeNote(10 * MB);
     Fixture f(note, &store);
     std::vector<double> blocked;
     const Stats submit = measure(2, 30, [&] {
         f.model->replaceText(f.model->text().size(), 0, u"x");
-        const double handOver = timed([&] { f.timer->fire(); });
+        const double handOver = timed([&] { f.fireAutosave(); });
         // The note is encoded a slice per turn of the event loop; the longest turn is what
         // a keystroke may have to wait for.
         double longestTurn = handOver;
@@ -297,7 +250,7 @@ void autosave() {
     const Stats write = measure(1, 30, [&] {
         f.model->replaceText(f.model->text().size(), 0, u"z");
         return timed([&] {
-            f.timer->fire();
+            f.fireAutosave();
             f.model->flushAutosave(); // encodes what is left at once, then waits for the disk
         });
     });
@@ -523,7 +476,8 @@ private:
 
 int startupChild(int argc, char **argv) {
     if (qstrncmp(argv[2], "app", 3) == 0) {
-        MirtApp app(argc, argv);
+        int appArgc = 1; // the options above are the benchmark's, not the app's
+        MirtApp app(appArgc, argv);
         if (!app.start())
             return 1;
         FirstFrame frame(app.mainWindow().content()->editor(), qstrcmp(argv[2], "app-note") == 0);
@@ -533,7 +487,7 @@ int startupChild(int argc, char **argv) {
     QFile file(QString::fromLocal8Bit(argv[3]));
     file.open(QIODevice::ReadOnly);
     QPlainTextEdit editor;
-    editor.setFont(noteFont());
+    editor.setFont(noteFont(13));
     editor.setPlainText(QString::fromUtf8(file.readAll()));
     editor.resize(420, 420);
     FirstFrame frame(&editor);
@@ -541,8 +495,9 @@ int startupChild(int argc, char **argv) {
     return QApplication::exec();
 }
 
-int memoryChild(int argc, char **argv) {
-    MirtApp app(argc, argv);
+int memoryChild(int, char **argv) {
+    int appArgc = 1;
+    MirtApp app(appArgc, argv);
     if (!app.start())
         return 1;
     NoteEditor *editor = app.mainWindow().content()->editor();

@@ -4,20 +4,16 @@
 #include "ContentView.h"
 #include "MenuCommands.h"
 #include "Notemodel.h"
+#include "NoticeBar.h"
 
-#include <QApplication>
-#include <QCloseEvent>
-#include <QLabel>
+#include <QGuiApplication>
 #include <QMenuBar>
-#include <QTimer>
 #include <QVBoxLayout>
 
 MainWindow::MainWindow(NoteModel &model, QWidget *parent)
     : QMainWindow(parent)
-    , model_(model)
     , content_(new ContentView(model))
-    , notice_(new QLabel)
-    , noticeTimeout_(new QTimer(this))
+    , notice_(new NoticeBar)
     , commands_(new MenuCommands(model, *content_->editor(), *menuBar(), this)) {
     setObjectName(QStringLiteral("main"));
     setWindowTitle(QGuiApplication::applicationDisplayName());
@@ -28,16 +24,6 @@ MainWindow::MainWindow(NoteModel &model, QWidget *parent)
     setWindowTitle(QString());
 #endif
 
-    // A notice that never takes the keyboard: typing goes on while the disk is in trouble.
-    notice_->setObjectName(QStringLiteral("saveNotice"));
-    notice_->setWordWrap(true);
-    notice_->setContentsMargins(10, 6, 10, 6);
-    notice_->setAutoFillBackground(true);
-    notice_->setFocusPolicy(Qt::NoFocus);
-    notice_->hide();
-    noticeTimeout_->setSingleShot(true);
-    connect(noticeTimeout_, &QTimer::timeout, notice_, &QWidget::hide);
-
     auto *central = new QWidget;
     auto *layout = new QVBoxLayout(central);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -47,8 +33,14 @@ MainWindow::MainWindow(NoteModel &model, QWidget *parent)
     setCentralWidget(central);
     resize(420, 420 + menuBar()->sizeHint().height());
 
-    connect(&model_, &NoteModel::saveFailed, this, &MainWindow::showSaveFailed);
-    connect(&model_, &NoteModel::saveRecovered, this, &MainWindow::showSaveRecovered);
+    connect(&model, &NoteModel::saveFailed, notice_, [this](const QString &reason) {
+        notice_->alert(tr("The note cannot be saved: %1. It stays in this window, and saving "
+                          "is tried again with your next change.")
+                           .arg(reason));
+    });
+    connect(&model, &NoteModel::saveRecovered, notice_,
+            [this] { notice_->inform(tr("The note is saved again.")); });
+    connect(&model, &NoteModel::noticed, notice_, &NoticeBar::inform);
 }
 
 void MainWindow::bringToFront() {
@@ -57,31 +49,4 @@ void MainWindow::bringToFront() {
     show();
     raise();
     activateWindow();
-}
-
-void MainWindow::closeEvent(QCloseEvent *event) {
-    model_.flushAutosave();
-    event->accept();
-}
-
-void MainWindow::showSaveFailed(const QString &reason) {
-    QPalette pal = notice_->palette();
-    pal.setColor(QPalette::Window, QColor(0xff, 0xe0, 0x8a));
-    pal.setColor(QPalette::WindowText, Qt::black);
-    notice_->setPalette(pal);
-    notice_->setText(tr("The note cannot be saved: %1. It stays in this window, and saving is "
-                        "tried again with your next change.")
-                         .arg(reason));
-    noticeTimeout_->stop();
-    notice_->show();
-}
-
-void MainWindow::showSaveRecovered() {
-    QPalette pal = notice_->palette();
-    pal.setColor(QPalette::Window, QColor(0xc8, 0xf0, 0xc8));
-    pal.setColor(QPalette::WindowText, Qt::black);
-    notice_->setPalette(pal);
-    notice_->setText(tr("The note is saved again."));
-    notice_->show();
-    noticeTimeout_->start(4000);
 }

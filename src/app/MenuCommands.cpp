@@ -42,6 +42,8 @@ void MenuCommands::createActions() {
     connect(exportNote_, &QAction::triggered, &model_, &NoteModel::exportNote);
     printNote_ = action("printNote", tr("Print Note…"), {Qt::CTRL | Qt::Key_P});
     connect(printNote_, &QAction::triggered, &model_, &NoteModel::printNote);
+    moveNote_ = action("moveNote", tr("Move Note…"), {Qt::CTRL | Qt::SHIFT | Qt::Key_L});
+    connect(moveNote_, &QAction::triggered, &model_, &NoteModel::moveNote);
     quit_ = action("quit", tr("Quit"), {Qt::CTRL | Qt::Key_Q});
     quit_->setMenuRole(QAction::QuitRole);
     connect(quit_, &QAction::triggered, qApp, &QApplication::closeAllWindows);
@@ -74,12 +76,7 @@ void MenuCommands::createActions() {
     connect(decreaseFont_, &QAction::triggered, &model_, &NoteModel::decreaseFontSize);
 
     meeting_ = action("meetingMode", QString(), {Qt::CTRL | Qt::SHIFT | Qt::Key_M});
-    connect(meeting_, &QAction::triggered, this, [this] {
-        if (model_.isMeetingMode())
-            model_.endMeetingMode();
-        else
-            model_.requestMeetingMode();
-    });
+    connect(meeting_, &QAction::triggered, &model_, &NoteModel::toggleMeetingMode);
     toolbar_ = action("toggleToolbar", QString(), {Qt::CTRL | Qt::SHIFT | Qt::Key_T});
     connect(toolbar_, &QAction::triggered, this,
             [this] { model_.setToolbarVisible(!model_.toolbarVisible()); });
@@ -93,6 +90,7 @@ void MenuCommands::createMenus(QMenuBar &menuBar) {
     file->addSeparator();
     file->addAction(exportNote_);
     file->addAction(printNote_);
+    file->addAction(moveNote_);
     file->addSeparator();
     file->addAction(quit_);
 

@@ -30,6 +30,7 @@ private:
     QAction *clearNote_ = nullptr;
     QAction *exportNote_ = nullptr;
     QAction *printNote_ = nullptr;
+    QAction *moveNote_ = nullptr;
     QAction *quit_ = nullptr;
     QAction *undo_ = nullptr;
     QAction *redo_ = nullptr;

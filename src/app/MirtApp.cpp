@@ -5,48 +5,110 @@
 #include "FileDefaultsStore.h"
 #include "MainWindow.h"
 #include "Notemodel.h"
+#include "NoticeBar.h"
 #include "OneShotTimer.h"
 #include "SingleInstance.h"
 #include "UnixSignals.h"
-#include "WidgetPresentations.h"
+#include "WidgetDialogs.h"
 
+#include <QCommandLineParser>
+#include <QDir>
 #include <QFontDatabase>
 #include <QIcon>
 #include <QSessionManager>
 #include <QSettings>
 #include <QStandardPaths>
 
+#include <cstdio>
+
+namespace {
+
+const QString noteFileName = QStringLiteral("mirt.note.autosave.txt");
+
+void nameTheApp() {
+    // The names decide where the platform keeps the note and the preferences.
+    QCoreApplication::setOrganizationName(QStringLiteral("Mirt"));
+    QCoreApplication::setApplicationName(QStringLiteral("Mirt"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(MIRT_VERSION));
+}
+
+} // namespace
+
+/// Where this run keeps the note, and what the user should hear of it at once.
+struct MirtApp::Location {
+    QString path;
+    NoteFile::Options options;
+    QString problem;
+};
+
 /// Everything that lives as long as the app, in the order it is built (and backwards torn down:
 /// the window before the model, the model before the store, which writes what is left).
 struct MirtApp::Parts {
-    explicit Parts(const QString &dataFolder)
-        : store(dataFolder, std::make_unique<QSettings>())
-        , presentations([this] { return static_cast<QWidget *>(window.get()); })
-        , model({store, clock, std::make_unique<QtOneShotTimer>(), presentations,
-                 standardFontSize()}) {}
+    explicit Parts(const Location &location)
+        : store(location.path, location.options, std::make_unique<QSettings>())
+        , dialogs([this] { return static_cast<QWidget *>(window.get()); })
+        , model({store, clock, std::make_unique<QtOneShotTimer>(), dialogs, standardFontSize()}) {}
 
     FileDefaultsStore store;
     SystemClock clock;
-    WidgetPresentations presentations;
+    WidgetDialogs dialogs;
     NoteModel model;
     UnixSignals signals;
     std::unique_ptr<MainWindow> window;
 };
 
-MirtApp::MirtApp(int &argc, char **argv)
-    : app_(argc, argv) {
-    // The names decide where the platform keeps the note and the preferences.
-    QApplication::setOrganizationName(QStringLiteral("Mirt"));
-    QApplication::setApplicationName(QStringLiteral("Mirt"));
+MirtApp::MirtApp(int &argc, char **argv, const QString &notePath)
+    : app_(argc, argv)
+    , notePath_(notePath) {
+    nameTheApp();
     QApplication::setApplicationDisplayName(QStringLiteral("Mirt"));
     QGuiApplication::setDesktopFileName(QStringLiteral("mirt"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/mirt/mirt.svg")));
 }
 
 MirtApp::~MirtApp() {
-    if (parts_)
-        parts_->model.flushAutosave();
     parts_.reset(); // the writes are done before the claim on the note is given up
+}
+
+int MirtApp::run(int argc, char **argv) {
+    nameTheApp();
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("A one-note scratchpad that saves itself."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption note(QStringLiteral("note"),
+                                  QStringLiteral("Keep the note in FILE for this run."),
+                                  QStringLiteral("FILE"));
+    parser.addOption(note);
+    if (!parser.parse(arguments)) {
+        std::fprintf(stderr, "mirt: %s\n", qPrintable(parser.errorText()));
+        return 2;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        std::fputs(qPrintable(parser.helpText()), stdout);
+        return 0;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        std::printf("mirt %s\n", MIRT_VERSION);
+        return 0;
+    }
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    // Without this the toolkit aborts with a core dump and a message about its plugins.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        std::fputs("mirt: no display to open a window on (neither DISPLAY nor WAYLAND_DISPLAY "
+                   "is set)\n",
+                   stderr);
+        return 1;
+    }
+#endif
+    const QString notePath =
+        parser.isSet(note) ? QFileInfo(parser.value(note)).absoluteFilePath() : QString();
+    MirtApp app(argc, argv, notePath);
+    return app.exec();
 }
 
 double MirtApp::standardFontSize() {
@@ -54,31 +116,52 @@ double MirtApp::standardFontSize() {
     return size > 0 ? size : 13.0;
 }
 
+MirtApp::Location MirtApp::locate() const {
+    if (!notePath_.isEmpty())
+        return {notePath_, {.createFolder = true, .privateFolder = false}, QString()};
+    const QString remembered = QSettings().value(FileDefaultsStore::noteFolderKey).toString();
+    if (!remembered.isEmpty()) {
+        Location location{QDir(remembered).filePath(noteFileName),
+                          {.createFolder = false, .privateFolder = false},
+                          QString()};
+        // An unmounted drive: say so, and never start an empty note somewhere else instead.
+        if (!QDir(remembered).exists())
+            location.problem =
+                QObject::tr("The note's folder %1 cannot be found; is its drive unmounted? "
+                            "What you type stays here and is saved there once it is back.")
+                    .arg(QDir::toNativeSeparators(remembered));
+        return location;
+    }
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    return {QDir(data).filePath(noteFileName),
+            {.createFolder = true, .privateFolder = true},
+            QString()};
+}
+
 bool MirtApp::start() {
-    const QString dataFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    FileDefaultsStore::preparePrivateFolder(dataFolder);
-    // Another copy owns the note; two writers would overwrite each other. The claim comes
-    // before the store, which tidies the note's folder when it opens.
-    instance_ = std::make_unique<SingleInstance>(dataFolder);
+    const Location location = locate();
+    // Another copy owns this note; two writers would overwrite each other.
+    instance_ = std::make_unique<SingleInstance>(location.path);
     if (!instance_->claim()) {
         instance_->activateRunning();
         return false;
     }
-    parts_ = std::make_unique<Parts>(dataFolder);
+    parts_ = std::make_unique<Parts>(location);
     NoteModel &model = parts_->model;
     parts_->window = std::make_unique<MainWindow>(model);
 
-    // Whatever ends the app, the last keystrokes are written first.
+    // Every way out passes here: the window closed, Quit, and a termination signal all quit
+    // the event loop. A session that ends asks for the data first.
     QObject::connect(&app_, &QApplication::aboutToQuit, &model, &NoteModel::flushAutosave);
     QObject::connect(&app_, &QGuiApplication::commitDataRequest, &model,
                      [&model](QSessionManager &) { model.flushAutosave(); });
-    QObject::connect(&parts_->signals, &UnixSignals::terminationRequested, &model, [&model] {
-        model.flushAutosave();
-        QApplication::quit();
-    });
+    QObject::connect(&parts_->signals, &UnixSignals::terminationRequested, &app_,
+                     &QApplication::quit);
     QObject::connect(instance_.get(), &SingleInstance::activationRequested, parts_->window.get(),
                      &MainWindow::bringToFront);
     parts_->window->show();
+    if (!location.problem.isEmpty())
+        parts_->window->notice()->alert(location.problem);
     return true;
 }
 

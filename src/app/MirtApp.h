@@ -12,8 +12,13 @@ class SingleInstance;
 /// The application: one note model for the life of the process, one main window.
 class MirtApp {
 public:
-    MirtApp(int &argc, char **argv);
+    /// `notePath`: the note file for this run, from `--note`; empty for the remembered place.
+    MirtApp(int &argc, char **argv, const QString &notePath = QString());
     ~MirtApp();
+
+    /// Reads the command line, then starts and runs the app; the process exit code. `--help`
+    /// and `--version` are answered without a window.
+    static int run(int argc, char **argv);
 
     /// Builds the model and the window and shows it. False when another copy of the app owns
     /// the note: that copy was asked to come to the front, and this one has nothing to do.
@@ -29,7 +34,11 @@ public:
 
 private:
     struct Parts;
+    struct Location;
+    Location locate() const;
+
     QApplication app_;
+    QString notePath_;
     std::unique_ptr<SingleInstance> instance_;
     std::unique_ptr<Parts> parts_;
 };

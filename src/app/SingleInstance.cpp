@@ -3,39 +3,53 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QStandardPaths>
 #include <QThread>
 
 namespace {
 
 const QByteArray activate = "activate\n";
 
+// One name per note file, however the path was spelled.
+QString runtimeName(const QString &notePath, const char *suffix) {
+    const QByteArray key = QCryptographicHash::hash(QFileInfo(notePath).absoluteFilePath().toUtf8(),
+                                                    QCryptographicHash::Sha256)
+                               .toHex()
+                               .left(16);
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation))
+        .filePath(QStringLiteral("mirt-") + QString::fromLatin1(key) + QLatin1String(suffix));
+}
+
 } // namespace
 
-SingleInstance::SingleInstance(const QString &folder, QObject *parent)
+SingleInstance::SingleInstance(const QString &notePath, QObject *parent)
     : QObject(parent)
-    , folder_(folder)
-    , serverName_(QStringLiteral("mirt-") +
-                  QString::fromLatin1(QCryptographicHash::hash(QDir(folder).absolutePath().toUtf8(),
-                                                               QCryptographicHash::Sha256)
-                                          .toHex()
-                                          .left(16)))
-    , lock_(QDir(folder).filePath(QStringLiteral("mirt.lock"))) {
+    , socketPath_(runtimeName(notePath, ".socket"))
+    , lock_(runtimeName(notePath, ".lock")) {
     // Only a lock whose process is gone is stale, however old it is.
     lock_.setStaleLockTime(0);
 }
 
-SingleInstance::~SingleInstance() = default;
+SingleInstance::~SingleInstance() {
+    if (server_)
+        server_->close(); // removes the socket file
+}
 
 bool SingleInstance::claim() {
-    QDir().mkpath(folder_);
     if (!lock_.tryLock(0))
         return false;
     server_ = new QLocalServer(this);
     server_->setSocketOptions(QLocalServer::UserAccessOption);
-    QLocalServer::removeServer(serverName_); // left by a copy that died; the lock is ours now
-    server_->listen(serverName_);
+    QLocalServer::removeServer(socketPath_); // left by a copy that died; the lock is ours now
+    if (!server_->listen(socketPath_)) {
+        // The app runs all the same; only a second launch cannot bring it forward.
+        qWarning("mirt: cannot listen on %s: %s", qPrintable(socketPath_),
+                 qPrintable(server_->errorString()));
+        return true;
+    }
     connect(server_, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket *socket = server_->nextPendingConnection()) {
             connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
@@ -53,12 +67,10 @@ bool SingleInstance::activateRunning() {
     // The running copy may still be starting; give it a moment to listen.
     for (int attempt = 0; attempt < 20; ++attempt) {
         QLocalSocket socket;
-        socket.connectToServer(serverName_);
+        socket.connectToServer(socketPath_);
         if (socket.waitForConnected(250)) {
             socket.write(activate);
-            socket.waitForBytesWritten(1000);
-            socket.waitForDisconnected(1000);
-            return true;
+            return socket.waitForBytesWritten(1000) && socket.waitForDisconnected(1000);
         }
         QThread::msleep(100);
     }

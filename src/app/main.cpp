@@ -2,6 +2,5 @@
 #include "MirtApp.h"
 
 int main(int argc, char **argv) {
-    MirtApp app(argc, argv);
-    return app.exec();
+    return MirtApp::run(argc, argv);
 }

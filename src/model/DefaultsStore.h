@@ -9,7 +9,9 @@
 /// The user's defaults: a string and a 32-bit float by key, kept across launches.
 ///
 /// Writes may complete after the call returns; their outcome arrives as writeSucceeded() or
-/// writeFailed() on the thread that owns the store, in the order the writes were made.
+/// writeFailed() on the thread that owns the store, in the order the writes were made. A stored
+/// string is the user's file, and other programs may write it too: the store never overwrites
+/// a version it has not seen, and tells what it found instead.
 class DefaultsStore : public QObject {
     Q_OBJECT
 public:
@@ -21,16 +23,38 @@ public:
     virtual std::optional<float> floatValue(const QString &key) const = 0;
 
     virtual void setString(const QString &key, const QString &value) = 0;
-    virtual void setFloat(const QString &key, float value) = 0;
     /// Stores a string that the caller has already turned into UTF-8.
-    virtual void setUtf8String(const QString &key, const QByteArray &utf8) {
-        setString(key, QString::fromUtf8(utf8));
-    }
+    virtual void setUtf8String(const QString &key, const QByteArray &utf8) = 0;
+    virtual void setFloat(const QString &key, float value) = 0;
 
     /// Returns once every write made so far has reached the disk or failed.
     virtual void flush() = 0;
 
+    /// The version that changedOutside() announced as `version` has been taken in: it becomes
+    /// the store's own, and the next write may replace it.
+    virtual void acceptOutside(const QString &key, quint64 version) = 0;
+    /// Keeps `text` in a file beside the string stored under `key`, named as a conflict copy.
+    /// Returns its path, or the reason it could not be written.
+    virtual std::pair<QString, std::optional<QString>> keepConflictCopy(const QString &key,
+                                                                        const QString &text) = 0;
+    /// Stores `value`, which took in the words of `copy` (announced by copyFound()), and
+    /// removes that copy once `value` is on disk.
+    virtual void setStringTakingCopy(const QString &key, const QString &value,
+                                     const QString &copy) = 0;
+    /// Moves the string stored under `key` into `folder`, holding `text`, and keeps it there
+    /// from now on. Returns the reason when it could not.
+    virtual std::optional<QString> moveTo(const QString &key, const QString &folder,
+                                          const QString &text) = 0;
+
 Q_SIGNALS:
     void writeSucceeded();
     void writeFailed(const QString &reason);
+    /// Another program wrote the string: `current` is what is stored now, `common` the version
+    /// that the app last read or wrote. Nothing more is written until acceptOutside().
+    void changedOutside(const QString &key, const QString &current, const QString &common,
+                        quint64 version);
+    /// Another program removed the stored string; the next write stores it again.
+    void removedOutside(const QString &key);
+    /// A file-sync engine left a copy of the string beside it after a conflict of its own.
+    void copyFound(const QString &path, const QString &text);
 };

@@ -11,40 +11,7 @@
 #include <QLockFile>
 #include <QSettings>
 
-#include <condition_variable>
-#include <map>
-#include <mutex>
-#include <thread>
-
 namespace {
-
-constexpr auto ownerOnlyFolder =
-    QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
-
-} // namespace
-
-std::optional<QString> FileDefaultsStore::preparePrivateFolder(const QString &folder) {
-    QDir dir(folder);
-    if (!dir.exists()) {
-        if (!dir.mkpath(QStringLiteral(".")))
-            return QStringLiteral("%1: cannot create the folder")
-                .arg(QDir::toNativeSeparators(folder));
-        // mkpath follows the umask; narrowed before the note goes in.
-        QFile::setPermissions(folder, ownerOnlyFolder);
-    }
-    return std::nullopt;
-}
-
-namespace {
-
-// A save killed between writing its temporary file and renaming it leaves that file behind,
-// named after the target with six characters added.
-void sweepTemporaryFiles(const QString &folder) {
-    QDir dir(folder);
-    for (const QString &name :
-         dir.entryList({QStringLiteral("*.txt.??????")}, QDir::Files | QDir::Hidden))
-        dir.remove(name);
-}
 
 // The preferences are written under a lock file; one left by a process that died would hold
 // every later write back for the toolkit's 30 s stale time. Only a live owner may wait us.
@@ -61,115 +28,35 @@ void clearAbandonedLock(const QString &path) {
         QFile::remove(path); // unreadable: no live process stands behind it
 }
 
-// Keeps an exact copy of a note that did not decode cleanly, before any save can replace it.
-void keepAside(const QString &path) {
-    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    QString aside = path;
-    aside.insert(aside.size() - int(std::size(".txt")) + 1, QStringLiteral(".unreadable-") + stamp);
-    QFile::copy(path, aside);
-}
-
 } // namespace
 
-/// One thread that writes string values in the order they were handed over. A value that is
-/// superseded before its turn is dropped: only the newest value of a file is ever written, so a
-/// later save can never be overtaken by an earlier one.
-class FileDefaultsStore::Writer {
-public:
-    using Report = std::function<void(const std::optional<QString> &error)>;
-
-    explicit Writer(Report report)
-        : report_(std::move(report))
-        , thread_([this] { run(); }) {}
-
-    ~Writer() {
-        {
-            std::lock_guard lock(mutex_);
-            stopping_ = true;
-        }
-        wake_.notify_all();
-        thread_.join();
-    }
-
-    void submit(const QString &path, Value value) {
-        {
-            std::lock_guard lock(mutex_);
-            ++issued_;
-            auto [it, inserted] = pending_.insert_or_assign(path, std::move(value));
-            if (!inserted)
-                ++completed_; // the older value is superseded
-        }
-        wake_.notify_all();
-    }
-
-    void waitUntilIdle() {
-        std::unique_lock lock(mutex_);
-        done_.wait(lock, [this] { return completed_ == issued_; });
-    }
-
-private:
-    void run() {
-        std::unique_lock lock(mutex_);
-        for (;;) {
-            wake_.wait(lock, [this] { return stopping_ || !pending_.empty(); });
-            if (pending_.empty())
-                return; // stopping, and nothing is left to write
-            auto node = pending_.extract(pending_.begin());
-            lock.unlock();
-            Value &value = node.mapped();
-            const QByteArray bytes = value.encoded ? value.utf8 : noteToUtf8(value.text);
-            value = Value(); // let the UI thread's text go unshared again
-            const auto error = AtomicFile::write(node.key(), bytes, AtomicFile::Access::OwnerOnly);
-            // The note's folder stays the user's alone, whatever widened it since.
-            QFile::setPermissions(QFileInfo(node.key()).absolutePath(), ownerOnlyFolder);
-            report_(error);
-            lock.lock();
-            ++completed_;
-            done_.notify_all();
-        }
-    }
-
-    Report report_;
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    std::condition_variable done_;
-    std::map<QString, Value> pending_;
-    quint64 issued_ = 0;
-    quint64 completed_ = 0;
-    bool stopping_ = false;
-    std::thread thread_;
-};
-
-FileDefaultsStore::FileDefaultsStore(const QString &dataFolder,
+FileDefaultsStore::FileDefaultsStore(const QString &notePath, NoteFile::Options options,
                                      std::unique_ptr<QSettings> preferences, QObject *parent)
     : DefaultsStore(parent)
-    , dataFolder_(dataFolder)
-    , preferences_(std::move(preferences))
-    , writer_(std::make_unique<Writer>([this](const std::optional<QString> &error) {
-        // Runs on the writer thread; the outcome is announced on the store's own thread.
-        QMetaObject::invokeMethod(
-            this, [this, error] { report(error); }, Qt::QueuedConnection);
-    })) {
-    sweepTemporaryFiles(dataFolder_);
+    , note_(std::make_unique<NoteFile>(notePath, options))
+    , preferences_(std::move(preferences)) {
+    // The store keeps one string, the note; the key is the model's.
+    const QString key = QStringLiteral("mirt.note.autosave");
+    connect(note_.get(), &NoteFile::writeSucceeded, this, [this] {
+        if (!leftBehind_.isEmpty())
+            QFile::remove(std::exchange(leftBehind_, QString()));
+        Q_EMIT writeSucceeded();
+    });
+    connect(note_.get(), &NoteFile::writeFailed, this, &DefaultsStore::writeFailed);
+    connect(note_.get(), &NoteFile::changedOutside, this,
+            [this, key](const QString &current, const QString &common, quint64 version) {
+                Q_EMIT changedOutside(key, current, common, version);
+            });
+    connect(note_.get(), &NoteFile::removedOutside, this,
+            [this, key] { Q_EMIT removedOutside(key); });
+    connect(note_.get(), &NoteFile::copyFound, this, &DefaultsStore::copyFound);
 }
 
-FileDefaultsStore::~FileDefaultsStore() {
-    writer_.reset();
-}
+FileDefaultsStore::~FileDefaultsStore() = default;
 
-QString FileDefaultsStore::pathForKey(const QString &key) const {
-    return QDir(dataFolder_).filePath(key + QStringLiteral(".txt"));
-}
-
-std::optional<QString> FileDefaultsStore::string(const QString &key) const {
-    QFile file(pathForKey(key));
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    const QByteArray bytes = file.readAll();
-    bool exact = false;
-    QString text = noteFromUtf8(bytes, &exact);
-    if (!exact || file.error() != QFileDevice::NoError)
-        keepAside(file.fileName());
+std::optional<QString> FileDefaultsStore::string(const QString &) const {
+    std::optional<QString> text = note_->read();
+    note_->check(); // copies a sync engine left while the app was not running
     return text;
 }
 
@@ -184,21 +71,12 @@ std::optional<float> FileDefaultsStore::floatValue(const QString &key) const {
     return static_cast<float>(number);
 }
 
-void FileDefaultsStore::setString(const QString &key, const QString &value) {
-    submit(key, {value, {}, false});
+void FileDefaultsStore::setString(const QString &, const QString &value) {
+    note_->write(noteToUtf8(value));
 }
 
-void FileDefaultsStore::setUtf8String(const QString &key, const QByteArray &utf8) {
-    submit(key, {{}, utf8, true});
-}
-
-void FileDefaultsStore::submit(const QString &key, Value value) {
-    if (const auto error = preparePrivateFolder(dataFolder_)) {
-        QMetaObject::invokeMethod(
-            this, [this, error] { report(error); }, Qt::QueuedConnection);
-        return;
-    }
-    writer_->submit(pathForKey(key), std::move(value));
+void FileDefaultsStore::setUtf8String(const QString &, const QByteArray &utf8) {
+    note_->write(utf8);
 }
 
 void FileDefaultsStore::setFloat(const QString &key, float value) {
@@ -210,16 +88,62 @@ void FileDefaultsStore::setFloat(const QString &key, float value) {
         error = QStringLiteral("%1: cannot write the preferences")
                     .arg(QDir::toNativeSeparators(preferences_->fileName()));
     QMetaObject::invokeMethod(
-        this, [this, error] { report(error); }, Qt::QueuedConnection);
+        this,
+        [this, error] {
+            if (error)
+                Q_EMIT writeFailed(*error);
+            else
+                Q_EMIT writeSucceeded();
+        },
+        Qt::QueuedConnection);
 }
 
 void FileDefaultsStore::flush() {
-    writer_->waitUntilIdle();
+    note_->flush();
 }
 
-void FileDefaultsStore::report(const std::optional<QString> &error) {
-    if (error)
-        Q_EMIT writeFailed(*error);
-    else
-        Q_EMIT writeSucceeded();
+void FileDefaultsStore::acceptOutside(const QString &, quint64 version) {
+    note_->accept(version);
+}
+
+std::pair<QString, std::optional<QString>>
+FileDefaultsStore::keepConflictCopy(const QString &, const QString &text) {
+    const QFileInfo note(note_->path());
+    const QString stamp =
+        QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-HHmmss"));
+    QString path;
+    for (int n = 1; path.isEmpty() || QFileInfo::exists(path); ++n)
+        path = note.dir().filePath(note.completeBaseName() + QStringLiteral(".conflict-") + stamp +
+                                   (n > 1 ? u'-' + QString::number(n) : QString()) + u'.' +
+                                   note.suffix());
+    return {path, AtomicFile::write(path, noteToUtf8(text), AtomicFile::Access::OwnerOnly)};
+}
+
+void FileDefaultsStore::setStringTakingCopy(const QString &, const QString &value,
+                                            const QString &copy) {
+    note_->write(noteToUtf8(value), copy);
+}
+
+std::optional<QString> FileDefaultsStore::moveTo(const QString &, const QString &folder,
+                                                 const QString &text) {
+    const QString old = note_->path();
+    const QString target = QDir(folder).filePath(QFileInfo(old).fileName());
+    if (QFileInfo(target).absoluteFilePath() == QFileInfo(old).absoluteFilePath())
+        return std::nullopt;
+    note_->flush();
+    const NoteFile::Options chosen{.createFolder = false, .privateFolder = false};
+    if (QFileInfo::exists(target)) {
+        // A note is there already, perhaps brought by a sync engine: it is taken in at the
+        // next save, and the old file goes once that save has put the words in the new place.
+        note_->relocate(target, chosen, false);
+        leftBehind_ = old;
+    } else {
+        if (auto error = AtomicFile::write(target, noteToUtf8(text), AtomicFile::Access::OwnerOnly))
+            return error;
+        note_->relocate(target, chosen, true);
+        QFile::remove(old);
+    }
+    preferences_->setValue(noteFolderKey, QDir(folder).absolutePath());
+    preferences_->sync();
+    return std::nullopt;
 }

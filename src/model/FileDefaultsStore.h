@@ -2,47 +2,42 @@
 #pragma once
 
 #include "DefaultsStore.h"
+#include "NoteFile.h"
 
 #include <memory>
 
 class QSettings;
 
-/// The defaults on disk. A string value is a plain UTF-8 file named after its key in the data
-/// folder, so that the user can find, read and back up the note; it is written atomically and
-/// off the UI thread, private to the user. Numbers go to the platform's preferences.
+/// The defaults on disk. The note is a plain UTF-8 file (NoteFile) that the user can find, read,
+/// back up and keep in a sync folder; numbers go to the platform's preferences.
 class FileDefaultsStore final : public DefaultsStore {
     Q_OBJECT
 public:
-    FileDefaultsStore(const QString &dataFolder, std::unique_ptr<QSettings> preferences,
-                      QObject *parent = nullptr);
-    /// Waits for the writes still under way; nothing handed to the store is dropped.
+    /// Where a note moved with moveTo() lives, remembered for later launches.
+    static inline const QString noteFolderKey = QStringLiteral("mirt.note.folder");
+
+    FileDefaultsStore(const QString &notePath, NoteFile::Options options,
+                      std::unique_ptr<QSettings> preferences, QObject *parent = nullptr);
     ~FileDefaultsStore() override;
 
     std::optional<QString> string(const QString &key) const override;
     std::optional<float> floatValue(const QString &key) const override;
     void setString(const QString &key, const QString &value) override;
-    void setFloat(const QString &key, float value) override;
     void setUtf8String(const QString &key, const QByteArray &utf8) override;
+    void setFloat(const QString &key, float value) override;
     void flush() override;
+    void acceptOutside(const QString &key, quint64 version) override;
+    std::pair<QString, std::optional<QString>> keepConflictCopy(const QString &key,
+                                                                const QString &text) override;
+    void setStringTakingCopy(const QString &key, const QString &value,
+                             const QString &copy) override;
+    std::optional<QString> moveTo(const QString &key, const QString &folder,
+                                  const QString &text) override;
 
-    /// Makes `folder` if it is missing, readable by the user alone.
-    static std::optional<QString> preparePrivateFolder(const QString &folder);
-
-    /// The file that holds the string stored under `key`.
-    QString pathForKey(const QString &key) const;
+    QString notePath() const { return note_->path(); }
 
 private:
-    /// A string to write, or its UTF-8 when the caller has encoded it already.
-    struct Value {
-        QString text;
-        QByteArray utf8;
-        bool encoded = false;
-    };
-    class Writer;
-    void submit(const QString &key, Value value);
-    void report(const std::optional<QString> &error);
-
-    QString dataFolder_;
+    std::unique_ptr<NoteFile> note_;
     std::unique_ptr<QSettings> preferences_;
-    std::unique_ptr<Writer> writer_;
+    QString leftBehind_; // the note's old file after a move, removed once the new one is written
 };

@@ -22,6 +22,21 @@ bool isAscii(QByteArrayView bytes) {
     return (seen & 0x8080808080808080ULL) == 0;
 }
 
+// Whether the bytes end in the middle of a multi-byte sequence that the next bytes complete.
+bool endsInsideSequence(QByteArrayView bytes) {
+    qsizetype continuation = 0;
+    for (qsizetype i = bytes.size() - 1; i >= 0 && continuation < 4; --i) {
+        const quint8 byte = quint8(bytes[i]);
+        if ((byte & 0xC0) == 0x80) {
+            ++continuation;
+            continue;
+        }
+        const qsizetype length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
+        return continuation + 1 < length;
+    }
+    return false;
+}
+
 } // namespace
 
 QString noteFromUtf8(QByteArrayView bytes, bool *exact) {
@@ -37,9 +52,11 @@ QString noteFromUtf8(QByteArrayView bytes, bool *exact) {
             continue;
         }
         text.append(decoder.decode(part));
-        between = quint8(part.back()) < 0x80;
+        between = !endsInsideSequence(part);
     }
     *exact = !decoder.hasError() && between;
+    if (!between)
+        text.append(QChar::ReplacementCharacter); // a character cut off at the end of the file
     return text;
 }
 

@@ -4,25 +4,19 @@
 #include "AtomicFile.h"
 #include "Clock.h"
 #include "DefaultsStore.h"
+#include "Dialogs.h"
 #include "OneShotTimer.h"
-#include "Presentations.h"
+#include "TextMerge.h"
 
-#include <QAbstractTextDocumentLayout>
-#include <QFontDatabase>
-#include <QImage>
+#include <QFileInfo>
 #include <QLocale>
 #include <QPointer>
 #include <QRegularExpression>
-#include <QTextDocument>
-#include <QTextOption>
 
 #include <algorithm>
 #include <cmath>
 
 namespace {
-
-constexpr qreal printWidth = 540.0;
-const QMarginsF printMargins(54.0, 36.0, 54.0, 36.0);
 
 // A line holding a stamp and nothing else. `\d` is any decimal digit, as in ICU; ICU's `$` also
 // matches before one final line terminator, which is spelled out because PCRE's `$` does not.
@@ -46,12 +40,15 @@ NoteModel::NoteModel(Services services, QObject *parent)
     , store_(services.store)
     , clock_(services.clock)
     , saveTimer_(std::move(services.saveTimer))
-    , presentations_(services.presentations)
+    , dialogs_(services.dialogs)
     , minFontSize_(services.systemFontSize)
     , fontSize_(services.systemFontSize) {
     loadFromStore();
     connect(&store_, &DefaultsStore::writeSucceeded, this, &NoteModel::onWriteSucceeded);
     connect(&store_, &DefaultsStore::writeFailed, this, &NoteModel::onWriteFailed);
+    connect(&store_, &DefaultsStore::changedOutside, this, &NoteModel::onChangedOutside);
+    connect(&store_, &DefaultsStore::removedOutside, this, &NoteModel::onRemovedOutside);
+    connect(&store_, &DefaultsStore::copyFound, this, &NoteModel::onCopyFound);
     // Made last, so that loading the stored note starts no autosave.
     connect(this, &NoteModel::textWillChange, this, &NoteModel::scheduleSave);
 }
@@ -74,29 +71,33 @@ void NoteModel::loadFromStore() {
 }
 
 void NoteModel::setText(const QString &text) {
-    Q_EMIT textWillChange();
-    Q_EMIT willChange();
-    const bool changed = !isCurrentText(text);
-    saveEncoder_.cancel(); // the timer this assignment restarts saves the newer text
-    previousText_.beforeReplace(text_, 0, text_.size());
+    const bool changed =
+        text.size() != text_.size() || (text.constData() != text_.constData() && text != text_);
+    announceText(0, text_.size(), changed);
     text_ = text;
-    if (changed)
-        ++textRevision_;
     Q_EMIT textAssigned();
 }
 
 void NoteModel::replaceText(qsizetype position, qsizetype removed, QStringView inserted) {
+    replaceText(position, removed, inserted, UndoStep::JoinsLastEdit);
+}
+
+void NoteModel::replaceText(qsizetype position, qsizetype removed, QStringView inserted,
+                            UndoStep step) {
     position = std::clamp<qsizetype>(position, 0, text_.size());
     removed = std::clamp<qsizetype>(removed, 0, text_.size() - position);
+    announceText(position, removed, QStringView(text_).sliced(position, removed) != inserted);
+    text_.replace(position, removed, inserted.data(), inserted.size());
+    Q_EMIT textReplaced(position, removed, inserted.size(), step);
+}
+
+void NoteModel::announceText(qsizetype position, qsizetype removed, bool changed) {
     Q_EMIT textWillChange();
     Q_EMIT willChange();
-    const bool changed = QStringView(text_).sliced(position, removed) != inserted;
-    saveEncoder_.cancel(); // the timer this edit restarts saves the newer text
+    saveEncoder_.cancel(); // the timer this assignment restarts saves the newer text
     previousText_.beforeReplace(text_, position, removed);
-    text_.replace(position, removed, inserted.data(), inserted.size());
     if (changed)
         ++textRevision_;
-    Q_EMIT textReplaced(position, removed, inserted.size());
 }
 
 void NoteModel::setIsMeetingMode(bool on) {
@@ -122,12 +123,6 @@ void NoteModel::setFontSize(double size) {
 void NoteModel::setToolbarVisible(bool visible) {
     Q_EMIT willChange();
     toolbarVisible_ = visible;
-}
-
-bool NoteModel::isCurrentText(const QString &candidate) const {
-    // The editor hands back the model's own string: same characters, no comparison needed.
-    return candidate.size() == text_.size() &&
-           (candidate.constData() == text_.constData() || candidate == text_);
 }
 
 void NoteModel::scheduleSave() {
@@ -183,6 +178,82 @@ void NoteModel::onWriteFailed(const QString &reason) {
     Q_EMIT saveFailed(reason);
 }
 
+void NoteModel::onChangedOutside(const QString &key, const QString &current, const QString &common,
+                                 quint64 version) {
+    if (key != saveKey)
+        return;
+    if (current == text_) { // both sides wrote the same words
+        store_.acceptOutside(key, version);
+        return;
+    }
+    if (text_ == common) {
+        // Nothing typed here since the last save: the other program's version is the note.
+        takeInOutsideText(current);
+        store_.acceptOutside(key, version);
+        Q_EMIT noticed(tr("The note was changed outside Mirt and is shown as it is now. "
+                          "Undo brings back what was here."));
+        return;
+    }
+    if (const std::optional<QString> merged = TextMerge::threeWay(common, text_, current)) {
+        takeInOutsideText(*merged);
+        store_.acceptOutside(key, version);
+        scheduleSave();
+        Q_EMIT noticed(tr("The note was changed outside Mirt while you typed here. Both "
+                          "changes are merged."));
+        return;
+    }
+    // Both changed the same lines: the window keeps the user's words, the file theirs, beside.
+    const auto [copy, error] = store_.keepConflictCopy(key, current);
+    if (error) {
+        Q_EMIT noticed(tr("The note was changed outside Mirt, and that version cannot be kept "
+                          "beside it (%1). The note file is left as it is.")
+                           .arg(*error));
+        return;
+    }
+    store_.acceptOutside(key, version);
+    scheduleSave();
+    Q_EMIT noticed(tr("The note was changed outside Mirt at the same places as here. Your text "
+                      "stays; the other version is kept in \"%1\".")
+                       .arg(QFileInfo(copy).fileName()));
+}
+
+void NoteModel::onRemovedOutside() {
+    // The user removed the file, not the note in the window.
+    scheduleSave();
+    Q_EMIT noticed(tr("The note file was removed outside Mirt. The note is still here and is "
+                      "saved again."));
+}
+
+void NoteModel::onCopyFound(const QString &path, const QString &text) {
+    const QString name = QFileInfo(path).fileName();
+    const std::optional<QString> merged = TextMerge::withAddedLines(text_, text);
+    if (!merged) {
+        Q_EMIT noticed(tr("A sync engine left another version of the note beside it, \"%1\", "
+                          "with lines changed on both sides. It is kept as it is.")
+                           .arg(name));
+        return;
+    }
+    takeInOutsideText(*merged);
+    saveTimer_->stop();
+    saveEncoder_.cancel();
+    store_.setStringTakingCopy(saveKey, text_, path);
+    Q_EMIT noticed(tr("The lines of \"%1\", a copy a sync engine left beside the note, are "
+                      "merged into it.")
+                       .arg(name));
+}
+
+void NoteModel::takeInOutsideText(const QString &newText) {
+    // Changed lines only, so that the caret and the view stay where they are in the rest, and
+    // as one step of their own that undo can take back.
+    UndoStep step = UndoStep::OfItsOwn;
+    for (const TextMerge::Change &change : TextMerge::changes(text_, newText)) {
+        replaceText(change.position, change.removed, change.inserted, step);
+        step = UndoStep::JoinsLastEdit;
+    }
+    // Never taken for a line break typed at the end.
+    previousText_.matchCurrent(text_.size());
+}
+
 void NoteModel::increaseFontSize() {
     const double larger = fontSize_ + fontSizeStep;
     setFontSize(larger > maxFontSize ? maxFontSize : larger);
@@ -228,51 +299,38 @@ void NoteModel::endMeetingMode() {
     previousText_.matchCurrent(text_.size());
 }
 
+void NoteModel::toggleMeetingMode() {
+    if (isMeetingMode_)
+        endMeetingMode();
+    else
+        requestMeetingMode();
+}
+
 QString NoteModel::stamp() const {
     return QLocale::system().toString(clock_.now(), u"HH:mm") + QStringLiteral(" - ");
 }
 
-void NoteModel::handleTextChange(const QString &newText) {
-    // The editor passes the model's own text; then the baseline can be compared without a copy.
-    const bool isCurrent = isCurrentText(newText);
-    const auto remember = [this, isCurrent, &newText] {
-        if (isCurrent)
-            previousText_.matchCurrent(text_.size());
-        else
-            previousText_.setUnrelated(newText);
-    };
-    if (!isMeetingMode_) {
-        remember();
-        return;
-    }
-    const bool typedLineBreakAtEnd =
-        newText.size() == previousText_.size() + 1 && endsWithLoneLineFeed(newText) &&
-        (isCurrent ? previousText_.isPrefixOf(text_)
-                   : newText.startsWith(previousText_.toString(text_)));
+void NoteModel::handleTextChange() {
+    const bool typedLineBreakAtEnd = isMeetingMode_ && text_.size() == previousText_.size() + 1 &&
+                                     endsWithLoneLineFeed(text_) && previousText_.isPrefixOf(text_);
     if (!typedLineBreakAtEnd) {
-        remember();
+        previousText_.matchCurrent(text_.size());
         return;
     }
+    // The old text is the note without its final line feed; only its last line matters.
+    const qsizetype oldSize = text_.size() - 1;
+    const qsizetype lineStart = oldSize == 0 ? 0 : text_.lastIndexOf(u'\n', oldSize - 1) + 1;
+    const QStringView lastLine = QStringView(text_).sliced(lineStart, oldSize - lineStart);
 
-    // The old text is newText without its final line feed; only its last line matters.
-    const qsizetype oldSize = newText.size() - 1;
-    const qsizetype lineStart = oldSize == 0 ? 0 : newText.lastIndexOf(u'\n', oldSize - 1) + 1;
-    const QStringView lastLine = QStringView(newText).sliced(lineStart, oldSize - lineStart);
-    const QString freshStamp = stamp();
-
-    qsizetype replaceFrom = newText.size();
-    QString insert = freshStamp;
+    qsizetype replaceFrom = text_.size();
+    QString insert = stamp();
     if (stampOnlyLine().match(lastLine).hasMatch()) {
         // The line that held only a stamp takes the fresh one; the typed line break is absorbed.
         replaceFrom = lineStart;
         if (lineStart == 0)
             insert.prepend(u'\n');
     }
-    if (isCurrent) {
-        replaceText(replaceFrom, newText.size() - replaceFrom, insert);
-    } else {
-        setText(newText.first(replaceFrom) + insert);
-    }
+    replaceText(replaceFrom, text_.size() - replaceFrom, insert);
     previousText_.matchCurrent(text_.size());
 }
 
@@ -281,46 +339,40 @@ void NoteModel::exportNote() {
                          QLocale::system().toString(clock_.now(), u"yyyy-MM-dd-HHmm") +
                          QStringLiteral(".txt");
     QPointer<NoteModel> self(this);
-    presentations_.showSavePanel(
-        {tr("Export Note"), name, QStringLiteral("text/plain")}, [self](const QString &path) {
-            if (!self || path.isEmpty())
-                return;
-            // The text of the moment the user confirms, not of the moment the panel opened.
-            const auto error = AtomicFile::write(path, self->text_.toUtf8());
-            if (!error)
-                return;
-            QMetaObject::invokeMethod(
-                self,
-                [self, reason = *error] {
-                    self->presentations_.showWarning(tr("Export Failed"), reason);
-                },
-                Qt::QueuedConnection);
-        });
+    dialogs_.showSavePanel({tr("Export Note"), name, QStringLiteral("text/plain")},
+                           [self](const QString &path) {
+                               if (!self || path.isEmpty())
+                                   return;
+                               // The text of the moment the user confirms, not of the moment the
+                               // panel opened.
+                               const auto error = AtomicFile::write(path, noteToUtf8(self->text_));
+                               if (!error)
+                                   return;
+                               QMetaObject::invokeMethod(
+                                   self,
+                                   [self, reason = *error] {
+                                       self->dialogs_.showWarning(tr("Export Failed"), reason);
+                                   },
+                                   Qt::QueuedConnection);
+                           });
 }
 
 void NoteModel::printNote() {
-    if (text_.isEmpty())
-        return;
-    // Laid out on a 72 dpi device, one layout unit is one point: the page is 540 points wide
-    // whatever the screen.
-    QImage pointDevice(1, 1, QImage::Format_Mono);
-    pointDevice.setDotsPerMeterX(qRound(72 / 0.0254));
-    pointDevice.setDotsPerMeterY(qRound(72 / 0.0254));
+    if (!text_.isEmpty())
+        dialogs_.print(text_, fontSize_);
+}
 
-    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    font.setPointSizeF(fontSize_);
-    font.setWeight(QFont::Normal);
-    font.setItalic(false);
-
-    QTextDocument document;
-    document.documentLayout()->setPaintDevice(&pointDevice);
-    document.setDefaultFont(font);
-    document.setDocumentMargin(0);
-    // A word wider than the page breaks anywhere instead of running off the paper.
-    QTextOption wrapping = document.defaultTextOption();
-    wrapping.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    document.setDefaultTextOption(wrapping);
-    document.setPlainText(text_);
-    document.setTextWidth(printWidth);
-    presentations_.print(document, printMargins);
+void NoteModel::moveNote() {
+    QPointer<NoteModel> self(this);
+    dialogs_.chooseFolder(tr("Move Note"), [self](const QString &folder) {
+        if (!self || folder.isEmpty())
+            return;
+        self->flushAutosave();
+        if (const auto error = self->store_.moveTo(saveKey, folder, self->text_)) {
+            Q_EMIT self->noticed(tr("The note could not be moved: %1").arg(*error));
+            return;
+        }
+        self->scheduleSave(); // takes in a note that stood in the new place already
+        Q_EMIT self->noticed(tr("The note is kept in %1 from now on.").arg(folder));
+    });
 }

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "NoteEncoding.h"
-#include "TextBaseline.h"
+#include "PreviousText.h"
 
 #include <QObject>
 #include <QString>
@@ -11,8 +11,8 @@
 
 class Clock;
 class DefaultsStore;
+class Dialogs;
 class OneShotTimer;
-class Presentations;
 
 /// The one note and every setting and request that the views show or raise.
 ///
@@ -27,7 +27,7 @@ public:
         DefaultsStore &store;
         Clock &clock;
         std::unique_ptr<OneShotTimer> saveTimer;
-        Presentations &presentations;
+        Dialogs &dialogs;
         /// The platform's standard font size in points; the smallest size the note can take.
         double systemFontSize;
     };
@@ -42,6 +42,10 @@ public:
     static constexpr int autosaveDelayMs = 500;
     /// Notes at least this long (UTF-16 units) are encoded for saving a slice at a time.
     static constexpr qsizetype slicedSaveSize = 256 * 1024;
+
+    /// How an edit of the model's own stands in the editor's undo history.
+    enum class UndoStep { JoinsLastEdit, OfItsOwn };
+    Q_ENUM(UndoStep)
 
     /// Loads the note and the font size from the store.
     explicit NoteModel(Services services, QObject *parent = nullptr);
@@ -81,12 +85,16 @@ public:
     void requestMeetingMode();
     void startMeetingMode();
     void endMeetingMode();
-    /// Called by the editor view after every change of text, with the new text. While meeting
-    /// mode is on, a single line feed typed at the end gets the current time stamp after it.
-    void handleTextChange(const QString &newText);
+    /// The meeting command and button: ends meeting mode, or asks to start it.
+    void toggleMeetingMode();
+    /// Called by the editor after every change of text that it has shown. While meeting mode
+    /// is on, a single line feed typed at the end gets the current time stamp after it.
+    void handleTextChange();
 
     void exportNote();
     void printNote();
+    /// Asks for a folder and keeps the note there from now on.
+    void moveNote();
 
     /// Writes a pending autosave at once and returns when it is on disk (or has failed).
     /// Without a pending change it writes nothing.
@@ -98,31 +106,40 @@ Q_SIGNALS:
     /// Announces an assignment to text, before the value is stored.
     void textWillChange();
     /// After replaceText(): `removed` characters at `position` became `added` ones.
-    void textReplaced(qsizetype position, qsizetype removed, qsizetype added);
+    void textReplaced(qsizetype position, qsizetype removed, qsizetype added, UndoStep step);
     /// After setText(): the text was assigned as a whole.
     void textAssigned();
     /// The store refused a write; emitted once for a run of failures.
     void saveFailed(const QString &reason);
     /// A write succeeded after saveFailed().
     void saveRecovered();
+    /// Something the user should hear of that needs no answer: another program's words taken
+    /// in, a copy kept beside the note.
+    void noticed(const QString &message);
 
 private:
     void loadFromStore();
     void scheduleSave();
     void saveNow();
     void encodeNextSlice();
+    void replaceText(qsizetype position, qsizetype removed, QStringView inserted, UndoStep step);
+    void announceText(qsizetype position, qsizetype removed, bool changed);
     void setIsMeetingMode(bool on);
     void setFontSize(double size);
     void storeFontSize();
     void onWriteSucceeded();
     void onWriteFailed(const QString &reason);
-    bool isCurrentText(const QString &candidate) const;
+    void onChangedOutside(const QString &key, const QString &current, const QString &common,
+                          quint64 version);
+    void onRemovedOutside();
+    void onCopyFound(const QString &path, const QString &text);
+    void takeInOutsideText(const QString &newText);
     QString stamp() const;
 
     DefaultsStore &store_;
     Clock &clock_;
     std::unique_ptr<OneShotTimer> saveTimer_;
-    Presentations &presentations_;
+    Dialogs &dialogs_;
     const double minFontSize_;
 
     QString text_;
@@ -132,8 +149,9 @@ private:
     double fontSize_;
     bool toolbarVisible_ = true;
 
-    TextBaseline previousText_;
+    PreviousText previousText_;
     SliceEncoder saveEncoder_;
     quint64 textRevision_ = 0;
     bool saveFailing_ = false;
+    QStringList mergedCopies_; // copies whose words are in the note, removed after the next save
 };

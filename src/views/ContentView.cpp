@@ -1,47 +1,21 @@
 // SPDX-License-Identifier: MIT
 #include "ContentView.h"
 
+#include "Divider.h"
+#include "ModelObserver.h"
 #include "NoteEditor.h"
+#include "NoteFont.h"
 #include "Notemodel.h"
 #include "ToolbarView.h"
 
 #include <QApplication>
-#include <QFontDatabase>
 #include <QMessageBox>
-#include <QPainter>
 #include <QPushButton>
 #include <QTextEdit>
 #include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
-
-/// A hairline across the window that keeps its height when it is made invisible.
-class Divider : public QWidget {
-public:
-    explicit Divider(QWidget *parent = nullptr)
-        : QWidget(parent) {
-        setObjectName(QStringLiteral("divider"));
-        setFixedHeight(1);
-    }
-    qreal opacity() const { return opacity_; }
-    void setOpacity(qreal opacity) {
-        if (opacity == opacity_)
-            return;
-        opacity_ = opacity;
-        update();
-    }
-
-protected:
-    void paintEvent(QPaintEvent *) override {
-        QPainter p(this);
-        p.setOpacity(opacity_);
-        p.fillRect(rect(), palette().color(QPalette::Mid));
-    }
-
-private:
-    qreal opacity_ = 0.25;
-};
 
 QWidget *firstTextEditor(QWidget *root) {
     if (qobject_cast<QPlainTextEdit *>(root) || qobject_cast<QTextEdit *>(root))
@@ -96,9 +70,8 @@ ContentView::ContentView(NoteModel &model, QWidget *parent)
     layout_->addWidget(editorArea, 1);
     layout_->addWidget(divider_);
 
-    auto *observer = new ModelObserver(
+    new ModelObserver(
         model_, [this] { refresh(); }, this);
-    connect(editor_, &NoteEditor::aboutToEdit, observer, &ModelObserver::flush);
     applyFontSize();
     applyToolbarVisibility();
 }
@@ -113,6 +86,7 @@ void ContentView::showEvent(QShowEvent *event) {
     clearWatch_.start(model_.clearRequested());
     meetingWatch_.start(model_.meetingConfirmRequested());
     focusEditor();
+    refresh(); // what was set before this moment is no change
 }
 
 void ContentView::focusEditor() {
@@ -125,12 +99,8 @@ void ContentView::refresh() {
     if (!appeared_)
         return;
 
-    if (textWatch_.changed(model_.textRevision())) {
-        const bool empty = model_.text().isEmpty();
-        model_.handleTextChange(model_.text());
-        if (empty)
-            focusEditor();
-    }
+    if (textWatch_.changed(model_.textRevision()) && model_.text().isEmpty())
+        focusEditor();
     if (clearWatch_.changed(model_.clearRequested()) && model_.clearRequested())
         clearRequestRaised();
     if (meetingWatch_.changed(model_.meetingConfirmRequested()) &&
@@ -148,14 +118,12 @@ void ContentView::applyFontSize() {
     if (model_.fontSize() == shownFontSize_)
         return;
     shownFontSize_ = model_.fontSize();
-    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    font.setPointSizeF(shownFontSize_);
-    editor_->setFont(font);
+    editor_->setFont(noteFont(shownFontSize_));
 }
 
 void ContentView::applyToolbarVisibility() {
     const bool visible = model_.toolbarVisible();
-    static_cast<Divider *>(divider_)->setOpacity(visible ? 0.25 : 0.0);
+    divider_->setOpacity(visible ? 0.25 : 0.0);
     if (visible && !toolbar_) {
         toolbar_ = new ToolbarView(model_);
         layout_->addWidget(toolbar_);
@@ -184,7 +152,9 @@ void ContentView::confirm(const QString &title, const QString &message, const QS
     box->setObjectName(QStringLiteral("confirmation"));
     box->setText(title);
     box->setInformativeText(message);
-    QPushButton *confirmButton = box->addButton(confirmLabel, QMessageBox::DestructiveRole);
+    // Shown exactly as written: a lone "&" would turn into a mnemonic underline.
+    QPushButton *confirmButton = box->addButton(
+        QString(confirmLabel).replace(u'&', QStringLiteral("&&")), QMessageBox::DestructiveRole);
     QPushButton *cancelButton = box->addButton(tr("Cancel"), QMessageBox::RejectRole);
     // A stray Return must not destroy the note.
     box->setDefaultButton(cancelButton);

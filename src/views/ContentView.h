@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "ModelObserver.h"
+#include "Watcher.h"
 
 #include <QWidget>
 
+class Divider;
 class NoteEditor;
 class NoteModel;
 class QVBoxLayout;
@@ -37,7 +38,7 @@ private:
 
     NoteModel &model_;
     NoteEditor *editor_;
-    QWidget *divider_;
+    Divider *divider_;
     QVBoxLayout *layout_;
     ToolbarView *toolbar_ = nullptr;
     double shownFontSize_ = 0;

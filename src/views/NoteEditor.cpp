@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "NoteEditor.h"
 
-#include "Notemodel.h"
+#include "ModelObserver.h"
 
 #include <QKeyEvent>
 #include <QMimeData>
@@ -69,7 +69,9 @@ constexpr qsizetype deferredLoadSize = 512 * 1024;
 
 NoteEditor::NoteEditor(NoteModel &model, QWidget *parent)
     : QPlainTextEdit(parent)
-    , model_(model) {
+    , model_(model)
+    , observer_(new ModelObserver(
+          model, [this] { refresh(); }, this)) {
     setObjectName(QStringLiteral("editor"));
     setFrameShape(QFrame::NoFrame);
     setTabChangesFocus(false);
@@ -82,6 +84,20 @@ NoteEditor::NoteEditor(NoteModel &model, QWidget *parent)
     connect(document(), &QTextDocument::contentsChange, this, &NoteEditor::onContentsChange);
     connect(&model_, &NoteModel::textReplaced, this, &NoteEditor::onModelReplaced);
     connect(&model_, &NoteModel::textAssigned, this, &NoteEditor::onModelAssigned);
+    // The text the note has now is no change; every later one is.
+    textWatch_.start(model_.textRevision());
+}
+
+void NoteEditor::refresh() {
+    if (textWatch_.changed(model_.textRevision()))
+        model_.handleTextChange();
+}
+
+void NoteEditor::beforeUserEdit() {
+    ensureLoaded();
+    // Keys can arrive in one batch, and each must be seen on its own, or a line break typed
+    // right after other keys would never be recognised as typed.
+    observer_->flush();
 }
 
 QString NoteEditor::noteText() {
@@ -136,7 +152,8 @@ void NoteEditor::onContentsChange(int position, int removed, int added) {
     model_.replaceText(position, replaced, readRange(position, position + added));
 }
 
-void NoteEditor::onModelReplaced(qsizetype position, qsizetype removed, qsizetype added) {
+void NoteEditor::onModelReplaced(qsizetype position, qsizetype removed, qsizetype added,
+                                 NoteModel::UndoStep step) {
     if (editingModel_)
         return;
     if (!loaded_) {
@@ -146,9 +163,12 @@ void NoteEditor::onModelReplaced(qsizetype position, qsizetype removed, qsizetyp
     const QStringView inserted = QStringView(model_.text()).sliced(position, added);
     QScopedValueRollback guard(applyingModel_, true);
     QTextCursor cursor(document());
-    // Joined to the user's last edit, so that one undo takes a stamp away together with the
-    // line break that brought it.
-    cursor.joinPreviousEditBlock();
+    // A stamp joins the user's last edit, so that one undo takes it away together with the
+    // line break that brought it; another program's change is a step of its own.
+    if (step == NoteModel::UndoStep::JoinsLastEdit)
+        cursor.joinPreviousEditBlock();
+    else
+        cursor.beginEditBlock();
     cursor.setPosition(int(position));
     cursor.setPosition(int(position + removed), QTextCursor::KeepAnchor);
     hasStandIns_ |= insertNoteText(cursor, inserted);
@@ -209,8 +229,7 @@ QMimeData *NoteEditor::createMimeDataFromSelection() const {
 void NoteEditor::insertFromMimeData(const QMimeData *source) {
     if (!source || !source->hasText())
         return;
-    ensureLoaded();
-    Q_EMIT aboutToEdit();
+    beforeUserEdit();
     // Pasted text keeps every character, CR LF line ends included.
     QTextCursor cursor = textCursor();
     cursor.beginEditBlock();
@@ -221,15 +240,13 @@ void NoteEditor::insertFromMimeData(const QMimeData *source) {
 }
 
 void NoteEditor::inputMethodEvent(QInputMethodEvent *event) {
-    ensureLoaded();
-    Q_EMIT aboutToEdit();
+    beforeUserEdit();
     resetInheritedStandInFormat();
     QPlainTextEdit::inputMethodEvent(event);
 }
 
 void NoteEditor::keyPressEvent(QKeyEvent *event) {
-    ensureLoaded();
-    Q_EMIT aboutToEdit();
+    beforeUserEdit();
     resetInheritedStandInFormat();
     // Shift+Return would insert a line separator (U+2028); in a plain note every typed line
     // break is a line feed.

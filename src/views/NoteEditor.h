@@ -1,11 +1,15 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "Notemodel.h"
+#include "Watcher.h"
+
 #include <QPlainTextEdit>
 
-class NoteModel;
+class ModelObserver;
 
-/// The plain-text editor, bound both ways to the model's text.
+/// The plain-text editor, bound both ways to the model's text. After every change of the
+/// text that it has shown, it hands the turn to the model's handleTextChange().
 ///
 /// Edits travel as patches, in time proportional to the edit: the editor's change
 /// notification patches the model, and the model's own changes (stamps, clearing, the meeting
@@ -21,12 +25,6 @@ public:
     /// The note as the document holds it, characters stood in for restored; a full read.
     QString noteText();
 
-Q_SIGNALS:
-    /// The user is about to edit: whatever the last edit set off must be done first. Keys can
-    /// arrive in one batch, and each must be seen on its own, or a line break typed right
-    /// after other keys would never be recognised as typed.
-    void aboutToEdit();
-
 protected:
     QMimeData *createMimeDataFromSelection() const override;
     void insertFromMimeData(const QMimeData *source) override;
@@ -35,8 +33,11 @@ protected:
     void inputMethodEvent(QInputMethodEvent *event) override;
 
 private:
+    void refresh();
+    void beforeUserEdit();
     void onContentsChange(int position, int removed, int added);
-    void onModelReplaced(qsizetype position, qsizetype removed, qsizetype added);
+    void onModelReplaced(qsizetype position, qsizetype removed, qsizetype added,
+                         NoteModel::UndoStep step);
     void onModelAssigned();
     void replaceWhole(const QString &text);
     void ensureLoaded();
@@ -44,6 +45,8 @@ private:
     void resetInheritedStandInFormat();
 
     NoteModel &model_;
+    ModelObserver *observer_;
+    Watcher<quint64> textWatch_;
     bool loaded_ = false;
     bool loadScheduled_ = false;
     bool applyingModel_ = false;

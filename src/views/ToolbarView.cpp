@@ -3,130 +3,10 @@
 
 #include "ModelObserver.h"
 #include "Notemodel.h"
+#include "SymbolButton.h"
 
 #include <QHBoxLayout>
 #include <QPainter>
-#include <QPainterPath>
-
-namespace {
-
-bool isDark(const QPalette &palette) {
-    return palette.color(QPalette::Window).lightness() < 128;
-}
-
-// The platform's red, a little lighter on dark backgrounds.
-QColor systemRed(const QPalette &palette) {
-    return isDark(palette) ? QColor(0xff, 0x45, 0x3a) : QColor(0xff, 0x3b, 0x30);
-}
-
-QColor secondary(const QPalette &palette) {
-    QColor color = palette.color(QPalette::WindowText);
-    color.setAlphaF(0.55f);
-    return color;
-}
-
-QColor withAlpha(QColor color, float alpha) {
-    color.setAlphaF(alpha);
-    return color;
-}
-
-void drawRecordCircle(QPainter &p, QPointF centre, const QColor &colour) {
-    p.setPen(QPen(colour, 1.4));
-    p.setBrush(Qt::NoBrush);
-    p.drawEllipse(centre, 6.3, 6.3);
-    p.setPen(Qt::NoPen);
-    p.setBrush(colour);
-    p.drawEllipse(centre, 3.6, 3.6);
-}
-
-void drawRecordCircleFill(QPainter &p, QPointF centre, const QColor &colour) {
-    // A solid disc with a ring cut out of it around the centre dot.
-    QPainterPath path;
-    path.addEllipse(centre, 7.0, 7.0);
-    path.addEllipse(centre, 5.0, 5.0);
-    path.addEllipse(centre, 3.6, 3.6);
-    path.setFillRule(Qt::OddEvenFill);
-    p.setPen(Qt::NoPen);
-    p.setBrush(colour);
-    p.drawPath(path);
-}
-
-void drawExportDocument(QPainter &p, QPointF centre, const QColor &colour) {
-    // A sheet with a folded corner and an arrow pointing up out of it.
-    const QRectF sheet(centre.x() - 5.5, centre.y() - 7.0, 11.0, 14.0);
-    const qreal fold = 3.5;
-    QPainterPath outline;
-    outline.moveTo(sheet.left(), sheet.top() + 1.5);
-    outline.quadTo(sheet.topLeft(), sheet.topLeft() + QPointF(1.5, 0));
-    outline.lineTo(sheet.right() - fold, sheet.top());
-    outline.lineTo(sheet.right(), sheet.top() + fold);
-    outline.lineTo(sheet.right(), sheet.bottom() - 1.5);
-    outline.quadTo(sheet.bottomRight(), sheet.bottomRight() - QPointF(1.5, 0));
-    outline.lineTo(sheet.left() + 1.5, sheet.bottom());
-    outline.quadTo(sheet.bottomLeft(), sheet.bottomLeft() - QPointF(0, 1.5));
-    outline.closeSubpath();
-    outline.moveTo(sheet.right() - fold, sheet.top());
-    outline.lineTo(sheet.right() - fold, sheet.top() + fold);
-    outline.lineTo(sheet.right(), sheet.top() + fold);
-
-    QPen pen(colour, 1.2);
-    pen.setJoinStyle(Qt::RoundJoin);
-    pen.setCapStyle(Qt::RoundCap);
-    p.setPen(pen);
-    p.setBrush(Qt::NoBrush);
-    p.drawPath(outline);
-
-    const QPointF tip(centre.x(), centre.y() - 2.0);
-    p.drawLine(tip, QPointF(centre.x(), centre.y() + 4.0));
-    p.drawLine(tip, tip + QPointF(-2.5, 2.5));
-    p.drawLine(tip, tip + QPointF(2.5, 2.5));
-}
-
-} // namespace
-
-SymbolButton::SymbolButton(Symbol symbol, QWidget *parent)
-    : QAbstractButton(parent)
-    , symbol_(symbol) {
-    setFixedSize(28, 28);
-    setFocusPolicy(Qt::NoFocus); // the editor keeps the keyboard; the menus have the shortcuts
-    setAttribute(Qt::WA_Hover);
-}
-
-void SymbolButton::setSymbol(Symbol symbol) {
-    symbol_ = symbol;
-    update();
-}
-
-void SymbolButton::paintEvent(QPaintEvent *) {
-    QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
-    const QPalette &pal = palette();
-    const QRectF square = QRectF(rect()).adjusted(0.25, 0.25, -0.25, -0.25);
-    const QPointF centre = QRectF(rect()).center();
-    const QColor red = systemRed(pal);
-
-    if (symbol_ == Symbol::RecordCircleFill) {
-        p.setPen(QPen(withAlpha(red, 0.3f), 0.5));
-        p.setBrush(withAlpha(red, 0.08f));
-        p.drawRoundedRect(square, 5, 5);
-    }
-    if (isDown() || underMouse()) {
-        p.setPen(Qt::NoPen);
-        p.setBrush(withAlpha(pal.color(QPalette::WindowText), isDown() ? 0.12f : 0.06f));
-        p.drawRoundedRect(square, 5, 5);
-    }
-    switch (symbol_) {
-    case Symbol::RecordCircle:
-        drawRecordCircle(p, centre, secondary(pal));
-        break;
-    case Symbol::RecordCircleFill:
-        drawRecordCircleFill(p, centre, red);
-        break;
-    case Symbol::ExportDocument:
-        drawExportDocument(p, centre, secondary(pal));
-        break;
-    }
-}
 
 ToolbarView::ToolbarView(NoteModel &model, QWidget *parent)
     : QWidget(parent)
@@ -154,7 +34,7 @@ ToolbarView::ToolbarView(NoteModel &model, QWidget *parent)
     row->addStretch(1);
     row->addWidget(group);
 
-    connect(meeting_, &QAbstractButton::clicked, this, &ToolbarView::meetingClicked);
+    connect(meeting_, &QAbstractButton::clicked, &model_, &NoteModel::toggleMeetingMode);
     connect(export_, &QAbstractButton::clicked, &model_, &NoteModel::exportNote);
     new ModelObserver(
         model_, [this] { refresh(); }, this);
@@ -174,14 +54,9 @@ void ToolbarView::refresh() {
     meeting_->setAccessibleName(help);
 }
 
-void ToolbarView::meetingClicked() {
-    if (model_.isMeetingMode())
-        model_.endMeetingMode();
-    else
-        model_.requestMeetingMode();
-}
-
 void ToolbarView::paintEvent(QPaintEvent *) {
     QPainter p(this);
-    p.fillRect(rect(), withAlpha(palette().color(QPalette::Window), 0.7f));
+    QColor background = palette().color(QPalette::Window);
+    background.setAlphaF(0.7f);
+    p.fillRect(rect(), background);
 }

@@ -59,6 +59,8 @@ private Q_SLOTS:
     void sandboxHoldsExactlyTheFourEntitlements();
     void bundleNeedsTheSupportedSystem();
     void installPutsTheAppOnTheDesktop();
+    void commandLineIsAnsweredWithoutAWindow_data();
+    void commandLineIsAnsweredWithoutAWindow();
 };
 
 void tst_Packaging::sandboxHoldsExactlyTheFourEntitlements() {
@@ -94,6 +96,38 @@ void tst_Packaging::installPutsTheAppOnTheDesktop() {
     QVERIFY(QFile::exists(desktop));
     QCOMPARE(run(QStringLiteral("desktop-file-validate"), {desktop}, &output), 0);
     QVERIFY2(output.trimmed().isEmpty(), output.constData()); // no warnings either
+}
+
+void tst_Packaging::commandLineIsAnsweredWithoutAWindow_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("output");
+    QTest::newRow("--version") << QStringList{QStringLiteral("--version")} << 0
+                               << QStringLiteral("mirt 1.0.0");
+    QTest::newRow("--help") << QStringList{QStringLiteral("--help")} << 0
+                            << QStringLiteral("--note <FILE>");
+    QTest::newRow("unknown option")
+        << QStringList{QStringLiteral("--bogus")} << 2 << QStringLiteral("bogus");
+    QTest::newRow("no display") << QStringList() << 1 << QStringLiteral("no display");
+}
+
+void tst_Packaging::commandLineIsAnsweredWithoutAWindow() {
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, output);
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QLatin1String(name));
+    process.setProcessEnvironment(env);
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(QStringLiteral(MIRT_BINARY), arguments);
+    QVERIFY(process.waitForFinished(10000));
+    const QString printed = QString::fromLocal8Bit(process.readAll());
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit); // no core dump
+    QCOMPARE(process.exitCode(), exitCode);
+    QVERIFY2(printed.contains(output), qPrintable(printed));
+    QCOMPARE(printed.count(u'\n') > 1, arguments.contains(QStringLiteral("--help")));
 }
 
 QTEST_GUILESS_MAIN(tst_Packaging)

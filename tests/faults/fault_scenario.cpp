@@ -3,6 +3,7 @@
 // power to write anywhere. Prints "ok" or what went wrong.
 //   fault_scenario KIND HOME    KIND: read-only-file read-only-folder missing-folder
 //                               folder-for-file full-disk some-space
+#include "Files.h"
 #include "Rig.h"
 
 #include <QCoreApplication>
@@ -22,11 +23,6 @@ bool waitFor(QSignalSpy &spy, int ms) {
     return !spy.isEmpty();
 }
 
-QByteArray fileContents(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 } // namespace
 
 int main(int argc, char **argv) {
@@ -39,7 +35,7 @@ int main(int argc, char **argv) {
     };
 
     Rig rig(home);
-    rig.model.setText(QStringLiteral("before the fault\n"));
+    rig.model->setText(QStringLiteral("before the fault\n"));
     rig.autosave();
     rig.store.flush();
     QCoreApplication::processEvents();
@@ -66,7 +62,7 @@ int main(int argc, char **argv) {
     const QString typed = QStringLiteral("before the fault\n") + QString(6000, u'k');
     QElapsedTimer typing;
     typing.start();
-    rig.model.replaceText(rig.model.text().size(), 0, QString(6000, u'k'));
+    rig.model->replaceText(rig.model->text().size(), 0, QString(6000, u'k'));
     if (typing.elapsed() > 50)
         return fail(QStringLiteral("typing was blocked"));
     rig.autosave();
@@ -78,12 +74,12 @@ int main(int argc, char **argv) {
             return fail(QStringLiteral("the failure came without a reason"));
     } else {
         rig.store.flush(); // a missing folder is made again, and the save simply succeeds
-        if (fileContents(path) != typed.toUtf8())
+        if (contents(path) != typed.toUtf8())
             return fail(QStringLiteral("the note was not saved into a new folder"));
         std::printf("ok\n");
         return 0;
     }
-    if (rig.model.text() != typed)
+    if (rig.model->text() != typed)
         return fail(QStringLiteral("the note in memory changed"));
 
     // The cause removed: the next save succeeds and says so.
@@ -96,12 +92,12 @@ int main(int argc, char **argv) {
         QDir(path).removeRecursively();
     else
         QFile::remove(QDir(folder).filePath(QStringLiteral("filler")));
-    rig.model.replaceText(rig.model.text().size(), 0, u"!");
+    rig.model->replaceText(rig.model->text().size(), 0, u"!");
     rig.autosave();
     if (!waitFor(rig.recovered, 1000))
         return fail(QStringLiteral("the recovery was not announced within 1 s"));
     rig.store.flush();
-    if (fileContents(path) != (typed + u'!').toUtf8())
+    if (contents(path) != (typed + u'!').toUtf8())
         return fail(QStringLiteral("the note on disk is not the note in memory"));
     std::printf("ok\n");
     return 0;

@@ -14,9 +14,10 @@ int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
     const QString home = app.arguments().value(1);
     FileDefaultsStore store(
-        QDir(home).filePath(QStringLiteral("data")),
+        QDir(home).filePath(QStringLiteral("data/mirt.note.autosave.txt")), {},
         std::make_unique<QSettings>(QDir(home).filePath(QStringLiteral("prefs.ini")),
                                     QSettings::IniFormat));
+    store.string(NoteModel::saveKey); // what the last run left is the version to replace
     for (qsizetype round = 0;; ++round) {
         const qsizetype length = 3'000'000 + round * 1000;
         store.setString(NoteModel::saveKey, QString(length, QChar(char16_t(u'a' + round % 26))));

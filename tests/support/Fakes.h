@@ -3,11 +3,10 @@
 
 #include "Clock.h"
 #include "DefaultsStore.h"
+#include "Dialogs.h"
 #include "OneShotTimer.h"
-#include "Presentations.h"
 
-#include <QMarginsF>
-#include <QTextDocument>
+#include <QVariant>
 
 #include <map>
 #include <memory>
@@ -21,10 +20,6 @@ public:
 
     qint64 nowMs() const { return nowMs_; }
     QDateTime now() const { return start_.addMSecs(nowMs_); }
-    void setNow(const QDateTime &when) {
-        start_ = when;
-        nowMs_ = 0;
-    }
 
     /// Moves time forward, firing every timer that falls due on the way, in order.
     void advance(qint64 ms);
@@ -40,7 +35,7 @@ private:
 
 class Timeline::Timer final : public OneShotTimer {
 public:
-    Timer(Timeline &timeline)
+    explicit Timer(Timeline &timeline)
         : timeline_(timeline) {
         timeline_.timers_.push_back(this);
     }
@@ -68,25 +63,6 @@ private:
     std::function<void()> action_;
 };
 
-inline std::unique_ptr<OneShotTimer> Timeline::makeTimer() {
-    return std::make_unique<Timer>(*this);
-}
-
-inline void Timeline::advance(qint64 ms) {
-    const qint64 target = nowMs_ + ms;
-    for (;;) {
-        Timer *next = nullptr;
-        for (Timer *t : timers_)
-            if (t->isActive() && t->dueAt() <= target && (!next || t->dueAt() < next->dueAt()))
-                next = t;
-        if (!next)
-            break;
-        nowMs_ = next->dueAt();
-        next->fire();
-    }
-    nowMs_ = target;
-}
-
 class FakeClock final : public Clock {
 public:
     explicit FakeClock(const Timeline &timeline)
@@ -109,83 +85,64 @@ public:
     explicit FakeStore(const Timeline &timeline)
         : timeline_(timeline) {}
 
-    std::optional<QString> string(const QString &key) const override {
-        const auto it = strings.find(key);
-        return it == strings.end() ? std::nullopt : std::optional(it->second);
-    }
-    std::optional<float> floatValue(const QString &key) const override {
-        const auto it = floats.find(key);
-        return it == floats.end() ? std::nullopt : std::optional(it->second);
-    }
-    void setString(const QString &key, const QString &value) override {
-        writes.push_back({key, value, timeline_.nowMs()});
-        if (failure.isEmpty())
-            strings[key] = value;
-        report();
-    }
-    void setFloat(const QString &key, float value) override {
-        writes.push_back({key, value, timeline_.nowMs()});
-        if (failure.isEmpty())
-            floats[key] = value;
-        report();
-    }
+    std::optional<QString> string(const QString &key) const override;
+    std::optional<float> floatValue(const QString &key) const override;
+    void setString(const QString &key, const QString &value) override;
+    void setUtf8String(const QString &key, const QByteArray &utf8) override;
+    void setFloat(const QString &key, float value) override;
     void flush() override { ++flushes; }
+    void acceptOutside(const QString &, quint64 version) override { accepted.push_back(version); }
+    std::pair<QString, std::optional<QString>> keepConflictCopy(const QString &key,
+                                                                const QString &text) override;
+    void setStringTakingCopy(const QString &key, const QString &value,
+                             const QString &copy) override;
+    std::optional<QString> moveTo(const QString &key, const QString &folder,
+                                  const QString &text) override;
 
-    std::vector<Write> writesOf(const QString &key) const {
-        std::vector<Write> result;
-        for (const Write &w : writes)
-            if (w.key == key)
-                result.push_back(w);
-        return result;
-    }
+    std::vector<Write> writesOf(const QString &key) const;
 
     std::map<QString, QString> strings;
     std::map<QString, float> floats;
     std::vector<Write> writes;
+    std::vector<quint64> accepted;
+    std::map<QString, QString> copies; // conflict copies kept, by path
+    QStringList removedCopies;
     QString failure; // when set, every write fails with this reason
     int flushes = 0;
 
 private:
-    void report() {
-        if (failure.isEmpty())
-            Q_EMIT writeSucceeded();
-        else
-            Q_EMIT writeFailed(failure);
-    }
+    void report();
     const Timeline &timeline_;
 };
 
 /// Records what the model asked to present and answers as told.
-class FakePresentations final : public Presentations {
+class FakeDialogs final : public Dialogs {
 public:
     void showSavePanel(const SavePanel &panel, std::function<void(const QString &)> done) override {
         panels.push_back(panel);
-        pendingSave = std::move(done);
+        pendingAnswer = std::move(done);
+    }
+    void chooseFolder(const QString &, std::function<void(const QString &)> done) override {
+        pendingAnswer = std::move(done);
     }
     void showWarning(const QString &message, const QString &informativeText) override {
         warnings.push_back({message, informativeText});
     }
-    void print(QTextDocument &document, const QMarginsF &margins) override {
-        printedText.push_back(document.toRawText());
-        printedFont = document.defaultFont();
-        printedWidth = document.textWidth();
-        printMargins = margins;
+    void print(const QString &text, double fontSize) override {
+        printed.push_back({text, fontSize});
     }
 
-    /// Closes the open save panel as the user would: with a path, or empty for Cancel.
-    void answerSavePanel(const QString &path) {
-        auto done = std::move(pendingSave);
-        pendingSave = nullptr;
+    /// Closes the open panel as the user would: with a path, or empty for Cancel.
+    void answer(const QString &path) {
+        auto done = std::move(pendingAnswer);
+        pendingAnswer = nullptr;
         done(path);
     }
 
     std::vector<SavePanel> panels;
-    std::function<void(const QString &)> pendingSave;
+    std::function<void(const QString &)> pendingAnswer;
     std::vector<std::pair<QString, QString>> warnings;
-    std::vector<QString> printedText;
-    QFont printedFont;
-    qreal printedWidth = 0;
-    QMarginsF printMargins;
+    std::vector<std::pair<QString, double>> printed;
 };
 
 /// A model on fake services, as the tests need it.
@@ -193,7 +150,9 @@ struct ModelFixture {
     Timeline timeline;
     FakeClock clock{timeline};
     FakeStore store{timeline};
-    FakePresentations presentations;
+    FakeDialogs dialogs;
 
-    std::unique_ptr<class NoteModel> make(double systemFontSize = 13.0);
+    /// A model on the fakes, or on `realStore` instead of the fake store.
+    std::unique_ptr<class NoteModel> make(double systemFontSize = 13.0,
+                                          DefaultsStore *realStore = nullptr);
 };

@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "Fakes.h"
-#include "Notemodel.h"
-#include "WidgetPresentations.h"
+#include "NoteFont.h"
+#include "NotePrinter.h"
 
-#include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QImage>
 #include <QProcess>
@@ -47,12 +45,11 @@ QList<QList<Word>> wordsByPage(const QString &pdf) {
 
 } // namespace
 
-class tst_Printing : public QObject {
+class tst_NotePrinter : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
     void init();
-    void emptyNoteOpensNoPanelButBlanksDo();
     void printsTheNoteInTheFixedLayout();
     void longNoteRunsToSeveralPagesAndLongLinesWrap();
     void marginsStayInTheSharedSettings();
@@ -62,19 +59,14 @@ private:
 
     QTemporaryDir dir_;
     QString pdf_;
-    int panels_ = 0;
-    std::unique_ptr<ModelFixture> fixture_;
-    std::unique_ptr<WidgetPresentations> presentations_;
+    std::unique_ptr<NotePrinter> printer_;
 };
 
-void tst_Printing::init() {
+void tst_NotePrinter::init() {
     pdf_ = dir_.filePath(QStringLiteral("%1.pdf").arg(QLatin1String(QTest::currentTestFunction())));
-    panels_ = 0;
-    fixture_ = std::make_unique<ModelFixture>();
-    presentations_ = std::make_unique<WidgetPresentations>([] { return nullptr; });
+    printer_ = std::make_unique<NotePrinter>();
     // The print panel, answered as a user who prints to a PDF file on US Letter paper.
-    presentations_->askToPrint = [this](QPrinter &printer) {
-        ++panels_;
+    printer_->askToPrint = [this](QPrinter &printer, QWidget *) {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(pdf_);
         printer.setPageSize(QPageSize(QPageSize::Letter));
@@ -82,24 +74,11 @@ void tst_Printing::init() {
     };
 }
 
-void tst_Printing::print(const QString &note, double fontSize) {
-    ModelFixture &f = *fixture_;
-    f.store.strings[NoteModel::saveKey] = note;
-    f.store.floats[NoteModel::fontSizeKey] = float(fontSize);
-    NoteModel model({f.store, f.clock, f.timeline.makeTimer(), *presentations_, 13.0});
-    model.printNote();
+void tst_NotePrinter::print(const QString &note, double fontSize) {
+    printer_->print(note, fontSize, nullptr);
 }
 
-void tst_Printing::emptyNoteOpensNoPanelButBlanksDo() {
-    print(QString());
-    QCOMPARE(panels_, 0);
-    QVERIFY(!QFileInfo::exists(pdf_));
-    print(QStringLiteral(" "));
-    QCOMPARE(panels_, 1);
-    QVERIFY(QFileInfo::exists(pdf_));
-}
-
-void tst_Printing::printsTheNoteInTheFixedLayout() {
+void tst_NotePrinter::printsTheNoteInTheFixedLayout() {
     const double size = 20.0;
     print(QStringLiteral("Minutes of the day\nxxxxxxxxxx\niiiiiiiiii"), size);
     const auto pages = wordsByPage(pdf_);
@@ -118,11 +97,9 @@ void tst_Printing::printsTheNoteInTheFixedLayout() {
     QImage pointDevice(1, 1, QImage::Format_Mono);
     pointDevice.setDotsPerMeterX(qRound(72 / 0.0254));
     pointDevice.setDotsPerMeterY(qRound(72 / 0.0254));
-    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    font.setPointSizeF(size);
-    const qreal expected =
-        QFontMetricsF(font, &pointDevice).horizontalAdvance(QStringLiteral("xxxxxxxxxx")) * 504.0 /
-        540.0;
+    const qreal expected = QFontMetricsF(noteFont(size), &pointDevice)
+                               .horizontalAdvance(QStringLiteral("xxxxxxxxxx")) *
+                           504.0 / 540.0;
     QVERIFY2(qAbs(words[4].box.width() - expected) < expected * 0.02,
              qPrintable(QStringLiteral("%1 vs %2").arg(words[4].box.width()).arg(expected)));
 
@@ -135,7 +112,7 @@ void tst_Printing::printsTheNoteInTheFixedLayout() {
              qPrintable(QString::number(first.box.top())));
 }
 
-void tst_Printing::longNoteRunsToSeveralPagesAndLongLinesWrap() {
+void tst_NotePrinter::longNoteRunsToSeveralPagesAndLongLinesWrap() {
     QString note;
     for (int i = 1; i <= 120; ++i)
         note += QStringLiteral("line%1\n").arg(i);
@@ -164,12 +141,12 @@ void tst_Printing::longNoteRunsToSeveralPagesAndLongLinesWrap() {
     QCOMPARE(lines, 120);
 }
 
-void tst_Printing::marginsStayInTheSharedSettings() {
+void tst_NotePrinter::marginsStayInTheSharedSettings() {
     print(QStringLiteral("note"));
     print(QStringLiteral("again"));
-    QCOMPARE(presentations_->printer().pageLayout().margins(QPageLayout::Point),
+    QCOMPARE(printer_->printer().pageLayout().margins(QPageLayout::Point),
              QMarginsF(54, 36, 54, 36));
 }
 
-QTEST_MAIN(tst_Printing)
-#include "tst_printing.moc"
+QTEST_MAIN(tst_NotePrinter)
+#include "tst_noteprinter.moc"

@@ -12,37 +12,44 @@
 
 /// The model on the real store in `home`, with virtual time for the autosave.
 struct Rig {
-    explicit Rig(const QString &home)
+    explicit Rig(const QString &home, NoteFile::Options options = {.privateFolder = true})
         : dataFolder(QDir(home).filePath(QStringLiteral("data")))
-        , store(dataFolder,
+        , store(QDir(dataFolder).filePath(QStringLiteral("mirt.note.autosave.txt")), options,
                 std::make_unique<QSettings>(QDir(home).filePath(QStringLiteral("prefs.ini")),
                                             QSettings::IniFormat))
-        , model({store, clock, timeline.makeTimer(), presentations, 13.0})
-        , failed(&model, &NoteModel::saveFailed)
-        , recovered(&model, &NoteModel::saveRecovered) {}
+        , model(fakes.make(13.0, &store))
+        , failed(model.get(), &NoteModel::saveFailed)
+        , recovered(model.get(), &NoteModel::saveRecovered)
+        , noticed(model.get(), &NoteModel::noticed) {}
 
     /// Lets the autosave fire and the slices of a large note run; does not wait for the disk.
     void autosave() {
-        timeline.advance(NoteModel::autosaveDelayMs);
+        fakes.timeline.advance(NoteModel::autosaveDelayMs);
         for (int turn = 0; turn < 400; ++turn)
             QCoreApplication::processEvents();
     }
-    QString notePath() const { return store.pathForKey(NoteModel::saveKey); }
+    /// Saves and waits until the write is done and reported.
+    void save() {
+        autosave();
+        store.flush();
+        QCoreApplication::processEvents();
+    }
+    QString notePath() const { return store.notePath(); }
 
     QString dataFolder;
-    Timeline timeline;
-    FakeClock clock{timeline};
-    FakePresentations presentations;
+    ModelFixture fakes;
     FileDefaultsStore store;
-    NoteModel model;
+    std::unique_ptr<NoteModel> model;
     QSignalSpy failed;
     QSignalSpy recovered;
+    QSignalSpy noticed;
 };
 
 /// Fills the disk of `folder` until no more than `leave` bytes are free.
 inline void fillDisk(const QString &folder, qint64 leave) {
     QFile filler(QDir(folder).filePath(QStringLiteral("filler")));
-    filler.open(QIODevice::Append);
+    if (!filler.open(QIODevice::Append))
+        return;
     const QByteArray block(4096, 'f');
     for (;;) {
         const qint64 free = QStorageInfo(folder).bytesAvailable();

@@ -1,24 +1,15 @@
 // SPDX-License-Identifier: MIT
-#include "TextBaseline.h"
+#include "PreviousText.h"
 
 #include <algorithm>
 
-void TextBaseline::matchCurrent(qsizetype currentSize) {
-    related_ = true;
+void PreviousText::matchCurrent(qsizetype currentSize) {
     prefix_ = currentSize;
     suffix_ = 0;
     middle_.clear();
 }
 
-void TextBaseline::setUnrelated(const QString &text) {
-    related_ = false;
-    prefix_ = suffix_ = 0;
-    middle_ = text;
-}
-
-void TextBaseline::beforeReplace(const QString &current, qsizetype position, qsizetype removed) {
-    if (!related_)
-        return;
+void PreviousText::beforeReplace(const QString &current, qsizetype position, qsizetype removed) {
     const qsizetype size = current.size();
     const qsizetype prefix = std::min(prefix_, position);
     const qsizetype suffix = std::min(suffix_, size - (position + removed));
@@ -39,13 +30,11 @@ void TextBaseline::beforeReplace(const QString &current, qsizetype position, qsi
     suffix_ = suffix;
 }
 
-qsizetype TextBaseline::size() const {
+qsizetype PreviousText::size() const {
     return prefix_ + middle_.size() + suffix_;
 }
 
-bool TextBaseline::isPrefixOf(const QString &current) const {
-    if (!related_)
-        return current.startsWith(middle_);
+bool PreviousText::isPrefixOf(const QString &current) const {
     const qsizetype total = size();
     if (total > current.size())
         return false;
@@ -55,9 +44,7 @@ bool TextBaseline::isPrefixOf(const QString &current) const {
            text.sliced(total - suffix_, suffix_) == text.sliced(current.size() - suffix_, suffix_);
 }
 
-QString TextBaseline::toString(const QString &current) const {
-    if (!related_)
-        return middle_;
+QString PreviousText::toString(const QString &current) const {
     const QStringView text(current);
     QString result;
     result.reserve(size());

@@ -1,17 +1,14 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <QMarginsF>
 #include <QString>
 
 #include <functional>
 
-class QTextDocument;
-
-/// What the model asks of the user interface: panels and alerts it never opens itself.
-class Presentations {
+/// The dialogs the model asks the user interface for; it never opens a window itself.
+class Dialogs {
 public:
-    virtual ~Presentations() = default;
+    virtual ~Dialogs() = default;
 
     struct SavePanel {
         QString title;
@@ -23,11 +20,14 @@ public:
     virtual void showSavePanel(const SavePanel &panel,
                                std::function<void(const QString &path)> done) = 0;
 
+    /// Shows a folder chooser without blocking; `done` gets the folder, or an empty string.
+    virtual void chooseFolder(const QString &title,
+                              std::function<void(const QString &folder)> done) = 0;
+
     /// A modal warning with one OK button.
     virtual void showWarning(const QString &message, const QString &informativeText) = 0;
 
-    /// Runs the print panel, then prints `document` (laid out at its text width) fitted to the
-    /// printable width of the page and paged down its height, with a progress panel. Modal.
-    /// `margins` (points) go into the application's shared print settings and stay there.
-    virtual void print(QTextDocument &document, const QMarginsF &margins) = 0;
+    /// Runs the print panel and prints `text` in the fixed page layout at `fontSize` points.
+    /// Modal.
+    virtual void print(const QString &text, double fontSize) = 0;
 };

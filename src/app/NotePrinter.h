@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QMarginsF>
+#include <QPrinter>
+
+#include <functional>
+
+class QTextDocument;
+class QWidget;
+
+/// The note on paper: one home for the page width, the margins, the font, the wrapping and the
+/// pagination. The note is laid out 540 points wide in the monospaced font, fitted to the
+/// printable width and paged down its height. The printer and its settings last as long as
+/// the printer object, one for the app's run.
+class NotePrinter {
+public:
+    static constexpr qreal layoutWidth = 540.0;
+    static inline const QMarginsF margins{54.0, 36.0, 54.0, 36.0};
+
+    NotePrinter();
+
+    /// Runs the print panel, then prints `text` at `fontSize` points with a progress panel.
+    void print(const QString &text, double fontSize, QWidget *window);
+
+    /// The application's shared print settings.
+    QPrinter &printer() { return printer_; }
+    /// Shows the print panel; true when the user chose to print. Tests answer it themselves.
+    std::function<bool(QPrinter &printer, QWidget *window)> askToPrint;
+
+private:
+    void paginate(QTextDocument &document, const std::function<bool(int, int)> &onPage);
+
+    QPrinter printer_;
+};

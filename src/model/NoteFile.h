@@ -1,0 +1,58 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+/// The note's file on disk. Writes go to a thread of their own, newest first: a value
+/// superseded before its turn is dropped, so a later save is never overtaken by an earlier one.
+///
+/// The file is the user's, and other programs write it too. The file remembers the version it
+/// last read or wrote, and before every write it checks that the disk still holds that version;
+/// when it does not, it writes nothing and announces what it found instead.
+class NoteFile : public QObject {
+    Q_OBJECT
+public:
+    struct Options {
+        /// Make the folder when it is missing (not for a remembered place on a drive that may
+        /// simply be unmounted).
+        bool createFolder = true;
+        /// Keep the folder readable by the user alone (the app's own data folder; never a
+        /// folder the user chose and shares with a sync engine).
+        bool privateFolder = false;
+    };
+
+    NoteFile(const QString &path, Options options, QObject *parent = nullptr);
+    /// Waits for the writes still under way; nothing handed over is dropped.
+    ~NoteFile() override;
+
+    QString path() const;
+    /// Reads the note; what it reads becomes the common version. Nothing when there is none.
+    std::optional<QString> read();
+    /// Writes `utf8` once the disk is known to hold the common version, then removes
+    /// `supersededFile` (a copy whose words `utf8` took in), if one is named.
+    void write(QByteArray utf8, const QString &supersededFile = QString());
+    /// Looks for changes made outside and for sync engines' conflict copies.
+    void check();
+    /// Returns once every write handed over so far is done.
+    void flush();
+    /// The version announced by changedOutside() becomes the common one.
+    void accept(quint64 version);
+    /// From now on the note lives at `path`. With `adopt`, the file there is this note's own
+    /// (just written to it); otherwise whatever stands there is taken in before any write.
+    void relocate(const QString &path, Options options, bool adopt);
+
+Q_SIGNALS:
+    void writeSucceeded();
+    void writeFailed(const QString &reason);
+    void changedOutside(const QString &current, const QString &common, quint64 version);
+    void removedOutside();
+    void copyFound(const QString &path, const QString &text);
+
+private:
+    class Worker;
+    std::unique_ptr<Worker> worker_;
+};

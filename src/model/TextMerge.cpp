@@ -1,0 +1,135 @@
+// SPDX-License-Identifier: MIT
+#include "TextMerge.h"
+
+#include "NoteEncoding.h"
+
+#include <git2.h>
+
+#include <memory>
+
+namespace {
+
+void initialiseLibgit2() {
+    // Once per process; libgit2 keeps its global state until the process ends.
+    static const int initialised = git_libgit2_init();
+    Q_UNUSED(initialised);
+}
+
+// Where each line starts, in UTF-16 units, as git counts lines (a line ends after each LF),
+// with the text's end as a last entry.
+std::vector<qsizetype> lineStarts(QStringView text) {
+    std::vector<qsizetype> starts{0};
+    for (qsizetype i = 0; i < text.size(); ++i)
+        if (text[i] == u'\n')
+            starts.push_back(i + 1);
+    if (starts.back() != text.size())
+        starts.push_back(text.size());
+    return starts;
+}
+
+struct Hunk {
+    int oldStart, oldLines, newStart, newLines;
+};
+
+std::vector<Hunk> diffHunks(const QByteArray &before, const QByteArray &after) {
+    initialiseLibgit2();
+    git_diff_options options = GIT_DIFF_OPTIONS_INIT;
+    options.context_lines = 0;
+    options.interhunk_lines = 0;
+    options.flags = GIT_DIFF_FORCE_TEXT; // a NUL in a note is still text
+    std::vector<Hunk> hunks;
+    const auto onHunk = [](const git_diff_delta *, const git_diff_hunk *hunk, void *payload) {
+        static_cast<std::vector<Hunk> *>(payload)->push_back(
+            {hunk->old_start, hunk->old_lines, hunk->new_start, hunk->new_lines});
+        return 0;
+    };
+    git_diff_buffers(before.constData(), size_t(before.size()), nullptr, after.constData(),
+                     size_t(after.size()), nullptr, &options, nullptr, nullptr, onHunk, nullptr,
+                     &hunks);
+    return hunks;
+}
+
+// Where a hunk's lines start in their text: an empty side stands after the line it names.
+qsizetype hunkStart(const std::vector<qsizetype> &starts, int start, int lines) {
+    const int index = lines == 0 ? start : start - 1;
+    return starts[std::min<size_t>(size_t(std::max(index, 0)), starts.size() - 1)];
+}
+
+qsizetype hunkEnd(const std::vector<qsizetype> &starts, int start, int lines) {
+    return lines == 0 ? hunkStart(starts, start, lines)
+                      : starts[std::min<size_t>(size_t(start - 1 + lines), starts.size() - 1)];
+}
+
+} // namespace
+
+namespace TextMerge {
+
+std::optional<QString> threeWay(QStringView base, QStringView ours, QStringView theirs) {
+    initialiseLibgit2();
+    // git takes a file with a NUL for binary and will not merge it: a NUL stands in the merge
+    // as a private-use character that none of the three holds.
+    const QChar nul(0);
+    QChar standIn = nul;
+    if (base.contains(nul) || ours.contains(nul) || theirs.contains(nul)) {
+        for (char16_t c = 0xF8FF; c >= 0xE000 && standIn == nul; --c)
+            if (!base.contains(QChar(c)) && !ours.contains(QChar(c)) && !theirs.contains(QChar(c)))
+                standIn = QChar(c);
+    }
+    const auto encode = [nul, standIn](QStringView text) {
+        return standIn == nul ? noteToUtf8(text)
+                              : noteToUtf8(text.toString().replace(nul, standIn));
+    };
+    const QByteArray b = encode(base), o = encode(ours), t = encode(theirs);
+    const auto input = [](const QByteArray &bytes) {
+        git_merge_file_input in = GIT_MERGE_FILE_INPUT_INIT;
+        in.ptr = bytes.constData();
+        in.size = size_t(bytes.size());
+        return in;
+    };
+    const git_merge_file_input bi = input(b), oi = input(o), ti = input(t);
+    git_merge_file_result result = {};
+    if (git_merge_file(&result, &bi, &oi, &ti, nullptr) != 0)
+        return std::nullopt;
+    const std::unique_ptr<git_merge_file_result, void (*)(git_merge_file_result *)> owned(
+        &result, git_merge_file_result_free);
+    if (!result.automergeable)
+        return std::nullopt;
+    QString merged = QString::fromUtf8(result.ptr, qsizetype(result.len));
+    if (standIn != nul)
+        merged.replace(standIn, nul);
+    return merged;
+}
+
+std::optional<QString> withAddedLines(QStringView note, QStringView other) {
+    const auto noteStarts = lineStarts(note);
+    const auto otherStarts = lineStarts(other);
+    QString merged = note.toString();
+    const auto hunks = diffHunks(noteToUtf8(note), noteToUtf8(other));
+    for (auto hunk = hunks.rbegin(); hunk != hunks.rend(); ++hunk) {
+        if (hunk->oldLines > 0 && hunk->newLines > 0)
+            return std::nullopt; // both have their own words here
+        if (hunk->newLines == 0)
+            continue; // lines only the note has stay
+        const qsizetype from = hunkStart(otherStarts, hunk->newStart, hunk->newLines);
+        const qsizetype to = hunkEnd(otherStarts, hunk->newStart, hunk->newLines);
+        merged.insert(hunkStart(noteStarts, hunk->oldStart, 0), other.sliced(from, to - from));
+    }
+    return merged;
+}
+
+std::vector<Change> changes(QStringView before, QStringView after) {
+    const auto beforeStarts = lineStarts(before);
+    const auto afterStarts = lineStarts(after);
+    std::vector<Change> result;
+    const auto hunks = diffHunks(noteToUtf8(before), noteToUtf8(after));
+    for (auto hunk = hunks.rbegin(); hunk != hunks.rend(); ++hunk) {
+        const qsizetype from = hunkStart(beforeStarts, hunk->oldStart, hunk->oldLines);
+        const qsizetype to = hunkEnd(beforeStarts, hunk->oldStart, hunk->oldLines);
+        const qsizetype newFrom = hunkStart(afterStarts, hunk->newStart, hunk->newLines);
+        const qsizetype newTo = hunkEnd(afterStarts, hunk->newStart, hunk->newLines);
+        result.push_back({from, to - from, after.sliced(newFrom, newTo - newFrom).toString()});
+    }
+    return result;
+}
+
+} // namespace TextMerge

@@ -1,0 +1,23 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QAbstractButton>
+
+/// A 28 × 28 borderless button that draws its own symbol, sharp at any pixel ratio and in the
+/// colours of the current palette.
+class SymbolButton : public QAbstractButton {
+    Q_OBJECT
+public:
+    enum class Symbol { RecordCircle, RecordCircleFill, ExportDocument };
+
+    explicit SymbolButton(Symbol symbol, QWidget *parent = nullptr);
+    Symbol symbol() const { return symbol_; }
+    void setSymbol(Symbol symbol);
+    QSize sizeHint() const override { return {28, 28}; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    Symbol symbol_;
+};

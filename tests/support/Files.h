@@ -1,0 +1,32 @@
+// SPDX-License-Identifier: MIT
+// Small helpers for tests that look at real files.
+#pragma once
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <sys/stat.h>
+
+/// A file's permission bits, or -1 when it is missing.
+inline int mode(const QString &path) {
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? int(info.st_mode & 0777) : -1;
+}
+
+inline QByteArray contents(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+inline void writeFile(const QString &path, const QByteArray &bytes) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+/// Temporary files of interrupted saves left in `folder`.
+inline QStringList strayFiles(const QString &folder) {
+    return QDir(folder).entryList({QStringLiteral("~*.tmp")}, QDir::Files | QDir::Hidden);
+}
