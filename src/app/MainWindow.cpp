@@ -5,16 +5,20 @@
 #include "MenuCommands.h"
 #include "Notemodel.h"
 #include "NoticeBar.h"
+#include "Spelling.h"
 
+#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QMenuBar>
+#include <QSettings>
 #include <QVBoxLayout>
 
 MainWindow::MainWindow(NoteModel &model, QWidget *parent)
     : QMainWindow(parent)
     , content_(new ContentView(model))
     , notice_(new NoticeBar)
-    , commands_(new MenuCommands(model, *content_->editor(), *menuBar(), this)) {
+    , spelling_(new Spelling(*content_->editor(), this))
+    , commands_(new MenuCommands(model, *content_, *spelling_, *menuBar(), this)) {
     setObjectName(QStringLiteral("main"));
     setWindowTitle(QGuiApplication::applicationDisplayName());
 #ifdef Q_OS_MACOS
@@ -31,7 +35,9 @@ MainWindow::MainWindow(NoteModel &model, QWidget *parent)
     layout->addWidget(notice_);
     layout->addWidget(content_, 1);
     setCentralWidget(central);
-    resize(420, 420 + menuBar()->sizeHint().height());
+    // Where the user left it; the first time, 420 × 420 points of content.
+    if (!restoreGeometry(QSettings().value(geometryKey).toByteArray()))
+        resize(420, 420 + menuBar()->sizeHint().height());
 
     connect(&model, &NoteModel::saveFailed, notice_, [this](const QString &reason) {
         notice_->alert(tr("The note cannot be saved: %1. It stays in this window, and saving "
@@ -41,6 +47,11 @@ MainWindow::MainWindow(NoteModel &model, QWidget *parent)
     connect(&model, &NoteModel::saveRecovered, notice_,
             [this] { notice_->inform(tr("The note is saved again.")); });
     connect(&model, &NoteModel::noticed, notice_, &NoticeBar::inform);
+}
+
+void MainWindow::closeEvent(QCloseEvent *event) {
+    QSettings().setValue(geometryKey, saveGeometry());
+    QMainWindow::closeEvent(event);
 }
 
 void MainWindow::bringToFront() {

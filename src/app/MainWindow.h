@@ -7,6 +7,7 @@ class ContentView;
 class MenuCommands;
 class NoteModel;
 class NoticeBar;
+class Spelling;
 
 /// The one window: the note's content, the menus, and a quiet notice strip above the note.
 class MainWindow : public QMainWindow {
@@ -14,13 +15,19 @@ class MainWindow : public QMainWindow {
 public:
     explicit MainWindow(NoteModel &model, QWidget *parent = nullptr);
 
+    static inline const QString geometryKey = QStringLiteral("mirt.window.geometry");
+
     ContentView *content() const { return content_; }
     NoticeBar *notice() const { return notice_; }
     /// Brings the window to the front, for a second launch of the app.
     void bringToFront();
 
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
 private:
     ContentView *content_;
     NoticeBar *notice_;
+    Spelling *spelling_;
     MenuCommands *commands_;
 };

@@ -1,18 +1,28 @@
 // SPDX-License-Identifier: MIT
 #include "MenuCommands.h"
 
+#include "ContentView.h"
+#include "FindBar.h"
 #include "ModelObserver.h"
 #include "NoteEditor.h"
 #include "Notemodel.h"
+#include "SpellChecker.h"
+#include "Spelling.h"
 
+#include <QActionGroup>
 #include <QApplication>
+#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 
-MenuCommands::MenuCommands(NoteModel &model, NoteEditor &editor, QMenuBar &menuBar, QObject *parent)
+MenuCommands::MenuCommands(NoteModel &model, ContentView &content, Spelling &spelling,
+                           QMenuBar &menuBar, QObject *parent)
     : QObject(parent)
     , model_(model)
-    , editor_(editor) {
+    , content_(content)
+    , editor_(*content.editor())
+    , spelling_(spelling) {
     createActions();
     createMenus(menuBar);
     refreshTitles();
@@ -36,26 +46,26 @@ QAction *MenuCommands::editAction(const char *objectName, const QString &title,
 }
 
 void MenuCommands::createActions() {
-    clearNote_ = action("clearNote", tr("Clear Note"), {Qt::CTRL | Qt::SHIFT | Qt::Key_K});
+    clearNote_ = action("clearNote", tr("C&lear Note"), {Qt::CTRL | Qt::SHIFT | Qt::Key_K});
     connect(clearNote_, &QAction::triggered, this, [this] { model_.setClearRequested(true); });
-    exportNote_ = action("exportNote", tr("Export Note…"), {Qt::CTRL | Qt::SHIFT | Qt::Key_E});
+    exportNote_ = action("exportNote", tr("&Export Note…"), {Qt::CTRL | Qt::SHIFT | Qt::Key_E});
     connect(exportNote_, &QAction::triggered, &model_, &NoteModel::exportNote);
-    printNote_ = action("printNote", tr("Print Note…"), {Qt::CTRL | Qt::Key_P});
+    printNote_ = action("printNote", tr("&Print Note…"), {Qt::CTRL | Qt::Key_P});
     connect(printNote_, &QAction::triggered, &model_, &NoteModel::printNote);
-    moveNote_ = action("moveNote", tr("Move Note…"), {Qt::CTRL | Qt::SHIFT | Qt::Key_L});
+    moveNote_ = action("moveNote", tr("&Move Note…"), {Qt::CTRL | Qt::SHIFT | Qt::Key_L});
     connect(moveNote_, &QAction::triggered, &model_, &NoteModel::moveNote);
-    quit_ = action("quit", tr("Quit"), {Qt::CTRL | Qt::Key_Q});
+    quit_ = action("quit", tr("&Quit"), {Qt::CTRL | Qt::Key_Q});
     quit_->setMenuRole(QAction::QuitRole);
     connect(quit_, &QAction::triggered, qApp, &QApplication::closeAllWindows);
 
     // The editing commands keep the platform's own keys and act on the editor.
-    undo_ = editAction("undo", tr("Undo"), QKeySequence::Undo, &NoteEditor::undo);
-    redo_ = editAction("redo", tr("Redo"), QKeySequence::Redo, &NoteEditor::redo);
-    cut_ = editAction("cut", tr("Cut"), QKeySequence::Cut, &NoteEditor::cut);
-    copy_ = editAction("copy", tr("Copy"), QKeySequence::Copy, &NoteEditor::copy);
-    paste_ = editAction("paste", tr("Paste"), QKeySequence::Paste, &NoteEditor::paste);
+    undo_ = editAction("undo", tr("&Undo"), QKeySequence::Undo, &NoteEditor::undo);
+    redo_ = editAction("redo", tr("&Redo"), QKeySequence::Redo, &NoteEditor::redo);
+    cut_ = editAction("cut", tr("Cu&t"), QKeySequence::Cut, &NoteEditor::cut);
+    copy_ = editAction("copy", tr("&Copy"), QKeySequence::Copy, &NoteEditor::copy);
+    paste_ = editAction("paste", tr("&Paste"), QKeySequence::Paste, &NoteEditor::paste);
     selectAll_ =
-        editAction("selectAll", tr("Select All"), QKeySequence::SelectAll, &NoteEditor::selectAll);
+        editAction("selectAll", tr("Select &All"), QKeySequence::SelectAll, &NoteEditor::selectAll);
     for (QAction *a : {undo_, redo_, cut_, copy_})
         a->setEnabled(false);
     connect(&editor_, &NoteEditor::undoAvailable, undo_, &QAction::setEnabled);
@@ -63,15 +73,34 @@ void MenuCommands::createActions() {
     connect(&editor_, &NoteEditor::copyAvailable, cut_, &QAction::setEnabled);
     connect(&editor_, &NoteEditor::copyAvailable, copy_, &QAction::setEnabled);
 
+    FindBar *bar = content_.findBar();
+    find_ = action("find", tr("&Find…"), QKeySequence::keyBindings(QKeySequence::Find));
+    connect(find_, &QAction::triggered, bar, [bar] { bar->open(false); });
+    findNext_ =
+        action("findNext", tr("Find &Next"), QKeySequence::keyBindings(QKeySequence::FindNext));
+    connect(findNext_, &QAction::triggered, bar, &FindBar::findNext);
+    findPrevious_ = action("findPrevious", tr("Find Pre&vious"),
+                           QKeySequence::keyBindings(QKeySequence::FindPrevious));
+    connect(findPrevious_, &QAction::triggered, bar, &FindBar::findPrevious);
+    QList<QKeySequence> replaceKeys = QKeySequence::keyBindings(QKeySequence::Replace);
+    if (!replaceKeys.contains(QKeySequence(Qt::CTRL | Qt::Key_H)))
+        replaceKeys << QKeySequence(Qt::CTRL | Qt::Key_H);
+    replace_ = action("replace", tr("R&eplace…"), replaceKeys);
+    connect(replace_, &QAction::triggered, bar, [bar] { bar->open(true); });
+    checkSpelling_ = action("checkSpelling", tr("Check &Spelling"), {Qt::Key_F7});
+    checkSpelling_->setCheckable(true);
+    checkSpelling_->setChecked(spelling_.isEnabled());
+    connect(checkSpelling_, &QAction::toggled, &spelling_, &Spelling::setEnabled);
+
     // "+" needs Shift on many layouts; Ctrl+= and the keypad answer too.
     const auto keypad = [](Qt::Key key) {
         return QKeySequence(QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, key));
     };
     increaseFont_ =
-        action("increaseFontSize", tr("Increase Font Size"),
+        action("increaseFontSize", tr("&Increase Font Size"),
                {Qt::CTRL | Qt::Key_Plus, Qt::CTRL | Qt::Key_Equal, keypad(Qt::Key_Plus)});
     connect(increaseFont_, &QAction::triggered, &model_, &NoteModel::increaseFontSize);
-    decreaseFont_ = action("decreaseFontSize", tr("Decrease Font Size"),
+    decreaseFont_ = action("decreaseFontSize", tr("&Decrease Font Size"),
                            {Qt::CTRL | Qt::Key_Minus, keypad(Qt::Key_Minus)});
     connect(decreaseFont_, &QAction::triggered, &model_, &NoteModel::decreaseFontSize);
 
@@ -80,6 +109,9 @@ void MenuCommands::createActions() {
     toolbar_ = action("toggleToolbar", QString(), {Qt::CTRL | Qt::SHIFT | Qt::Key_T});
     connect(toolbar_, &QAction::triggered, this,
             [this] { model_.setToolbarVisible(!model_.toolbarVisible()); });
+    about_ = action("about", tr("&About Mirt"), {QKeySequence::HelpContents});
+    about_->setMenuRole(QAction::AboutRole);
+    connect(about_, &QAction::triggered, this, &MenuCommands::showAbout);
 }
 
 void MenuCommands::createMenus(QMenuBar &menuBar) {
@@ -88,9 +120,7 @@ void MenuCommands::createMenus(QMenuBar &menuBar) {
     file->setObjectName(QStringLiteral("fileMenu"));
     file->addAction(clearNote_);
     file->addSeparator();
-    file->addAction(exportNote_);
-    file->addAction(printNote_);
-    file->addAction(moveNote_);
+    file->addActions({exportNote_, printNote_, moveNote_});
     file->addSeparator();
     file->addAction(quit_);
 
@@ -101,21 +131,58 @@ void MenuCommands::createMenus(QMenuBar &menuBar) {
     edit->addActions({cut_, copy_, paste_});
     edit->addSeparator();
     edit->addAction(selectAll_);
+    edit->addSeparator();
+    edit->addActions({find_, findNext_, findPrevious_, replace_});
+    edit->addSeparator();
+    edit->addAction(checkSpelling_);
+    QMenu *languages = edit->addMenu(tr("Spelling &Language"));
+    languages->setObjectName(QStringLiteral("spellingLanguages"));
+    fillLanguages(languages);
 
     QMenu *format = menuBar.addMenu(tr("F&ormat"));
     format->setObjectName(QStringLiteral("formatMenu"));
     format->addSeparator();
-    format->addAction(increaseFont_);
-    format->addAction(decreaseFont_);
+    format->addActions({increaseFont_, decreaseFont_});
     format->addSeparator();
     format->addAction(meeting_);
 
     QMenu *view = menuBar.addMenu(tr("&View"));
     view->setObjectName(QStringLiteral("viewMenu"));
     view->addAction(toolbar_);
+
+    QMenu *help = menuBar.addMenu(tr("&Help"));
+    help->setObjectName(QStringLiteral("helpMenu"));
+    help->addAction(about_);
+}
+
+void MenuCommands::fillLanguages(QMenu *menu) {
+    auto *group = new QActionGroup(menu);
+    SpellChecker &checker = spelling_.checker();
+    for (const QString &language : checker.languages()) {
+        QAction *choice = menu->addAction(
+            QLocale(language).nativeLanguageName().isEmpty()
+                ? language
+                : QStringLiteral("%1 (%2)").arg(QLocale(language).nativeLanguageName(), language));
+        choice->setCheckable(true);
+        choice->setChecked(language == checker.language());
+        group->addAction(choice);
+        connect(choice, &QAction::triggered, &spelling_,
+                [this, language] { spelling_.setLanguage(language); });
+    }
+    menu->setEnabled(!group->actions().isEmpty());
 }
 
 void MenuCommands::refreshTitles() {
-    meeting_->setText(model_.isMeetingMode() ? tr("End Meeting Mode") : tr("Meeting Mode"));
-    toolbar_->setText(model_.toolbarVisible() ? tr("Hide Toolbar") : tr("Show Toolbar"));
+    meeting_->setText(model_.isMeetingMode() ? tr("&End Meeting Mode") : tr("&Meeting Mode"));
+    toolbar_->setText(model_.toolbarVisible() ? tr("Hide &Toolbar") : tr("Show &Toolbar"));
+}
+
+void MenuCommands::showAbout() {
+    auto *box = new QMessageBox(QMessageBox::Information, tr("About Mirt"),
+                                tr("<b>Mirt %1</b><p>A one-note scratchpad that saves itself.</p>"
+                                   "<p>Released under the MIT licence.</p>")
+                                    .arg(QCoreApplication::applicationVersion()),
+                                QMessageBox::Ok, content_.window());
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
 }

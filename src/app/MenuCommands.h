@@ -4,28 +4,36 @@
 #include <QKeySequence>
 #include <QObject>
 
+class ContentView;
 class NoteEditor;
 class NoteModel;
 class QAction;
+class QMenu;
 class QMenuBar;
+class Spelling;
 
-/// Every note action in the menu bar, each with its shortcut. Two titles follow the model.
+/// Every note action in the menu bar, each with its shortcut and a mnemonic. Two titles
+/// follow the model.
 class MenuCommands : public QObject {
     Q_OBJECT
 public:
-    MenuCommands(NoteModel &model, NoteEditor &editor, QMenuBar &menuBar,
+    MenuCommands(NoteModel &model, ContentView &content, Spelling &spelling, QMenuBar &menuBar,
                  QObject *parent = nullptr);
 
 private:
     void createActions();
     void createMenus(QMenuBar &menuBar);
+    void fillLanguages(QMenu *menu);
     void refreshTitles();
+    void showAbout();
     QAction *action(const char *objectName, const QString &title, const QList<QKeySequence> &keys);
     QAction *editAction(const char *objectName, const QString &title, QKeySequence::StandardKey key,
                         void (NoteEditor::*slot)());
 
     NoteModel &model_;
+    ContentView &content_;
     NoteEditor &editor_;
+    Spelling &spelling_;
 
     QAction *clearNote_ = nullptr;
     QAction *exportNote_ = nullptr;
@@ -38,8 +46,14 @@ private:
     QAction *copy_ = nullptr;
     QAction *paste_ = nullptr;
     QAction *selectAll_ = nullptr;
+    QAction *find_ = nullptr;
+    QAction *findNext_ = nullptr;
+    QAction *findPrevious_ = nullptr;
+    QAction *replace_ = nullptr;
+    QAction *checkSpelling_ = nullptr;
     QAction *increaseFont_ = nullptr;
     QAction *decreaseFont_ = nullptr;
     QAction *meeting_ = nullptr;
     QAction *toolbar_ = nullptr;
+    QAction *about_ = nullptr;
 };

@@ -2,6 +2,7 @@
 #include "ContentView.h"
 
 #include "Divider.h"
+#include "FindBar.h"
 #include "ModelObserver.h"
 #include "NoteEditor.h"
 #include "NoteFont.h"
@@ -50,6 +51,7 @@ ContentView::ContentView(NoteModel &model, QWidget *parent)
     : QWidget(parent)
     , model_(model)
     , editor_(new NoteEditor(model))
+    , findBar_(new FindBar(model, *editor_))
     , divider_(new Divider)
     , layout_(new QVBoxLayout(this)) {
     setObjectName(QStringLiteral("content"));
@@ -68,6 +70,7 @@ ContentView::ContentView(NoteModel &model, QWidget *parent)
     layout_->setContentsMargins(0, 0, 0, 0);
     layout_->setSpacing(0);
     layout_->addWidget(editorArea, 1);
+    layout_->addWidget(findBar_);
     layout_->addWidget(divider_);
 
     new ModelObserver(

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 class Divider;
+class FindBar;
 class NoteEditor;
 class NoteModel;
 class QVBoxLayout;
@@ -21,6 +22,7 @@ public:
     /// Moves the keyboard focus into the editor 50 ms from now.
     void focusEditor();
     NoteEditor *editor() const { return editor_; }
+    FindBar *findBar() const { return findBar_; }
 
     bool showClearConfirm() const { return showClearConfirm_; }
     bool showMeetingConfirm() const { return showMeetingConfirm_; }
@@ -38,6 +40,7 @@ private:
 
     NoteModel &model_;
     NoteEditor *editor_;
+    FindBar *findBar_;
     Divider *divider_;
     QVBoxLayout *layout_;
     ToolbarView *toolbar_ = nullptr;

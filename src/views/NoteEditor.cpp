@@ -1,15 +1,21 @@
 // SPDX-License-Identifier: MIT
 #include "NoteEditor.h"
 
+#include "EditorDecorations.h"
 #include "ModelObserver.h"
+#include "SpellChecker.h"
 
+#include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMimeData>
+#include <QNativeGestureEvent>
 #include <QScopedValueRollback>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTimer>
+#include <QWheelEvent>
 
 namespace {
 
@@ -71,7 +77,8 @@ NoteEditor::NoteEditor(NoteModel &model, QWidget *parent)
     : QPlainTextEdit(parent)
     , model_(model)
     , observer_(new ModelObserver(
-          model, [this] { refresh(); }, this)) {
+          model, [this] { refresh(); }, this))
+    , decorations_(new EditorDecorations(*this)) {
     setObjectName(QStringLiteral("editor"));
     setFrameShape(QFrame::NoFrame);
     setTabChangesFocus(false);
@@ -103,6 +110,94 @@ void NoteEditor::beforeUserEdit() {
 QString NoteEditor::noteText() {
     ensureLoaded();
     return readRange(0, document()->characterCount() - 1);
+}
+
+void NoteEditor::setSpellChecker(SpellChecker *checker) {
+    decorations_->setSpellChecker(checker);
+}
+
+void NoteEditor::selectRange(qsizetype position, qsizetype length) {
+    ensureLoaded();
+    QTextCursor cursor(document());
+    cursor.setPosition(int(position));
+    cursor.setPosition(int(position + length), QTextCursor::KeepAnchor);
+    setTextCursor(cursor);
+    ensureCursorVisible();
+}
+
+void NoteEditor::replaceRange(qsizetype position, qsizetype length, const QString &text) {
+    replaceAll({position}, length, text);
+    selectRange(position, text.size());
+}
+
+void NoteEditor::replaceAll(const std::vector<qsizetype> &positions, qsizetype length,
+                            const QString &text) {
+    beforeUserEdit();
+    // One edit block: one undo step, and one change for the model to take, however many.
+    QTextCursor cursor(document());
+    cursor.beginEditBlock();
+    for (auto it = positions.rbegin(); it != positions.rend(); ++it) {
+        cursor.setPosition(int(*it));
+        cursor.setPosition(int(*it + length), QTextCursor::KeepAnchor);
+        hasStandIns_ |= insertNoteText(cursor, text);
+    }
+    cursor.endEditBlock();
+}
+
+void NoteEditor::wheelEvent(QWheelEvent *event) {
+    // Ctrl and the wheel step the note's font size like the menu commands, within the same
+    // bounds and remembered; the toolkit's own zoom would leave the model behind.
+    if (event->modifiers() & Qt::ControlModifier) {
+        if (const int steps = event->angleDelta().y(); steps != 0)
+            steps > 0 ? model_.increaseFontSize() : model_.decreaseFontSize();
+        event->accept();
+        return;
+    }
+    QPlainTextEdit::wheelEvent(event);
+}
+
+bool NoteEditor::event(QEvent *event) {
+    if (event->type() == QEvent::NativeGesture) {
+        const auto *gesture = static_cast<QNativeGestureEvent *>(event);
+        if (gesture->gestureType() == Qt::ZoomNativeGesture) {
+            pinch_ += gesture->value();
+            for (; pinch_ >= 0.25; pinch_ -= 0.25)
+                model_.increaseFontSize();
+            for (; pinch_ <= -0.25; pinch_ += 0.25)
+                model_.decreaseFontSize();
+            return true;
+        }
+    }
+    return QPlainTextEdit::event(event);
+}
+
+void NoteEditor::contextMenuEvent(QContextMenuEvent *event) {
+    std::unique_ptr<QMenu> menu(createStandardContextMenu(event->pos()));
+    SpellChecker *checker = decorations_->spellChecker();
+    const auto word =
+        checker ? decorations_->misspelledWordAt(cursorForPosition(event->pos()).position())
+                : std::nullopt;
+    if (word) {
+        const QString misspelled = readRange(word->first, word->first + word->second);
+        QAction *first = menu->actions().value(0);
+        const QStringList suggestions = checker->suggestions(misspelled).mid(0, 8);
+        for (const QString &suggestion : suggestions) {
+            auto *use = new QAction(suggestion, menu.get());
+            connect(use, &QAction::triggered, this, [this, word, suggestion] {
+                replaceRange(word->first, word->second, suggestion);
+            });
+            menu->insertAction(first, use);
+        }
+        auto *add = new QAction(tr("Add to Dictionary"), menu.get());
+        connect(add, &QAction::triggered, this,
+                [checker, misspelled] { checker->addToDictionary(misspelled); });
+        auto *ignore = new QAction(tr("Ignore"), menu.get());
+        connect(ignore, &QAction::triggered, this,
+                [checker, misspelled] { checker->ignore(misspelled); });
+        menu->insertActions(first, {add, ignore});
+        menu->insertSeparator(first);
+    }
+    menu->exec(event->globalPos());
 }
 
 QString NoteEditor::readRange(int from, int to) const {

@@ -6,7 +6,9 @@
 
 #include <QPlainTextEdit>
 
+class EditorDecorations;
 class ModelObserver;
+class SpellChecker;
 
 /// The plain-text editor, bound both ways to the model's text. After every change of the
 /// text that it has shown, it hands the turn to the model's handleTextChange().
@@ -25,12 +27,26 @@ public:
     /// The note as the document holds it, characters stood in for restored; a full read.
     QString noteText();
 
+    /// Replaces the text at `position` as one step the user can undo, and selects it.
+    void replaceRange(qsizetype position, qsizetype length, const QString &text);
+    /// Replaces every stretch of `length` at `positions` (sorted) as one undo step.
+    void replaceAll(const std::vector<qsizetype> &positions, qsizetype length, const QString &text);
+    /// Selects `length` characters at `position` and shows them.
+    void selectRange(qsizetype position, qsizetype length);
+
+    EditorDecorations &decorations() const { return *decorations_; }
+    /// Checks the spelling of the words on screen with `checker`; none when it is null.
+    void setSpellChecker(SpellChecker *checker);
+
 protected:
     QMimeData *createMimeDataFromSelection() const override;
     void insertFromMimeData(const QMimeData *source) override;
     void keyPressEvent(QKeyEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void inputMethodEvent(QInputMethodEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+    bool event(QEvent *event) override;
 
 private:
     void refresh();
@@ -46,10 +62,12 @@ private:
 
     NoteModel &model_;
     ModelObserver *observer_;
+    EditorDecorations *decorations_;
     Watcher<quint64> textWatch_;
     bool loaded_ = false;
     bool loadScheduled_ = false;
     bool applyingModel_ = false;
     bool hasStandIns_ = false; // stays set: it only spares the common note some work
     bool editingModel_ = false;
+    qreal pinch_ = 0; // a pinch comes in small steps; a font size step takes a quarter
 };

@@ -95,17 +95,17 @@ void tst_MenuCommands::shortcutsReachTheModel() {
 void tst_MenuCommands::stateTitlesFollowTheModelWhoeverChangesIt() {
     QAction *meeting = action("meetingMode");
     QAction *toolbar = action("toggleToolbar");
-    QCOMPARE(meeting->text(), QStringLiteral("Meeting Mode"));
+    QCOMPARE(meeting->iconText(), QStringLiteral("Meeting Mode"));
     window_->findChild<QAbstractButton *>(QStringLiteral("meetingButton"))->click();
     QCoreApplication::processEvents();
-    QCOMPARE(meeting->text(), QStringLiteral("End Meeting Mode"));
+    QCOMPARE(meeting->iconText(), QStringLiteral("End Meeting Mode"));
     meeting->trigger();
     QCoreApplication::processEvents();
-    QCOMPARE(meeting->text(), QStringLiteral("Meeting Mode"));
-    QCOMPARE(toolbar->text(), QStringLiteral("Hide Toolbar"));
+    QCOMPARE(meeting->iconText(), QStringLiteral("Meeting Mode"));
+    QCOMPARE(toolbar->iconText(), QStringLiteral("Hide Toolbar"));
     model_->setToolbarVisible(false);
     QCoreApplication::processEvents();
-    QCOMPARE(toolbar->text(), QStringLiteral("Show Toolbar"));
+    QCOMPARE(toolbar->iconText(), QStringLiteral("Show Toolbar"));
 }
 
 QTEST_MAIN(tst_MenuCommands)

@@ -4,40 +4,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QXmlStreamReader>
 
 namespace {
-
-// The keys of a property list's top dictionary, with the element that holds each value.
-QMap<QString, QString> plistEntries(const QString &path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        qFatal("cannot read %s", qPrintable(path));
-    QXmlStreamReader xml(&file);
-    QMap<QString, QString> entries;
-    QString key;
-    int depth = 0;
-    while (!xml.atEnd()) {
-        xml.readNext();
-        if (xml.isStartElement()) {
-            ++depth;
-            if (depth == 3 && xml.name() == QLatin1String("key")) {
-                key = xml.readElementText();
-                --depth;
-            } else if (depth == 3) {
-                const QString element = xml.name().toString();
-                const QString text = xml.readElementText(QXmlStreamReader::SkipChildElements);
-                entries.insert(key, text.isEmpty() ? element : text);
-                --depth;
-            }
-        } else if (xml.isEndElement()) {
-            --depth;
-        }
-    }
-    if (xml.hasError())
-        qFatal("%s: %s", qPrintable(path), qPrintable(xml.errorString()));
-    return entries;
-}
 
 int run(const QString &program, const QStringList &arguments, QByteArray *output = nullptr) {
     QProcess process;
@@ -56,30 +24,10 @@ class tst_Packaging : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void sandboxHoldsExactlyTheFourEntitlements();
-    void bundleNeedsTheSupportedSystem();
     void installPutsTheAppOnTheDesktop();
     void commandLineIsAnsweredWithoutAWindow_data();
     void commandLineIsAnsweredWithoutAWindow();
 };
-
-void tst_Packaging::sandboxHoldsExactlyTheFourEntitlements() {
-    const auto entries =
-        plistEntries(QStringLiteral(MIRT_SOURCE_DIR "/packaging/macos/Mirt.entitlements"));
-    QCOMPARE(entries.keys(),
-             (QStringList{QStringLiteral("com.apple.security.app-sandbox"),
-                          QStringLiteral("com.apple.security.files.downloads.read-write"),
-                          QStringLiteral("com.apple.security.files.user-selected.read-write"),
-                          QStringLiteral("com.apple.security.print")}));
-    for (const QString &value : entries)
-        QCOMPARE(value, QStringLiteral("true"));
-}
-
-void tst_Packaging::bundleNeedsTheSupportedSystem() {
-    const auto entries =
-        plistEntries(QStringLiteral(MIRT_SOURCE_DIR "/packaging/macos/Info.plist.in"));
-    QCOMPARE(entries.value(QStringLiteral("LSMinimumSystemVersion")), QStringLiteral("26.3"));
-}
 
 void tst_Packaging::installPutsTheAppOnTheDesktop() {
     QTemporaryDir prefix;

@@ -3,8 +3,6 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QProcess>
-#include <QRegularExpression>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -82,11 +80,6 @@ public:
         QFile file(home_.filePath(QStringLiteral("data/Mirt/Mirt/mirt.note.autosave.txt")));
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<no note>");
     }
-    double fontSize() const {
-        QSettings settings(home_.filePath(QStringLiteral("config/Mirt/Mirt.conf")),
-                           QSettings::IniFormat);
-        return settings.value(QStringLiteral("mirt.font.size")).toDouble();
-    }
 
 private:
     QTemporaryDir home_;
@@ -155,67 +148,10 @@ class tst_EndToEnd : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void noteIsBackAfterQuitAndRelaunch();
-    void meetingModeStampsTypedLines();
-    void fontSizeKeysAreRememberedAcrossLaunches();
     void secondLaunchLeavesOneWindow();
     void lastKeystrokesSurviveEveryWayOut();
     void twoMachinesShareANoteThroughASyncFolder();
 };
-
-void tst_EndToEnd::noteIsBackAfterQuitAndRelaunch() {
-    Session session;
-    QProcess *first = session.launch();
-    session.type(QStringLiteral("hello world"));
-    QTest::qWait(900); // the autosave, not the quit, writes this one
-    QCOMPARE(session.note(), QByteArray("hello world"));
-    session.key(QStringLiteral("ctrl+q"));
-    QVERIFY(ended(first));
-
-    QProcess *second = session.launch();
-    session.type(QStringLiteral("!")); // lands after the restored note
-    session.key(QStringLiteral("ctrl+q"));
-    QVERIFY(ended(second));
-    QCOMPARE(session.note(), QByteArray("hello world!"));
-}
-
-void tst_EndToEnd::meetingModeStampsTypedLines() {
-    Session session;
-    QProcess *app = session.launch();
-    session.key(QStringLiteral("ctrl+shift+m"));
-    session.type(QStringLiteral("Agenda"));
-    session.key(QStringLiteral("Return"));
-    session.type(QStringLiteral("Budget"));
-    session.key(QStringLiteral("Return"));
-    session.key(QStringLiteral("ctrl+q"));
-    QVERIFY(ended(app));
-    const QString note = QString::fromUtf8(session.note());
-    static const QRegularExpression minutes(QStringLiteral(
-        R"(^\d{4} \d\d \d\d, \d\d:\d\d\n\nAgenda\n\d\d:\d\d - Budget\n\d\d:\d\d - $)"));
-    QVERIFY2(minutes.match(note).hasMatch(), qPrintable(note));
-}
-
-void tst_EndToEnd::fontSizeKeysAreRememberedAcrossLaunches() {
-    Session session;
-    QProcess *first = session.launch();
-    session.key(QStringLiteral("ctrl+plus"));
-    QTest::qWait(200);
-    const double once = session.fontSize();
-    QVERIFY(once > 0);
-    session.key(QStringLiteral("ctrl+equal"));
-    QTest::qWait(200);
-    QCOMPARE(session.fontSize(), once + 2);
-    session.key(QStringLiteral("ctrl+q"));
-    QVERIFY(ended(first));
-
-    QProcess *second = session.launch();
-    session.key(QStringLiteral("ctrl+minus"));
-    QTest::qWait(200);
-    QCOMPARE(session.fontSize(), once); // it started from the size it had
-    session.key(QStringLiteral("ctrl+q"));
-    QVERIFY(ended(second));
-    QCOMPARE(session.note(), QByteArray("<no note>")); // the keys typed nothing
-}
 
 void tst_EndToEnd::secondLaunchLeavesOneWindow() {
     Session session;

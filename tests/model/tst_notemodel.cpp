@@ -39,8 +39,6 @@ private Q_SLOTS:
     void failedSavesAreReportedOnceAndRecoveryToo();
     void flushWritesOnlyAPendingSave();
     void largeNoteIsSavedInSlicesAndAnEditStartsOver();
-    void meetingRequestAsksOnlyForANoteWithContent_data();
-    void meetingRequestAsksOnlyForANoteWithContent();
     void lineBreakHandling_data();
     void lineBreakHandling();
     void modelOperationsLeaveNothingToStamp_data();
@@ -250,35 +248,6 @@ void tst_NoteModel::largeNoteIsSavedInSlicesAndAnEditStartsOver() {
     f.timeline.advance(500);
     model->flushAutosave();
     QCOMPARE(f.store.strings[NoteModel::saveKey].size(), large.size() + 1);
-}
-
-void tst_NoteModel::meetingRequestAsksOnlyForANoteWithContent_data() {
-    QTest::addColumn<QString>("note");
-    QTest::addColumn<bool>("asks");
-    QTest::newRow("empty") << QString() << false;
-    QTest::newRow("spaces and line breaks") << QStringLiteral("  \n\t\r\n \u00a0\u2028 ") << false;
-    QTest::newRow("one letter") << QStringLiteral("A") << true;
-}
-
-void tst_NoteModel::meetingRequestAsksOnlyForANoteWithContent() {
-    QFETCH(QString, note);
-    QFETCH(bool, asks);
-    ModelFixture f;
-    f.store.strings[NoteModel::saveKey] = note;
-    auto model = f.make();
-    model->toggleMeetingMode();
-    QCOMPARE(model->meetingConfirmRequested(), asks);
-    QCOMPARE(model->isMeetingMode(), !asks);
-    QCOMPARE(model->text(), asks ? note : header);
-    if (!asks)
-        return;
-    model->startMeetingMode(); // the confirmation's button
-    QVERIFY(!model->meetingConfirmRequested());
-    QCOMPARE(model->text(), header);
-    QCOMPARE(model->previousText(), header);
-    model->toggleMeetingMode();
-    QVERIFY(!model->isMeetingMode());
-    QCOMPARE(model->text(), header);
 }
 
 void tst_NoteModel::lineBreakHandling_data() {

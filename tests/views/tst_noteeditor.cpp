@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
+#include "EditorDecorations.h"
 #include "Fakes.h"
 #include "NoteEditor.h"
 #include "Notemodel.h"
+#include "SpellChecker.h"
 
 #include <QClipboard>
 #include <QMimeData>
@@ -30,6 +32,7 @@ private Q_SLOTS:
     void typedLineBreakGetsStampAndOneUndoTakesBoth();
     void outsideChangeIsAnUndoStepOfItsOwnAndKeepsTheCaret();
     void largeNoteLoadsAfterTheFirstFrameAndLosesNoKey();
+    void spellingMarksOnlyMisspelledWordsOnScreen();
 
 private:
     NoteEditor &open(const QString &note);
@@ -199,6 +202,27 @@ void tst_NoteEditor::largeNoteLoadsAfterTheFirstFrameAndLosesNoKey() {
     QTest::keyClicks(&open(large), QStringLiteral("!"));
     QCOMPARE(model_->text(), large + u'!');
     expectInSync();
+}
+
+void tst_NoteEditor::spellingMarksOnlyMisspelledWordsOnScreen() {
+    const QString minutes = QStringLiteral("2024 03 07, 09:05\n\n09:06 - budgte agreed\n09:07 - ");
+    NoteEditor &editor = open(QStringLiteral("filler words here\n").repeated(100000) + minutes);
+    editor.resize(400, 200);
+    editor.show();
+    QTRY_VERIFY(editor.document()->characterCount() > 1);
+    editor.moveCursor(QTextCursor::End);
+    SpellChecker checker(QStringLiteral("en_US"));
+    editor.setSpellChecker(&checker);
+    const qsizetype at = model_->text().size() - minutes.size();
+    const auto word = editor.decorations().misspelledWordAt(int(at + minutes.indexOf(u"budgte")));
+    QCOMPARE(word, std::optional(std::pair(int(at + minutes.indexOf(u"budgte")), 6)));
+    for (const char *fine : {"2024", "09:06 -", "agreed", "09:07 - "})
+        QVERIFY2(
+            !editor.decorations().misspelledWordAt(int(at + minutes.indexOf(QLatin1String(fine)))),
+            fine);
+    QVERIFY2(checker.lookups() < 20, "only the words on screen are checked");
+    QVERIFY(!editor.document()->isUndoAvailable());
+    QCOMPARE(editor.noteText(), model_->text());
 }
 
 QTEST_MAIN(tst_NoteEditor)

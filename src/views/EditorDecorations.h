@@ -1,0 +1,43 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+
+#include <optional>
+#include <utility>
+#include <vector>
+
+class QPlainTextEdit;
+class SpellChecker;
+
+/// What the editor draws over the note without changing it: the find bar's matches and the
+/// wavy line under misspelled words. Both are worked out for the text on screen only, a moment
+/// after the note or the view changes, so that neither a 10 MB note nor a keystroke pays for
+/// them. Nothing here touches the document or its undo history.
+class EditorDecorations : public QObject {
+    Q_OBJECT
+public:
+    explicit EditorDecorations(QPlainTextEdit &editor);
+
+    /// Underlines what `checker` does not know; nothing when it is null.
+    void setSpellChecker(SpellChecker *checker);
+    SpellChecker *spellChecker() const { return checker_; }
+    /// Highlights `matches` (positions of the note, sorted), each `length` long.
+    void setMatches(std::vector<qsizetype> matches, qsizetype length);
+
+    /// The misspelled word at `position` on screen, as its start and length.
+    std::optional<std::pair<int, int>> misspelledWordAt(int position) const;
+    /// Brings the decorations up to date at once rather than a moment later.
+    void refresh();
+
+private:
+    void schedule() { timer_.start(); }
+
+    QPlainTextEdit &editor_;
+    SpellChecker *checker_ = nullptr;
+    std::vector<qsizetype> matches_;
+    qsizetype matchLength_ = 0;
+    std::vector<std::pair<int, int>> misspelled_;
+    QTimer timer_;
+};

@@ -1,0 +1,66 @@
+// SPDX-License-Identifier: MIT
+#include "NoteSearch.h"
+
+#include <QTest>
+
+using Positions = std::vector<qsizetype>;
+
+class tst_NoteSearch : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void findsEveryMatchWhereItIs_data();
+    void findsEveryMatchWhereItIs();
+    void nextWrapsAroundBothWays();
+};
+
+void tst_NoteSearch::findsEveryMatchWhereItIs_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("needle");
+    QTest::addColumn<bool>("matchCase");
+    QTest::addColumn<bool>("wholeWords");
+    QTest::addColumn<Positions>("positions");
+    QTest::newRow("across a line break")
+        << QStringLiteral("end\nstart end\nstart") << QStringLiteral("end\nstart") << false << false
+        << Positions{0, 10};
+    QTest::newRow("after CR, U+2029 and a character outside the BMP")
+        << QStringLiteral("a\rbudget\u2029budget \U0001F600budget") << QStringLiteral("budget")
+        << false << false << Positions{2, 9, 18};
+    QTest::newRow("ignoring case")
+        << QStringLiteral("Budget BUDGET budget") << QStringLiteral("budget") << false << false
+        << Positions{0, 7, 14};
+    QTest::newRow("matching case") << QStringLiteral("Budget BUDGET budget")
+                                   << QStringLiteral("budget") << true << false << Positions{14};
+    QTest::newRow("whole words") << QStringLiteral("budget budgets rebudget budget_x budget.")
+                                 << QStringLiteral("budget") << false << true << Positions{0, 33};
+    QTest::newRow("overlapping") << QStringLiteral("aaaa") << QStringLiteral("aa") << false << false
+                                 << Positions{0, 1, 2};
+}
+
+void tst_NoteSearch::findsEveryMatchWhereItIs() {
+    QFETCH(QString, text);
+    QFETCH(QString, needle);
+    QFETCH(bool, matchCase);
+    QFETCH(bool, wholeWords);
+    QFETCH(Positions, positions);
+    NoteSearch search;
+    QCOMPARE(search.matches(text, 1, needle, {matchCase, wholeWords}), positions);
+    QVERIFY(search.matches(text, 1, QString(), {}).empty());
+}
+
+void tst_NoteSearch::nextWrapsAroundBothWays() {
+    const Positions found{4, 10, 20};
+    bool wrapped = false;
+    QCOMPARE(NoteSearch::next(found, 5, false, &wrapped), 10);
+    QVERIFY(!wrapped);
+    QCOMPARE(NoteSearch::next(found, 21, false, &wrapped), 4);
+    QVERIFY(wrapped);
+    QCOMPARE(NoteSearch::next(found, 10, true, &wrapped), 4);
+    QVERIFY(!wrapped);
+    QCOMPARE(NoteSearch::next(found, 4, true, &wrapped), 20);
+    QVERIFY(wrapped);
+    QCOMPARE(NoteSearch::next({}, 0, false, &wrapped), -1);
+}
+
+QTEST_GUILESS_MAIN(tst_NoteSearch)
+#include "tst_notesearch.moc"

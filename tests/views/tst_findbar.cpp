@@ -1,0 +1,102 @@
+// SPDX-License-Identifier: MIT
+#include "Fakes.h"
+#include "FindBar.h"
+#include "NoteEditor.h"
+#include "Notemodel.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+class tst_FindBar : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void findsAsYouTypeCountsAndWraps();
+    void replaceKeepsEveryOtherCharacterAndReplaceAllIsOneUndoStep();
+
+private:
+    void open(const QString &note, bool replace);
+    QString count() const {
+        return bar_->findChild<QLabel *>(QStringLiteral("matchCount"))->text();
+    }
+    QPair<int, int> selection() const {
+        const QTextCursor c = editor_->textCursor();
+        return {c.selectionStart(), c.selectionEnd()};
+    }
+
+    ModelFixture f_;
+    std::unique_ptr<NoteModel> model_;
+    std::unique_ptr<QWidget> window_;
+    NoteEditor *editor_ = nullptr;
+    FindBar *bar_ = nullptr;
+};
+
+void tst_FindBar::open(const QString &note, bool replace) {
+    window_.reset();
+    f_.store.strings[NoteModel::saveKey] = note;
+    model_ = f_.make();
+    window_ = std::make_unique<QWidget>();
+    auto *layout = new QVBoxLayout(window_.get());
+    editor_ = new NoteEditor(*model_);
+    bar_ = new FindBar(*model_, *editor_);
+    layout->addWidget(editor_);
+    layout->addWidget(bar_);
+    window_->show();
+    window_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    editor_->moveCursor(QTextCursor::Start);
+    bar_->open(replace);
+}
+
+void tst_FindBar::findsAsYouTypeCountsAndWraps() {
+    open(QStringLiteral("budget one\nBudget two\nbudget three"), false);
+    auto *field = bar_->findChild<QLineEdit *>(QStringLiteral("findField"));
+    QVERIFY(field->hasFocus());
+    QTest::keyClicks(field, QStringLiteral("budget"));
+    QCOMPARE(selection(), qMakePair(0, 6));
+    QCOMPARE(count(), QStringLiteral("1 of 3"));
+    QTest::keyClick(field, Qt::Key_Return);
+    QCOMPARE(selection(), qMakePair(11, 17));
+    bar_->findNext();
+    bar_->findNext();
+    QCOMPARE(selection(), qMakePair(0, 6)); // round the end, and said so quietly
+    QCOMPARE(count(), QStringLiteral("1 of 3, wrapped"));
+    QTest::keyClick(field, Qt::Key_Return, Qt::ShiftModifier);
+    QCOMPARE(selection(), qMakePair(22, 28));
+    bar_->findChild<QToolButton *>(QStringLiteral("matchCase"))->click();
+    QCOMPARE(count(), QStringLiteral("2 of 2"));
+    QTest::keyClick(field, Qt::Key_Escape);
+    QVERIFY(!bar_->isVisible());
+    QTRY_VERIFY(editor_->hasFocus());
+    QCOMPARE(selection(), qMakePair(22, 28));
+    QCOMPARE(model_->text(), QStringLiteral("budget one\nBudget two\nbudget three"));
+
+    // A selection opens the bar with itself as the text to find.
+    editor_->selectRange(0, 3);
+    bar_->open(false);
+    QCOMPARE(field->text(), QStringLiteral("bud"));
+}
+
+void tst_FindBar::replaceKeepsEveryOtherCharacterAndReplaceAllIsOneUndoStep() {
+    const QString note = QStringLiteral("a\rbudget\u2029budget \U0001F600budget\r\n");
+    open(note, true);
+    QTest::keyClicks(bar_->findChild<QLineEdit *>(QStringLiteral("findField")),
+                     QStringLiteral("budget"));
+    bar_->findChild<QLineEdit *>(QStringLiteral("replaceField"))->setText(QStringLiteral("plan\r"));
+    bar_->replace();
+    const QString once = QStringLiteral("a\rplan\r\u2029budget \U0001F600budget\r\n");
+    QCOMPARE(model_->text(), once);
+    QCOMPARE(editor_->noteText(), once);
+    bar_->replaceAll();
+    QCOMPARE(model_->text(), QStringLiteral("a\rplan\r\u2029plan\r \U0001F600plan\r\r\n"));
+    QCOMPARE(editor_->noteText(), model_->text());
+    editor_->undo();
+    QCOMPARE(model_->text(), once);
+    QCOMPARE(editor_->noteText(), once);
+}
+
+QTEST_MAIN(tst_FindBar)
+#include "tst_findbar.moc"
