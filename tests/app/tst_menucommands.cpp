@@ -9,6 +9,8 @@
 #include <QMessageBox>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 class tst_MenuCommands : public QObject {
     Q_OBJECT
 
@@ -52,27 +54,27 @@ void tst_MenuCommands::shortcutsReachTheModel_data() {
     const auto ctrl = Qt::KeyboardModifiers(Qt::ControlModifier);
     const auto ctrlShift = Qt::ControlModifier | Qt::ShiftModifier;
     const auto keypad = Qt::ControlModifier | Qt::KeypadModifier;
-    QTest::newRow("Ctrl and +") << int(Qt::Key_Plus) << ctrl << QStringLiteral("size 19");
-    QTest::newRow("Ctrl and =") << int(Qt::Key_Equal) << ctrl << QStringLiteral("size 19");
-    QTest::newRow("Ctrl and keypad +") << int(Qt::Key_Plus) << keypad << QStringLiteral("size 19");
-    QTest::newRow("Ctrl and -") << int(Qt::Key_Minus) << ctrl << QStringLiteral("size 15");
-    QTest::newRow("Ctrl and keypad -") << int(Qt::Key_Minus) << keypad << QStringLiteral("size 15");
-    QTest::newRow("meeting") << int(Qt::Key_M) << ctrlShift << QStringLiteral("meeting");
-    QTest::newRow("toolbar") << int(Qt::Key_T) << ctrlShift << QStringLiteral("toolbar");
-    QTest::newRow("export") << int(Qt::Key_E) << ctrlShift << QStringLiteral("export");
-    QTest::newRow("print") << int(Qt::Key_P) << ctrl << QStringLiteral("print");
-    QTest::newRow("clear") << int(Qt::Key_K) << ctrlShift << QStringLiteral("clear");
-    QTest::newRow("move") << int(Qt::Key_L) << ctrlShift << QStringLiteral("move");
+    QTest::newRow("Ctrl and +") << int(Qt::Key_Plus) << ctrl << u"size 19"_s;
+    QTest::newRow("Ctrl and =") << int(Qt::Key_Equal) << ctrl << u"size 19"_s;
+    QTest::newRow("Ctrl and keypad +") << int(Qt::Key_Plus) << keypad << u"size 19"_s;
+    QTest::newRow("Ctrl and -") << int(Qt::Key_Minus) << ctrl << u"size 15"_s;
+    QTest::newRow("Ctrl and keypad -") << int(Qt::Key_Minus) << keypad << u"size 15"_s;
+    QTest::newRow("meeting") << int(Qt::Key_M) << ctrlShift << u"meeting"_s;
+    QTest::newRow("toolbar") << int(Qt::Key_T) << ctrlShift << u"toolbar"_s;
+    QTest::newRow("export") << int(Qt::Key_E) << ctrlShift << u"export"_s;
+    QTest::newRow("print") << int(Qt::Key_P) << ctrl << u"print"_s;
+    QTest::newRow("clear") << int(Qt::Key_K) << ctrlShift << u"clear"_s;
+    QTest::newRow("move") << int(Qt::Key_L) << ctrlShift << u"move"_s;
 }
 
 void tst_MenuCommands::shortcutsReachTheModel() {
     QFETCH(int, key);
     QFETCH(Qt::KeyboardModifiers, modifiers);
     QFETCH(QString, effect);
-    model_->setText(QStringLiteral("x"));
+    model_->setText(u"x"_s);
     QTest::keyClick(window_->content()->editor(), Qt::Key(key), modifiers);
     QCoreApplication::processEvents();
-    QCOMPARE(model_->text(), QStringLiteral("x")); // the key went to the command, not the note
+    QCOMPARE(model_->text(), u"x"_s); // the key went to the command, not the note
     if (effect.startsWith(QLatin1String("size"))) {
         const double size = effect.mid(5).toDouble();
         QCOMPARE(model_->fontSize(), size);
@@ -95,17 +97,17 @@ void tst_MenuCommands::shortcutsReachTheModel() {
 void tst_MenuCommands::stateTitlesFollowTheModelWhoeverChangesIt() {
     QAction *meeting = action("meetingMode");
     QAction *toolbar = action("toggleToolbar");
-    QCOMPARE(meeting->iconText(), QStringLiteral("Meeting Mode"));
-    window_->findChild<QAbstractButton *>(QStringLiteral("meetingButton"))->click();
+    QCOMPARE(meeting->iconText(), u"Meeting Mode"_s);
+    window_->findChild<QAbstractButton *>(u"meetingButton"_s)->click();
     QCoreApplication::processEvents();
-    QCOMPARE(meeting->iconText(), QStringLiteral("End Meeting Mode"));
+    QCOMPARE(meeting->iconText(), u"End Meeting Mode"_s);
     meeting->trigger();
     QCoreApplication::processEvents();
-    QCOMPARE(meeting->iconText(), QStringLiteral("Meeting Mode"));
-    QCOMPARE(toolbar->iconText(), QStringLiteral("Hide Toolbar"));
+    QCOMPARE(meeting->iconText(), u"Meeting Mode"_s);
+    QCOMPARE(toolbar->iconText(), u"Hide Toolbar"_s);
     model_->setToolbarVisible(false);
     QCoreApplication::processEvents();
-    QCOMPARE(toolbar->iconText(), QStringLiteral("Show Toolbar"));
+    QCOMPARE(toolbar->iconText(), u"Show Toolbar"_s);
 }
 
 QTEST_MAIN(tst_MenuCommands)

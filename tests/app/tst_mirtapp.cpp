@@ -18,6 +18,8 @@
 
 #include <csignal>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 char name[] = "tst_mirtapp";
 char *arguments[] = {name, nullptr};
@@ -36,24 +38,24 @@ private Q_SLOTS:
 
 void tst_MirtApp::everyWayOutWritesTheLastKeystrokes_data() {
     QTest::addColumn<QString>("way");
-    QTest::newRow("window closed") << QStringLiteral("close");
-    QTest::newRow("Quit") << QStringLiteral("quit");
-    QTest::newRow("SIGTERM") << QStringLiteral("signal");
+    QTest::newRow("window closed") << u"close"_s;
+    QTest::newRow("Quit") << u"quit"_s;
+    QTest::newRow("SIGTERM") << u"signal"_s;
 }
 
 void tst_MirtApp::everyWayOutWritesTheLastKeystrokes() {
     QFETCH(QString, way);
     QTemporaryDir dir;
-    const QString note = dir.filePath(QStringLiteral("note.txt"));
+    const QString note = dir.filePath(u"note.txt"_s);
     MirtApp app(argumentCount, arguments, note);
     QVERIFY(app.start());
     QTimer::singleShot(0, [&] {
         // Well inside the autosave delay: only the way out can have written this.
-        QTest::keyClicks(app.mainWindow().content()->editor(), QStringLiteral("last words"));
+        QTest::keyClicks(app.mainWindow().content()->editor(), u"last words"_s);
         if (way == QLatin1String("close"))
             app.mainWindow().close();
         else if (way == QLatin1String("quit"))
-            app.mainWindow().findChild<QAction *>(QStringLiteral("quit"))->trigger();
+            app.mainWindow().findChild<QAction *>(u"quit"_s)->trigger();
         else
             std::raise(SIGTERM);
     });
@@ -63,7 +65,7 @@ void tst_MirtApp::everyWayOutWritesTheLastKeystrokes() {
 
 void tst_MirtApp::missingRememberedFolderIsToldNotReplaced() {
     QTemporaryDir dir;
-    const QString unmounted = dir.filePath(QStringLiteral("usb/notes"));
+    const QString unmounted = dir.filePath(u"usb/notes"_s);
     QSettings().setValue(FileDefaultsStore::noteFolderKey, unmounted);
     {
         MirtApp app(argumentCount, arguments);
@@ -71,13 +73,13 @@ void tst_MirtApp::missingRememberedFolderIsToldNotReplaced() {
         NoticeBar *notice = app.mainWindow().notice();
         QVERIFY(notice->isVisibleTo(&app.mainWindow()));
         QVERIFY(notice->text().contains(unmounted));
-        QTest::keyClicks(app.mainWindow().content()->editor(), QStringLiteral("kept"));
+        QTest::keyClicks(app.mainWindow().content()->editor(), u"kept"_s);
         app.model().flushAutosave();
-        QCOMPARE(app.model().text(), QStringLiteral("kept"));
+        QCOMPARE(app.model().text(), u"kept"_s);
     }
-    QVERIFY2(!QFileInfo::exists(dir.filePath(QStringLiteral("usb"))), "no folder made for it");
+    QVERIFY2(!QFileInfo::exists(dir.filePath(u"usb"_s)), "no folder made for it");
     QVERIFY(!QFileInfo::exists(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
-                               QStringLiteral("/mirt.note.autosave.txt")));
+                               u"/mirt.note.autosave.txt"_s));
     QSettings().remove(FileDefaultsStore::noteFolderKey);
 }
 
@@ -86,9 +88,9 @@ void tst_MirtApp::oneCopyPerNoteFileAndNothingLeftBehind() {
     const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     const QStringList before = QDir(runtime).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
     {
-        SingleInstance first(dir.filePath(QStringLiteral("a/note.txt")));
-        SingleInstance same(dir.filePath(QStringLiteral("a/../a/note.txt")));
-        SingleInstance other(dir.filePath(QStringLiteral("b/note.txt")));
+        SingleInstance first(dir.filePath(u"a/note.txt"_s));
+        SingleInstance same(dir.filePath(u"a/../a/note.txt"_s));
+        SingleInstance other(dir.filePath(u"b/note.txt"_s));
         QVERIFY(first.claim());
         QVERIFY(!same.claim());
         QVERIFY(other.claim());

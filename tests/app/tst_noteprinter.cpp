@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 struct Word {
@@ -29,9 +31,8 @@ QList<QList<Word>> wordsByPage(const QString &pdf) {
     static const QRegularExpression word(QStringLiteral(
         R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re"));
     QList<QList<Word>> pages;
-    const QString html =
-        run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
-    for (const QString &page : html.split(QStringLiteral("<page ")).mid(1)) {
+    const QString html = run(u"pdftotext"_s, {u"-bbox"_s, pdf, u"-"_s});
+    for (const QString &page : html.split(u"<page "_s).mid(1)) {
         QList<Word> words;
         for (const auto &m : word.globalMatch(page)) {
             const QPointF topLeft(m.captured(1).toDouble(), m.captured(2).toDouble());
@@ -63,7 +64,7 @@ private:
 };
 
 void tst_NotePrinter::init() {
-    pdf_ = dir_.filePath(QStringLiteral("%1.pdf").arg(QLatin1String(QTest::currentTestFunction())));
+    pdf_ = dir_.filePath(u"%1.pdf"_s.arg(QLatin1String(QTest::currentTestFunction())));
     printer_ = std::make_unique<NotePrinter>();
     // The print panel, answered as a user who prints to a PDF file on US Letter paper.
     printer_->askToPrint = [this](QPrinter &printer, QWidget *) {
@@ -80,16 +81,15 @@ void tst_NotePrinter::print(const QString &note, double fontSize) {
 
 void tst_NotePrinter::printsTheNoteInTheFixedLayout() {
     const double size = 20.0;
-    print(QStringLiteral("Minutes of the day\nxxxxxxxxxx\niiiiiiiiii"), size);
+    print(u"Minutes of the day\nxxxxxxxxxx\niiiiiiiiii"_s, size);
     const auto pages = wordsByPage(pdf_);
     QCOMPARE(pages.size(), 1);
     const QList<Word> &words = pages[0];
     QStringList texts;
     for (const Word &w : words)
         texts << w.text;
-    QCOMPARE(texts, (QStringList{QStringLiteral("Minutes"), QStringLiteral("of"),
-                                 QStringLiteral("the"), QStringLiteral("day"),
-                                 QStringLiteral("xxxxxxxxxx"), QStringLiteral("iiiiiiiiii")}));
+    QCOMPARE(texts, (QStringList{u"Minutes"_s, u"of"_s, u"the"_s, u"day"_s, u"xxxxxxxxxx"_s,
+                                 u"iiiiiiiiii"_s}));
 
     // Monospaced: ten narrow letters take the room of ten wide ones.
     QCOMPARE(qRound(words[4].box.width() * 10), qRound(words[5].box.width() * 10));
@@ -97,11 +97,11 @@ void tst_NotePrinter::printsTheNoteInTheFixedLayout() {
     QImage pointDevice(1, 1, QImage::Format_Mono);
     pointDevice.setDotsPerMeterX(qRound(72 / 0.0254));
     pointDevice.setDotsPerMeterY(qRound(72 / 0.0254));
-    const qreal expected = QFontMetricsF(noteFont(size), &pointDevice)
-                               .horizontalAdvance(QStringLiteral("xxxxxxxxxx")) *
-                           504.0 / 540.0;
+    const qreal expected =
+        QFontMetricsF(noteFont(size), &pointDevice).horizontalAdvance(u"xxxxxxxxxx"_s) * 504.0 /
+        540.0;
     QVERIFY2(qAbs(words[4].box.width() - expected) < expected * 0.02,
-             qPrintable(QStringLiteral("%1 vs %2").arg(words[4].box.width()).arg(expected)));
+             qPrintable(u"%1 vs %2"_s.arg(words[4].box.width()).arg(expected)));
 
     // The text starts at the margins: 54 points from the left, 36 from the top. The glyphs'
     // own side bearing and the font's line gap above the first line sit inside that.
@@ -115,7 +115,7 @@ void tst_NotePrinter::printsTheNoteInTheFixedLayout() {
 void tst_NotePrinter::longNoteRunsToSeveralPagesAndLongLinesWrap() {
     QString note;
     for (int i = 1; i <= 120; ++i)
-        note += QStringLiteral("line%1\n").arg(i);
+        note += u"line%1\n"_s.arg(i);
     const QString longWord(150, u'w');
     note += longWord;
     print(note);
@@ -137,13 +137,13 @@ void tst_NotePrinter::longNoteRunsToSeveralPagesAndLongLinesWrap() {
     int lines = 0;
     for (const auto &page : pages)
         for (const Word &w : page)
-            lines += w.text.startsWith(QStringLiteral("line"));
+            lines += w.text.startsWith(u"line"_s);
     QCOMPARE(lines, 120);
 }
 
 void tst_NotePrinter::marginsStayInTheSharedSettings() {
-    print(QStringLiteral("note"));
-    print(QStringLiteral("again"));
+    print(u"note"_s);
+    print(u"again"_s);
     QCOMPARE(printer_->printer().pageLayout().margins(QPageLayout::Point),
              QMarginsF(54, 36, 54, 36));
 }

@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 int run(const QString &program, const QStringList &arguments, QByteArray *output = nullptr) {
@@ -33,16 +35,15 @@ void tst_Packaging::installPutsTheAppOnTheDesktop() {
     QTemporaryDir prefix;
     QByteArray output;
     QCOMPARE(run(QStringLiteral(CMAKE_COMMAND),
-                 {QStringLiteral("--install"), QStringLiteral(MIRT_BINARY_DIR),
-                  QStringLiteral("--prefix"), prefix.path()},
+                 {u"--install"_s, QStringLiteral(MIRT_BINARY_DIR), u"--prefix"_s, prefix.path()},
                  &output),
              0);
     const QDir root(prefix.path());
-    QVERIFY(QFileInfo(root.filePath(QStringLiteral("bin/mirt"))).isExecutable());
-    QVERIFY(root.exists(QStringLiteral("share/icons/hicolor/scalable/apps/mirt.svg")));
-    const QString desktop = root.filePath(QStringLiteral("share/applications/mirt.desktop"));
+    QVERIFY(QFileInfo(root.filePath(u"bin/mirt"_s)).isExecutable());
+    QVERIFY(root.exists(u"share/icons/hicolor/scalable/apps/mirt.svg"_s));
+    const QString desktop = root.filePath(u"share/applications/mirt.desktop"_s);
     QVERIFY(QFile::exists(desktop));
-    QCOMPARE(run(QStringLiteral("desktop-file-validate"), {desktop}, &output), 0);
+    QCOMPARE(run(u"desktop-file-validate"_s, {desktop}, &output), 0);
     QVERIFY2(output.trimmed().isEmpty(), output.constData()); // no warnings either
 }
 
@@ -50,13 +51,10 @@ void tst_Packaging::commandLineIsAnsweredWithoutAWindow_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("output");
-    QTest::newRow("--version") << QStringList{QStringLiteral("--version")} << 0
-                               << QStringLiteral("mirt 1.0.0");
-    QTest::newRow("--help") << QStringList{QStringLiteral("--help")} << 0
-                            << QStringLiteral("--note <FILE>");
-    QTest::newRow("unknown option")
-        << QStringList{QStringLiteral("--bogus")} << 2 << QStringLiteral("bogus");
-    QTest::newRow("no display") << QStringList() << 1 << QStringLiteral("no display");
+    QTest::newRow("--version") << QStringList{u"--version"_s} << 0 << u"mirt 1.0.0"_s;
+    QTest::newRow("--help") << QStringList{u"--help"_s} << 0 << u"--note <FILE>"_s;
+    QTest::newRow("unknown option") << QStringList{u"--bogus"_s} << 2 << u"bogus"_s;
+    QTest::newRow("no display") << QStringList() << 1 << u"no display"_s;
 }
 
 void tst_Packaging::commandLineIsAnsweredWithoutAWindow() {
@@ -75,7 +73,7 @@ void tst_Packaging::commandLineIsAnsweredWithoutAWindow() {
     QCOMPARE(process.exitStatus(), QProcess::NormalExit); // no core dump
     QCOMPARE(process.exitCode(), exitCode);
     QVERIFY2(printed.contains(output), qPrintable(printed));
-    QCOMPARE(printed.count(u'\n') > 1, arguments.contains(QStringLiteral("--help")));
+    QCOMPARE(printed.count(u'\n') > 1, arguments.contains(u"--help"_s));
 }
 
 QTEST_GUILESS_MAIN(tst_Packaging)

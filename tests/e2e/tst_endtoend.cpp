@@ -10,11 +10,13 @@
 #include <csignal>
 #include <cstdio>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QString xdotool(const QStringList &arguments) {
     QProcess process;
-    process.start(QStringLiteral("xdotool"), arguments);
+    process.start(u"xdotool"_s, arguments);
     if (!process.waitForFinished(15000))
         qFatal("xdotool %s hung", qPrintable(arguments.join(u' ')));
     return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
@@ -25,14 +27,14 @@ class Session {
 public:
     Session() {
         env_ = QProcessEnvironment::systemEnvironment();
-        env_.insert(QStringLiteral("XDG_CONFIG_HOME"), home_.filePath(QStringLiteral("config")));
-        env_.insert(QStringLiteral("XDG_DATA_HOME"), home_.filePath(QStringLiteral("data")));
-        const QString runtime = home_.filePath(QStringLiteral("run"));
+        env_.insert(u"XDG_CONFIG_HOME"_s, home_.filePath(u"config"_s));
+        env_.insert(u"XDG_DATA_HOME"_s, home_.filePath(u"data"_s));
+        const QString runtime = home_.filePath(u"run"_s);
         QDir().mkpath(runtime);
         QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                            QFileDevice::ExeOwner);
-        env_.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
-        env_.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        env_.insert(u"XDG_RUNTIME_DIR"_s, runtime);
+        env_.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
     }
     ~Session() {
         for (QProcess *p : processes_) {
@@ -45,12 +47,11 @@ public:
     /// Starts the app and gives its window the keyboard; returns the process.
     QProcess *launch(const QStringList &arguments = {}) {
         QProcess *process = start(arguments);
-        window_ = xdotool({QStringLiteral("search"), QStringLiteral("--sync"),
-                           QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
+        window_ = xdotool({u"search"_s, u"--sync"_s, u"--onlyvisible"_s, u"--pid"_s,
                            QString::number(process->processId())})
                       .split(u'\n')
                       .first();
-        xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window_});
+        xdotool({u"windowfocus"_s, u"--sync"_s, window_});
         QTest::qWait(300); // the editor takes the focus 50 ms after the window appears
         return process;
     }
@@ -66,18 +67,16 @@ public:
     }
     QString window() const { return window_; }
 
-    void type(const QString &text) {
-        xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("40"), text});
-    }
-    void key(const QString &keys) { xdotool({QStringLiteral("key"), keys}); }
+    void type(const QString &text) { xdotool({u"type"_s, u"--delay"_s, u"40"_s, text}); }
+    void key(const QString &keys) { xdotool({u"key"_s, keys}); }
     void focus() {
-        xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window_});
+        xdotool({u"windowfocus"_s, u"--sync"_s, window_});
         QTest::qWait(100);
     }
     QString home() const { return home_.path(); }
 
     QByteArray note() const {
-        QFile file(home_.filePath(QStringLiteral("data/Mirt/Mirt/mirt.note.autosave.txt")));
+        QFile file(home_.filePath(u"data/Mirt/Mirt/mirt.note.autosave.txt"_s));
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<no note>");
     }
 
@@ -111,7 +110,7 @@ private:
                 QFileInfo(paths_[0]).lastModified() >= QFileInfo(paths_[1]).lastModified() ? 0 : 1;
             const QFileInfo loser(paths_[1 - winner]);
             put(loser.dir().filePath(loser.completeBaseName() +
-                                     QStringLiteral(".sync-conflict-20261207-090512-STANDIN.txt")),
+                                     u".sync-conflict-20261207-090512-STANDIN.txt"_s),
                 now[1 - winner]);
         }
         put(paths_[1 - winner], now[winner]);
@@ -123,7 +122,7 @@ private:
     }
     static void put(const QString &path, const QByteArray &bytes) {
         QDir().mkpath(QFileInfo(path).absolutePath());
-        const QString temporary = path + QStringLiteral(".syncing");
+        const QString temporary = path + u".syncing"_s;
         QFile file(temporary);
         if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
             qFatal("the stand-in engine cannot write %s", qPrintable(temporary));
@@ -160,8 +159,7 @@ void tst_EndToEnd::secondLaunchLeavesOneWindow() {
     QVERIFY(ended(second));
     QCOMPARE(second->exitCode(), 0);
     QCOMPARE(first->state(), QProcess::Running);
-    const QStringList windows = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                         QStringLiteral("--class"), QStringLiteral("mirt")})
+    const QStringList windows = xdotool({u"search"_s, u"--onlyvisible"_s, u"--class"_s, u"mirt"_s})
                                     .split(u'\n', Qt::SkipEmptyParts);
     QCOMPARE(windows.size(), 1);
 
@@ -170,8 +168,8 @@ void tst_EndToEnd::secondLaunchLeavesOneWindow() {
     first->waitForFinished(5000);
     QProcess *third = session.launch();
     QCOMPARE(third->state(), QProcess::Running);
-    session.type(QStringLiteral("after a crash"));
-    session.key(QStringLiteral("ctrl+q"));
+    session.type(u"after a crash"_s);
+    session.key(u"ctrl+q"_s);
     QVERIFY(ended(third));
     QCOMPARE(session.note(), QByteArray("after a crash"));
 }
@@ -183,20 +181,19 @@ void tst_EndToEnd::lastKeystrokesSurviveEveryWayOut() {
                              ? qEnvironmentVariable("MIRT_FAULT_SCALE").toDouble()
                              : 0.2;
     const int trials = std::max(4, int(100 * scale));
-    const QStringList ways = {QStringLiteral("Quit"), QStringLiteral("SIGTERM"),
-                              QStringLiteral("SIGHUP"), QStringLiteral("SIGINT")};
+    const QStringList ways = {u"Quit"_s, u"SIGTERM"_s, u"SIGHUP"_s, u"SIGINT"_s};
     int lost = 0;
     Session session;
     QByteArray expected;
     for (int trial = 0; trial < trials; ++trial) {
         QProcess *app = session.launch();
-        const QString word = QStringLiteral("w%1 ").arg(trial);
+        const QString word = u"w%1 "_s.arg(trial);
         session.type(word);
         expected += word.toUtf8();
         QTest::qWait(trial % 100);
         const QString &way = ways[trial % ways.size()];
         if (way == QLatin1String("Quit"))
-            session.key(QStringLiteral("ctrl+q"));
+            session.key(u"ctrl+q"_s);
         else
             ::kill(app->processId(), way == QLatin1String("SIGTERM")  ? SIGTERM
                                      : way == QLatin1String("SIGHUP") ? SIGHUP
@@ -213,38 +210,38 @@ void tst_EndToEnd::lastKeystrokesSurviveEveryWayOut() {
 
 void tst_EndToEnd::twoMachinesShareANoteThroughASyncFolder() {
     Session laptop, desktop;
-    const QString notes[2] = {laptop.home() + QStringLiteral("/Sync/mirt.note.autosave.txt"),
-                              desktop.home() + QStringLiteral("/Sync/mirt.note.autosave.txt")};
+    const QString notes[2] = {laptop.home() + u"/Sync/mirt.note.autosave.txt"_s,
+                              desktop.home() + u"/Sync/mirt.note.autosave.txt"_s};
     SyncEngine engine(notes[0], notes[1]);
-    QProcess *first = laptop.launch({QStringLiteral("--note"), notes[0]});
-    QProcess *second = desktop.launch({QStringLiteral("--note"), notes[1]});
+    QProcess *first = laptop.launch({u"--note"_s, notes[0]});
+    QProcess *second = desktop.launch({u"--note"_s, notes[1]});
     const auto contents = [](const QString &path) {
         QFile file(path);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     };
 
     laptop.focus();
-    laptop.type(QStringLiteral("from the laptop"));
-    laptop.key(QStringLiteral("Return"));
+    laptop.type(u"from the laptop"_s);
+    laptop.key(u"Return"_s);
     QTRY_COMPARE_WITH_TIMEOUT(contents(notes[1]), QByteArray("from the laptop\n"), 5000);
     // The desktop's window took it in: what it types now goes after it, and travels back.
     desktop.focus();
-    desktop.key(QStringLiteral("ctrl+End"));
-    desktop.type(QStringLiteral("from the desktop"));
-    desktop.key(QStringLiteral("Return"));
+    desktop.key(u"ctrl+End"_s);
+    desktop.type(u"from the desktop"_s);
+    desktop.key(u"Return"_s);
     const QByteArray both = "from the laptop\nfrom the desktop\n";
     QTRY_COMPARE_WITH_TIMEOUT(contents(notes[0]), both, 5000);
     QTRY_COMPARE_WITH_TIMEOUT(contents(notes[1]), both, 5000);
 
     // Both type at once: each line ends up in a note or in a copy beside one, never lost.
     laptop.focus();
-    laptop.key(QStringLiteral("ctrl+End"));
-    laptop.type(QStringLiteral("laptop at once"));
-    laptop.key(QStringLiteral("Return"));
+    laptop.key(u"ctrl+End"_s);
+    laptop.type(u"laptop at once"_s);
+    laptop.key(u"Return"_s);
     desktop.focus();
-    desktop.key(QStringLiteral("ctrl+End"));
-    desktop.type(QStringLiteral("desktop at once"));
-    desktop.key(QStringLiteral("Return"));
+    desktop.key(u"ctrl+End"_s);
+    desktop.type(u"desktop at once"_s);
+    desktop.key(u"Return"_s);
     QTest::qWait(3000);
     QByteArray everything;
     for (const QString &note : notes)
@@ -254,7 +251,7 @@ void tst_EndToEnd::twoMachinesShareANoteThroughASyncFolder() {
              everything.constData());
     for (Session *session : {&laptop, &desktop}) {
         session->focus();
-        session->key(QStringLiteral("ctrl+q"));
+        session->key(u"ctrl+q"_s);
     }
     QVERIFY(ended(first) && ended(second));
 }

@@ -13,6 +13,8 @@
 
 #include <cstdio>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 bool waitFor(QSignalSpy &spy, int ms) {
@@ -35,7 +37,7 @@ int main(int argc, char **argv) {
     };
 
     Rig rig(home);
-    rig.model->setText(QStringLiteral("before the fault\n"));
+    rig.model->setText(u"before the fault\n"_s);
     rig.autosave();
     rig.store.flush();
     QCoreApplication::processEvents();
@@ -56,31 +58,31 @@ int main(int argc, char **argv) {
     else if (kind == QLatin1String("some-space"))
         fillDisk(folder, 2000);
     else
-        return fail(QStringLiteral("unknown scenario ") + kind);
+        return fail(u"unknown scenario "_s + kind);
 
     // Typing goes on: the edit is instant and the note in memory stays exact.
-    const QString typed = QStringLiteral("before the fault\n") + QString(6000, u'k');
+    const QString typed = u"before the fault\n"_s + QString(6000, u'k');
     QElapsedTimer typing;
     typing.start();
     rig.model->replaceText(rig.model->text().size(), 0, QString(6000, u'k'));
     if (typing.elapsed() > 50)
-        return fail(QStringLiteral("typing was blocked"));
+        return fail(u"typing was blocked"_s);
     rig.autosave();
     const bool expectFailure = kind != QLatin1String("missing-folder");
     if (expectFailure) {
         if (!waitFor(rig.failed, 1000))
-            return fail(QStringLiteral("the failure was not reported within 1 s"));
+            return fail(u"the failure was not reported within 1 s"_s);
         if (rig.failed.first().first().toString().isEmpty())
-            return fail(QStringLiteral("the failure came without a reason"));
+            return fail(u"the failure came without a reason"_s);
     } else {
         rig.store.flush(); // a missing folder is made again, and the save simply succeeds
         if (contents(path) != typed.toUtf8())
-            return fail(QStringLiteral("the note was not saved into a new folder"));
+            return fail(u"the note was not saved into a new folder"_s);
         std::printf("ok\n");
         return 0;
     }
     if (rig.model->text() != typed)
-        return fail(QStringLiteral("the note in memory changed"));
+        return fail(u"the note in memory changed"_s);
 
     // The cause removed: the next save succeeds and says so.
     if (kind == QLatin1String("read-only-file"))
@@ -91,14 +93,14 @@ int main(int argc, char **argv) {
     else if (kind == QLatin1String("folder-for-file"))
         QDir(path).removeRecursively();
     else
-        QFile::remove(QDir(folder).filePath(QStringLiteral("filler")));
+        QFile::remove(QDir(folder).filePath(u"filler"_s));
     rig.model->replaceText(rig.model->text().size(), 0, u"!");
     rig.autosave();
     if (!waitFor(rig.recovered, 1000))
-        return fail(QStringLiteral("the recovery was not announced within 1 s"));
+        return fail(u"the recovery was not announced within 1 s"_s);
     rig.store.flush();
     if (contents(path) != (typed + u'!').toUtf8())
-        return fail(QStringLiteral("the note on disk is not the note in memory"));
+        return fail(u"the note on disk is not the note in memory"_s);
     std::printf("ok\n");
     return 0;
 }

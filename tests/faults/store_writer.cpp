@@ -10,13 +10,14 @@
 
 #include <cstdio>
 
+using namespace Qt::StringLiterals;
+
 int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
     const QString home = app.arguments().value(1);
     FileDefaultsStore store(
-        QDir(home).filePath(QStringLiteral("data/mirt.note.autosave.txt")), {},
-        std::make_unique<QSettings>(QDir(home).filePath(QStringLiteral("prefs.ini")),
-                                    QSettings::IniFormat));
+        QDir(home).filePath(u"data/mirt.note.autosave.txt"_s), {},
+        std::make_unique<QSettings>(QDir(home).filePath(u"prefs.ini"_s), QSettings::IniFormat));
     store.string(NoteModel::saveKey); // what the last run left is the version to replace
     for (qsizetype round = 0;; ++round) {
         const qsizetype length = 3'000'000 + round * 1000;

@@ -21,6 +21,8 @@
 #include <thread>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 struct Figure {
@@ -85,7 +87,7 @@ QString randomNote(QRandomGenerator &random, qsizetype length) {
         note += QChar(0xFEFF); // a leading byte-order mark is part of the note
     while (note.size() < length) {
         if (random.bounded(8) == 0)
-            note += QStringLiteral("\U0001F600"); // outside the BMP
+            note += u"\U0001F600"_s; // outside the BMP
         else
             note += QChar(alphabet[random.bounded(alphabet.size())]);
     }
@@ -134,7 +136,7 @@ void tst_Faults::killedWhileSavingLeavesAWholeNote() {
                            note.count(QChar(char16_t(u'a' + round % 26))) == note.size();
         const bool kept = note.size() >= reported; // nothing reported done is gone
         const bool clean = strayFiles(rig.dataFolder).isEmpty();
-        tally(1, QStringLiteral("kill -9 while saving a large note"), whole && kept && clean);
+        tally(1, u"kill -9 while saving a large note"_s, whole && kept && clean);
         if (!(whole && kept && clean))
             qWarning() << "size" << note.size() << "reported" << reported << "whole" << whole
                        << "kept" << kept << "stray" << strayFiles(rig.dataFolder);
@@ -146,13 +148,12 @@ void tst_Faults::unwritableStoreIsReportedAndRecovers_data() {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<bool>("asNobody");
     QTest::addColumn<bool>("onTmpfs");
-    QTest::newRow("read-only file") << QStringLiteral("read-only-file") << true << false;
-    QTest::newRow("read-only folder") << QStringLiteral("read-only-folder") << true << false;
-    QTest::newRow("missing folder") << QStringLiteral("missing-folder") << false << false;
-    QTest::newRow("folder where the file should be")
-        << QStringLiteral("folder-for-file") << false << false;
-    QTest::newRow("full disk, 0 bytes free") << QStringLiteral("full-disk") << false << true;
-    QTest::newRow("full disk, some space free") << QStringLiteral("some-space") << false << true;
+    QTest::newRow("read-only file") << u"read-only-file"_s << true << false;
+    QTest::newRow("read-only folder") << u"read-only-folder"_s << true << false;
+    QTest::newRow("missing folder") << u"missing-folder"_s << false << false;
+    QTest::newRow("folder where the file should be") << u"folder-for-file"_s << false << false;
+    QTest::newRow("full disk, 0 bytes free") << u"full-disk"_s << false << true;
+    QTest::newRow("full disk, some space free") << u"some-space"_s << false << true;
 }
 
 void tst_Faults::unwritableStoreIsReportedAndRecovers() {
@@ -164,7 +165,7 @@ void tst_Faults::unwritableStoreIsReportedAndRecovers() {
     QTemporaryDir home;
     std::unique_ptr<Tmpfs> disk;
     if (onTmpfs) {
-        disk = std::make_unique<Tmpfs>(home.filePath(QStringLiteral("data")), 64 * 1024);
+        disk = std::make_unique<Tmpfs>(home.filePath(u"data"_s), 64 * 1024);
         QVERIFY(disk->mounted());
     }
     QProcess scenario;
@@ -179,7 +180,7 @@ void tst_Faults::unwritableStoreIsReportedAndRecovers() {
     scenario.start(helper("fault_scenario"), {kind, home.path()});
     QVERIFY(scenario.waitForFinished(30000));
     const QString outcome = QString::fromLocal8Bit(scenario.readAllStandardOutput()).trimmed();
-    tally(3, QStringLiteral("unwritable store told, kept, recovered"),
+    tally(3, u"unwritable store told, kept, recovered"_s,
           scenario.exitCode() == 0 && outcome == QLatin1String("ok"));
     QVERIFY2(scenario.exitCode() == 0, qPrintable(outcome));
 }
@@ -191,7 +192,7 @@ void tst_Faults::partialSpaceIsNeverReportedAsSaved() {
     const int trials = scaled(20);
     for (int trial = 0; trial < trials; ++trial) {
         QTemporaryDir home;
-        Tmpfs disk(home.filePath(QStringLiteral("data")), 2 * 1024 * 1024);
+        Tmpfs disk(home.filePath(u"data"_s), 2 * 1024 * 1024);
         QVERIFY(disk.mounted());
         Rig rig(home.path());
         const QString old = QString(300 * 1024, u'o');
@@ -209,7 +210,7 @@ void tst_Faults::partialSpaceIsNeverReportedAsSaved() {
         const bool ok = succeeded.isEmpty() && !rig.failed.isEmpty() &&
                         contents(rig.notePath()) == old.toUtf8() &&
                         strayFiles(rig.dataFolder).isEmpty();
-        tally(4, QStringLiteral("save into too little space: never reported saved"), ok);
+        tally(4, u"save into too little space: never reported saved"_s, ok);
     }
     QCOMPARE(figures[4].failures, 0);
 }
@@ -220,32 +221,32 @@ void tst_Faults::failedExportKeepsTheExistingFile() {
     const int trials = scaled(20);
     for (int trial = 0; trial < trials; ++trial) {
         QTemporaryDir home;
-        Tmpfs disk(home.filePath(QStringLiteral("disk")), 256 * 1024);
+        Tmpfs disk(home.filePath(u"disk"_s), 256 * 1024);
         QVERIFY(disk.mounted());
-        const QString target = trial % 2 == 0 ? home.filePath(QStringLiteral("disk/export.txt"))
-                                              : home.filePath(QStringLiteral("blocker/export.txt"));
-        writeFile(home.filePath(QStringLiteral("disk/export.txt")), "the user's earlier export");
-        writeFile(home.filePath(QStringLiteral("blocker")), "a file, not a folder");
-        fillDisk(home.filePath(QStringLiteral("disk")), 0);
+        const QString target = trial % 2 == 0 ? home.filePath(u"disk/export.txt"_s)
+                                              : home.filePath(u"blocker/export.txt"_s);
+        writeFile(home.filePath(u"disk/export.txt"_s), "the user's earlier export");
+        writeFile(home.filePath(u"blocker"_s), "a file, not a folder");
+        fillDisk(home.filePath(u"disk"_s), 0);
         Rig rig(home.path());
         rig.model->setText(QString(100 * 1024, u'e'));
         rig.model->exportNote();
         rig.fakes.dialogs.answer(target);
         QCoreApplication::processEvents();
-        const bool ok = rig.fakes.dialogs.warnings.size() == 1 &&
-                        rig.fakes.dialogs.warnings[0].first == QLatin1String("Export Failed") &&
-                        !rig.fakes.dialogs.warnings[0].second.isEmpty() &&
-                        contents(home.filePath(QStringLiteral("disk/export.txt"))) ==
-                            "the user's earlier export" &&
-                        strayFiles(home.filePath(QStringLiteral("disk"))).isEmpty();
-        tally(5, QStringLiteral("export to a full disk or an impossible place"), ok);
+        const bool ok =
+            rig.fakes.dialogs.warnings.size() == 1 &&
+            rig.fakes.dialogs.warnings[0].first == QLatin1String("Export Failed") &&
+            !rig.fakes.dialogs.warnings[0].second.isEmpty() &&
+            contents(home.filePath(u"disk/export.txt"_s)) == "the user's earlier export" &&
+            strayFiles(home.filePath(u"disk"_s)).isEmpty();
+        tally(5, u"export to a full disk or an impossible place"_s, ok);
     }
     QCOMPARE(figures[5].failures, 0);
 }
 
 void tst_Faults::hostileStoresLoadSafely() {
     const int failedBefore = figures[6].failures;
-    const QByteArray valid = QStringLiteral("caf\u00e9 \U0001F600 note\n").toUtf8();
+    const QByteArray valid = u"caf\u00e9 \U0001F600 note\n"_s.toUtf8();
     QByteArray huge(200 * 1024 * 1024, 'h');
     const std::vector<std::pair<const char *, QByteArray>> notes = {
         {"not UTF-8", QByteArray("bad \xff\xfe\xc0\x80 bytes")},
@@ -255,15 +256,14 @@ void tst_Faults::hostileStoresLoadSafely() {
     };
     for (const auto &[name, bytes] : notes) {
         QTemporaryDir home;
-        writeFile(home.filePath(QStringLiteral("data/mirt.note.autosave.txt")), bytes);
+        writeFile(home.filePath(u"data/mirt.note.autosave.txt"_s), bytes);
         QElapsedTimer clock;
         clock.start();
         Rig rig(home.path());
         const qint64 ms = clock.elapsed();
         const bool exact = rig.model->text().toUtf8() == bytes;
         // What cannot be read exactly is kept aside before anything can overwrite it.
-        const QStringList aside =
-            QDir(rig.dataFolder).entryList({QStringLiteral("*unreadable*")}, QDir::Files);
+        const QStringList aside = QDir(rig.dataFolder).entryList({u"*unreadable*"_s}, QDir::Files);
         const bool keptAside =
             exact ? aside.isEmpty()
                   : aside.size() == 1 && contents(QDir(rig.dataFolder).filePath(aside[0])) == bytes;
@@ -274,9 +274,8 @@ void tst_Faults::hostileStoresLoadSafely() {
         // the text) and takes about 2 s on the slow machines here; the budget is 1 s per 50 MB.
         const qint64 budget =
             slowdown * std::max<qint64>(1000, bytes.size() / (50 * 1024 * 1024) * 1000);
-        tally(6, QStringLiteral("hostile stores"), ms < budget && keptAside);
-        QVERIFY2(ms < budget,
-                 qPrintable(QStringLiteral("%1: %2 ms").arg(QLatin1String(name)).arg(ms)));
+        tally(6, u"hostile stores"_s, ms < budget && keptAside);
+        QVERIFY2(ms < budget, qPrintable(u"%1: %2 ms"_s.arg(QLatin1String(name)).arg(ms)));
         QVERIFY2(keptAside, name);
     }
     huge.clear();
@@ -285,10 +284,10 @@ void tst_Faults::hostileStoresLoadSafely() {
          {"[General]\nmirt.font.size=nan\n", "[General]\nmirt.font.size=1e999\n",
           "\xff\xfe garbage \x00\x01", "[General\nmirt.font.size=@Variant(\\0)"}) {
         QTemporaryDir home;
-        writeFile(home.filePath(QStringLiteral("prefs.ini")), QByteArray(garbage));
+        writeFile(home.filePath(u"prefs.ini"_s), QByteArray(garbage));
         Rig rig(home.path());
         const double size = rig.model->fontSize();
-        tally(6, QStringLiteral("hostile stores"),
+        tally(6, u"hostile stores"_s,
               std::isfinite(size) && size >= 13.0 && size <= NoteModel::fontSizeCeiling);
     }
     QCOMPARE(figures[6].failures, failedBefore);
@@ -307,8 +306,7 @@ void tst_Faults::randomNotesRoundTripExactly() {
             rig.model->flushAutosave();
         }
         Rig again(home.path());
-        tally(7, QStringLiteral("random notes exact after save and restart"),
-              again.model->text() == note);
+        tally(7, u"random notes exact after save and restart"_s, again.model->text() == note);
     }
     QCOMPARE(figures[7].failures, 0);
 }
@@ -346,12 +344,12 @@ void tst_Faults::noteStaysPrivateThroughEverySave() {
         rig.model->setText(QString(50'000 + trial, u'p'));
         rig.autosave();
         rig.store.flush();
-        tally(9, QStringLiteral("note 0600 and folder 0700 after every save"),
+        tally(9, u"note 0600 and folder 0700 after every save"_s,
               mode(rig.notePath()) == 0600 && mode(rig.dataFolder) == 0700);
     }
     saving = false;
     watcher.join();
-    tally(9, QStringLiteral("note 0600 and folder 0700 after every save"), exposed == 0);
+    tally(9, u"note 0600 and folder 0700 after every save"_s, exposed == 0);
     QCOMPARE(figures[9].failures, 0);
 }
 
@@ -361,12 +359,12 @@ void tst_Faults::abandonedPreferencesLockDoesNotHoldSavesBack() {
     const QByteArray deadOwner =
         "999999\nMirt\n" + QSysInfo::machineHostName().toUtf8() + "\n"; // no such process
     for (const QByteArray &lock : {deadOwner, QByteArray("\xff")}) {
-        writeFile(home.filePath(QStringLiteral("prefs.ini.lock")), lock);
+        writeFile(home.filePath(u"prefs.ini.lock"_s), lock);
         Rig rig(home.path());
         QElapsedTimer clock;
         clock.start();
         rig.model->increaseFontSize();
-        tally(6, QStringLiteral("hostile stores"), clock.elapsed() < 1000 * slowdown);
+        tally(6, u"hostile stores"_s, clock.elapsed() < 1000 * slowdown);
         QVERIFY2(clock.elapsed() < 1000 * slowdown, qPrintable(QString::number(clock.elapsed())));
     }
 }

@@ -9,6 +9,8 @@
 
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const QByteArray saved = "line 1\nline 2\nline 3\n";
@@ -21,8 +23,8 @@ void writeOutside(const QString &path, const QString &how) {
             file.write("line 1\nline 2\nline 3\nfrom outside\n") < 0)
             qFatal("cannot write the note in place");
     } else if (how == QLatin1String("by rename")) {
-        writeFile(path + QStringLiteral(".new"), "line 1\nline 2\nline 3\nfrom outside\n");
-        QVERIFY(::rename(QFile::encodeName(path + QStringLiteral(".new")).constData(),
+        writeFile(path + u".new"_s, "line 1\nline 2\nline 3\nfrom outside\n");
+        QVERIFY(::rename(QFile::encodeName(path + u".new"_s).constData(),
                          QFile::encodeName(path).constData()) == 0);
     } else if (how == QLatin1String("deleted")) {
         QVERIFY(QFile::remove(path));
@@ -52,20 +54,17 @@ void tst_NoteFile::readsTheBytesExactlyOrKeepsThemAside_data() {
     QTest::addColumn<bool>("keptAside");
     const QByteArray a64k(65535, 'a');
     QTest::newRow("CR LF and another machine's BOM")
-        << QByteArray("\xef\xbb\xbfone\r\ntwo\r\n") << QStringLiteral("\uFEFFone\r\ntwo\r\n")
-        << false;
+        << QByteArray("\xef\xbb\xbfone\r\ntwo\r\n") << u"\uFEFFone\r\ntwo\r\n"_s << false;
     QTest::newRow("a character across the 64 KiB read chunk")
         << a64k + "\xc3\xa9" + QByteArray(70000, 'b')
         << QString(65535, u'a') + u'\u00e9' + QString(70000, u'b') << false;
     QTest::newRow("four bytes across the chunk, then plain text")
         << a64k + "\xf0\x9f\x98\x80" + QByteArray(65536, 'c')
-        << QString(65535, u'a') + QStringLiteral("\U0001F600") + QString(65536, u'c') << false;
+        << QString(65535, u'a') + u"\U0001F600"_s + QString(65536, u'c') << false;
     QTest::newRow("ends in a character of two bytes")
-        << QByteArray("caf\xc3\xa9") << QStringLiteral("caf\u00e9") << false;
-    QTest::newRow("cut inside a character")
-        << QByteArray("caf\xc3") << QStringLiteral("caf\uFFFD") << true;
-    QTest::newRow("not UTF-8") << QByteArray("bad \xff bytes") << QStringLiteral("bad \uFFFD bytes")
-                               << true;
+        << QByteArray("caf\xc3\xa9") << u"caf\u00e9"_s << false;
+    QTest::newRow("cut inside a character") << QByteArray("caf\xc3") << u"caf\uFFFD"_s << true;
+    QTest::newRow("not UTF-8") << QByteArray("bad \xff bytes") << u"bad \uFFFD bytes"_s << true;
 }
 
 void tst_NoteFile::readsTheBytesExactlyOrKeepsThemAside() {
@@ -73,11 +72,10 @@ void tst_NoteFile::readsTheBytesExactlyOrKeepsThemAside() {
     QFETCH(QString, text);
     QFETCH(bool, keptAside);
     QTemporaryDir home;
-    writeFile(home.filePath(QStringLiteral("data/mirt.note.autosave.txt")), bytes);
+    writeFile(home.filePath(u"data/mirt.note.autosave.txt"_s), bytes);
     Rig rig(home.path());
     QCOMPARE(rig.model->text(), text);
-    const QStringList aside =
-        QDir(rig.dataFolder).entryList({QStringLiteral("*unreadable*")}, QDir::Files);
+    const QStringList aside = QDir(rig.dataFolder).entryList({u"*unreadable*"_s}, QDir::Files);
     QCOMPARE(aside.size(), keptAside ? 1 : 0);
     if (keptAside)
         QCOMPARE(contents(QDir(rig.dataFolder).filePath(aside[0])), bytes);
@@ -89,19 +87,19 @@ void tst_NoteFile::outsideWritersNeverLoseWords_data() {
     QTest::addColumn<QByteArray>("expected");
     const QByteArray typed = "line 1 typed here\nline 2\nline 3\n";
     QTest::newRow("in place, nothing typed")
-        << QStringLiteral("in place") << false << QByteArray(saved + "from outside\n");
+        << u"in place"_s << false << QByteArray(saved + "from outside\n");
     QTest::newRow("in place, typed")
-        << QStringLiteral("in place") << true << QByteArray(typed + "from outside\n");
+        << u"in place"_s << true << QByteArray(typed + "from outside\n");
     QTest::newRow("by rename, nothing typed")
-        << QStringLiteral("by rename") << false << QByteArray(saved + "from outside\n");
+        << u"by rename"_s << false << QByteArray(saved + "from outside\n");
     QTest::newRow("by rename, typed")
-        << QStringLiteral("by rename") << true << QByteArray(typed + "from outside\n");
-    QTest::newRow("deleted, nothing typed") << QStringLiteral("deleted") << false << saved;
-    QTest::newRow("deleted, typed") << QStringLiteral("deleted") << true << typed;
+        << u"by rename"_s << true << QByteArray(typed + "from outside\n");
+    QTest::newRow("deleted, nothing typed") << u"deleted"_s << false << saved;
+    QTest::newRow("deleted, typed") << u"deleted"_s << true << typed;
     QTest::newRow("older copy restored, nothing typed")
-        << QStringLiteral("restored") << false << QByteArray("line 1\nline 2\n");
+        << u"restored"_s << false << QByteArray("line 1\nline 2\n");
     QTest::newRow("older copy restored, typed")
-        << QStringLiteral("restored") << true << QByteArray("line 1 typed here\nline 2\n");
+        << u"restored"_s << true << QByteArray("line 1 typed here\nline 2\n");
 }
 
 void tst_NoteFile::outsideWritersNeverLoseWords() {
@@ -146,39 +144,39 @@ void tst_NoteFile::syncEngineCopiesAreMergedOrKept() {
 
 void tst_NoteFile::interruptedSavesAreSweptAtStart() {
     QTemporaryDir home;
-    const QString folder = home.filePath(QStringLiteral("data"));
-    writeFile(folder + QStringLiteral("/~mirt.note.autosave.txt.aB3xYz.tmp"), "half a note");
-    writeFile(folder + QStringLiteral("/~someone-else.tmp"), "not ours");
+    const QString folder = home.filePath(u"data"_s);
+    writeFile(folder + u"/~mirt.note.autosave.txt.aB3xYz.tmp"_s, "half a note");
+    writeFile(folder + u"/~someone-else.tmp"_s, "not ours");
     Rig rig(home.path());
-    QCOMPARE(strayFiles(folder), QStringList{QStringLiteral("~someone-else.tmp")});
+    QCOMPARE(strayFiles(folder), QStringList{u"~someone-else.tmp"_s});
 }
 
 void tst_NoteFile::moveWritesTheNewPlaceBeforeTheOldGoes() {
     QTemporaryDir home;
     Rig rig(home.path());
-    rig.model->setText(QStringLiteral("mine\n"));
+    rig.model->setText(u"mine\n"_s);
     rig.save();
     const QString old = rig.notePath();
-    const QString sync = home.filePath(QStringLiteral("Sync"));
+    const QString sync = home.filePath(u"Sync"_s);
     QVERIFY(QDir().mkpath(sync));
     QCOMPARE(rig.store.moveTo(NoteModel::saveKey, sync, rig.model->text()), std::nullopt);
-    QCOMPARE(contents(sync + QStringLiteral("/mirt.note.autosave.txt")), QByteArray("mine\n"));
+    QCOMPARE(contents(sync + u"/mirt.note.autosave.txt"_s), QByteArray("mine\n"));
     QVERIFY(!QFile::exists(old));
-    QSettings prefs(home.filePath(QStringLiteral("prefs.ini")), QSettings::IniFormat);
+    QSettings prefs(home.filePath(u"prefs.ini"_s), QSettings::IniFormat);
     QCOMPARE(prefs.value(FileDefaultsStore::noteFolderKey).toString(), sync);
 
     // A folder where the other machine's note waits already: it is never overwritten unseen.
-    const QString other = home.filePath(QStringLiteral("Other"));
-    writeFile(other + QStringLiteral("/mirt.note.autosave.txt"), "from the laptop\n");
+    const QString other = home.filePath(u"Other"_s);
+    writeFile(other + u"/mirt.note.autosave.txt"_s, "from the laptop\n");
     QCOMPARE(rig.store.moveTo(NoteModel::saveKey, other, rig.model->text()), std::nullopt);
     rig.save();
     QTRY_VERIFY(rig.noticed.count() >= 1);
     rig.save();
-    QCOMPARE(contents(other + QStringLiteral("/mirt.note.autosave.txt")), QByteArray("mine\n"));
-    const QStringList copies = QDir(other).entryList({QStringLiteral("*.conflict-*")}, QDir::Files);
+    QCOMPARE(contents(other + u"/mirt.note.autosave.txt"_s), QByteArray("mine\n"));
+    const QStringList copies = QDir(other).entryList({u"*.conflict-*"_s}, QDir::Files);
     QCOMPARE(copies.size(), 1);
     QCOMPARE(contents(QDir(other).filePath(copies[0])), QByteArray("from the laptop\n"));
-    QVERIFY(!QFile::exists(sync + QStringLiteral("/mirt.note.autosave.txt")));
+    QVERIFY(!QFile::exists(sync + u"/mirt.note.autosave.txt"_s));
 }
 
 QTEST_GUILESS_MAIN(tst_NoteFile)

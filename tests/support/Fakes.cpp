@@ -3,6 +3,8 @@
 
 #include "Notemodel.h"
 
+using namespace Qt::StringLiterals;
+
 void Timeline::advance(qint64 ms) {
     const qint64 target = nowMs_ + ms;
     for (;;) {
@@ -54,7 +56,7 @@ std::pair<QString, std::optional<QString>> FakeStore::keepConflictCopy(const QSt
                                                                        const QString &text) {
     if (!failure.isEmpty())
         return {QString(), failure};
-    const QString path = key + QStringLiteral(".conflict-%1.txt").arg(copies.size() + 1);
+    const QString path = key + u".conflict-%1.txt"_s.arg(copies.size() + 1);
     copies[path] = text;
     return {path, std::nullopt};
 }

@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 class tst_ContentView : public QObject {
     Q_OBJECT
 
@@ -65,22 +67,19 @@ void tst_ContentView::confirmationsAskOnlyForContent_data() {
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("confirm");
     QTest::addColumn<QString>("after");
-    const QString clearTitle = QStringLiteral("Clear the current note?");
-    const QString clearMessage =
-        QStringLiteral("This will permanently delete all content in the current note.");
-    const QString meetingTitle = QStringLiteral("Start Meeting Mode?");
-    const QString meetingMessage =
-        QStringLiteral("The current note will be replaced with a new meeting note.");
-    const QString header = QStringLiteral("2024 03 07, 09:05\n\n");
-    QTest::newRow("clear, blank") << true << QStringLiteral(" \t\n \n") << QString() << QString()
-                                  << QString() << QString();
-    QTest::newRow("clear, content") << true << QStringLiteral("keep me") << clearTitle
-                                    << clearMessage << QStringLiteral("Clear Note") << QString();
+    const QString clearTitle = u"Clear the current note?"_s;
+    const QString clearMessage = u"This will permanently delete all content in the current note."_s;
+    const QString meetingTitle = u"Start Meeting Mode?"_s;
+    const QString meetingMessage = u"The current note will be replaced with a new meeting note."_s;
+    const QString header = u"2024 03 07, 09:05\n\n"_s;
+    QTest::newRow("clear, blank") << true << u" \t\n \n"_s << QString() << QString() << QString()
+                                  << QString();
+    QTest::newRow("clear, content")
+        << true << u"keep me"_s << clearTitle << clearMessage << u"Clear Note"_s << QString();
     QTest::newRow("meeting, blank")
-        << false << QStringLiteral("\n  ") << QString() << QString() << QString() << header;
-    QTest::newRow("meeting, content")
-        << false << QStringLiteral("keep me") << meetingTitle << meetingMessage
-        << QStringLiteral("Clear & Start Meeting") << header;
+        << false << u"\n  "_s << QString() << QString() << QString() << header;
+    QTest::newRow("meeting, content") << false << u"keep me"_s << meetingTitle << meetingMessage
+                                      << u"Clear & Start Meeting"_s << header;
 }
 
 void tst_ContentView::confirmationsAskOnlyForContent() {
@@ -113,7 +112,7 @@ void tst_ContentView::confirmationsAskOnlyForContent() {
         (box->buttonRole(b) == QMessageBox::DestructiveRole ? yes : cancel) =
             qobject_cast<QPushButton *>(b);
     QCOMPARE(spoken(yes), confirm);
-    QCOMPARE(spoken(cancel), QStringLiteral("Cancel"));
+    QCOMPARE(spoken(cancel), u"Cancel"_s);
     QCOMPARE(box->defaultButton(), cancel); // a stray Return keeps the note
     request();                              // a second request while it is open
     QCOMPARE(view_->findChildren<QMessageBox *>().size(), 1);
@@ -135,7 +134,7 @@ void tst_ContentView::confirmationsAskOnlyForContent() {
 }
 
 void tst_ContentView::emptiedTextBringsTheFocusBack() {
-    show(QStringLiteral("some text"));
+    show(u"some text"_s);
     view_->editor()->clearFocus();
     view_->editor()->selectAll();
     view_->editor()->textCursor().removeSelectedText();
@@ -145,7 +144,7 @@ void tst_ContentView::emptiedTextBringsTheFocusBack() {
 }
 
 void tst_ContentView::unchangedOrEarlierValuesFireNoHandler() {
-    f_.store.strings[NoteModel::saveKey] = QStringLiteral("content");
+    f_.store.strings[NoteModel::saveKey] = u"content"_s;
     model_ = f_.make();
     model_->setClearRequested(true); // raised before the view appears: no change for it
     view_ = std::make_unique<ContentView>(*model_);
@@ -154,7 +153,7 @@ void tst_ContentView::unchangedOrEarlierValuesFireNoHandler() {
     QTest::qWait(80);
     QVERIFY(view_->findChildren<QMessageBox *>().isEmpty());
     view_->editor()->clearFocus();
-    model_->setText(QStringLiteral("content")); // announced, but nothing changed
+    model_->setText(u"content"_s); // announced, but nothing changed
     model_->setClearRequested(true);
     QTest::qWait(80);
     QVERIFY(view_->findChildren<QMessageBox *>().isEmpty());
@@ -163,7 +162,7 @@ void tst_ContentView::unchangedOrEarlierValuesFireNoHandler() {
 
 void tst_ContentView::hidingTheToolbarKeepsTheDividerHeight() {
     show(QString());
-    QWidget *divider = view_->findChild<QWidget *>(QStringLiteral("divider"));
+    QWidget *divider = view_->findChild<QWidget *>(u"divider"_s);
     QCOMPARE(divider->geometry().bottom() + 1 + 42, view_->height());
     model_->setToolbarVisible(false);
     QTRY_VERIFY(!view_->findChild<ToolbarView *>());
@@ -188,7 +187,7 @@ void tst_ContentView::noteIsMonospacedEvenWhenTheThemeSaysOtherwise() {
     QCOMPARE(view_->editor()->font().pointSizeF(), 15.0);
     QVERIFY(monospaced(view_->editor()->font()));
     // A platform theme that hands out a proportional font as the fixed one.
-    const QFont proportional(QStringLiteral("DejaVu Sans"));
+    const QFont proportional(u"DejaVu Sans"_s);
     QVERIFY(!monospaced(proportional));
     QVERIFY(monospaced(noteFont(15, proportional)));
 }

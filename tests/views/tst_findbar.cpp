@@ -10,6 +10,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+using namespace Qt::StringLiterals;
+
 class tst_FindBar : public QObject {
     Q_OBJECT
 
@@ -19,9 +21,7 @@ private Q_SLOTS:
 
 private:
     void open(const QString &note, bool replace);
-    QString count() const {
-        return bar_->findChild<QLabel *>(QStringLiteral("matchCount"))->text();
-    }
+    QString count() const { return bar_->findChild<QLabel *>(u"matchCount"_s)->text(); }
     QPair<int, int> selection() const {
         const QTextCursor c = editor_->textCursor();
         return {c.selectionStart(), c.selectionEnd()};
@@ -52,46 +52,45 @@ void tst_FindBar::open(const QString &note, bool replace) {
 }
 
 void tst_FindBar::findsAsYouTypeCountsAndWraps() {
-    open(QStringLiteral("budget one\nBudget two\nbudget three"), false);
-    auto *field = bar_->findChild<QLineEdit *>(QStringLiteral("findField"));
+    open(u"budget one\nBudget two\nbudget three"_s, false);
+    auto *field = bar_->findChild<QLineEdit *>(u"findField"_s);
     QVERIFY(field->hasFocus());
-    QTest::keyClicks(field, QStringLiteral("budget"));
+    QTest::keyClicks(field, u"budget"_s);
     QCOMPARE(selection(), qMakePair(0, 6));
-    QCOMPARE(count(), QStringLiteral("1 of 3"));
+    QCOMPARE(count(), u"1 of 3"_s);
     QTest::keyClick(field, Qt::Key_Return);
     QCOMPARE(selection(), qMakePair(11, 17));
     bar_->findNext();
     bar_->findNext();
     QCOMPARE(selection(), qMakePair(0, 6)); // round the end, and said so quietly
-    QCOMPARE(count(), QStringLiteral("1 of 3, wrapped"));
+    QCOMPARE(count(), u"1 of 3, wrapped"_s);
     QTest::keyClick(field, Qt::Key_Return, Qt::ShiftModifier);
     QCOMPARE(selection(), qMakePair(22, 28));
-    bar_->findChild<QToolButton *>(QStringLiteral("matchCase"))->click();
-    QCOMPARE(count(), QStringLiteral("2 of 2"));
+    bar_->findChild<QToolButton *>(u"matchCase"_s)->click();
+    QCOMPARE(count(), u"2 of 2"_s);
     QTest::keyClick(field, Qt::Key_Escape);
     QVERIFY(!bar_->isVisible());
     QTRY_VERIFY(editor_->hasFocus());
     QCOMPARE(selection(), qMakePair(22, 28));
-    QCOMPARE(model_->text(), QStringLiteral("budget one\nBudget two\nbudget three"));
+    QCOMPARE(model_->text(), u"budget one\nBudget two\nbudget three"_s);
 
     // A selection opens the bar with itself as the text to find.
     editor_->selectRange(0, 3);
     bar_->open(false);
-    QCOMPARE(field->text(), QStringLiteral("bud"));
+    QCOMPARE(field->text(), u"bud"_s);
 }
 
 void tst_FindBar::replaceKeepsEveryOtherCharacterAndReplaceAllIsOneUndoStep() {
-    const QString note = QStringLiteral("a\rbudget\u2029budget \U0001F600budget\r\n");
+    const QString note = u"a\rbudget\u2029budget \U0001F600budget\r\n"_s;
     open(note, true);
-    QTest::keyClicks(bar_->findChild<QLineEdit *>(QStringLiteral("findField")),
-                     QStringLiteral("budget"));
-    bar_->findChild<QLineEdit *>(QStringLiteral("replaceField"))->setText(QStringLiteral("plan\r"));
+    QTest::keyClicks(bar_->findChild<QLineEdit *>(u"findField"_s), u"budget"_s);
+    bar_->findChild<QLineEdit *>(u"replaceField"_s)->setText(u"plan\r"_s);
     bar_->replace();
-    const QString once = QStringLiteral("a\rplan\r\u2029budget \U0001F600budget\r\n");
+    const QString once = u"a\rplan\r\u2029budget \U0001F600budget\r\n"_s;
     QCOMPARE(model_->text(), once);
     QCOMPARE(editor_->noteText(), once);
     bar_->replaceAll();
-    QCOMPARE(model_->text(), QStringLiteral("a\rplan\r\u2029plan\r \U0001F600plan\r\r\n"));
+    QCOMPARE(model_->text(), u"a\rplan\r\u2029plan\r \U0001F600plan\r\r\n"_s);
     QCOMPARE(editor_->noteText(), model_->text());
     editor_->undo();
     QCOMPARE(model_->text(), once);

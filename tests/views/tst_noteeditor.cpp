@@ -10,12 +10,13 @@
 #include <QScrollBar>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // Characters the document itself would change, mixed with ordinary ones.
-const QString awkward = QStringLiteral("crlf\r\nlone cr\rpara\u2029line\u2028nbsp\u00a0nul") +
-                        QChar(0) +
-                        QStringLiteral("frame\uFDD0\uFDD1 tab\t\U0001F600 \u240D\u00B6\uFFFD");
+const QString awkward = u"crlf\r\nlone cr\rpara\u2029line\u2028nbsp\u00a0nul"_s + QChar(0) +
+                        u"frame\uFDD0\uFDD1 tab\t\U0001F600 \u240D\u00B6\uFFFD"_s;
 
 } // namespace
 
@@ -76,38 +77,38 @@ void tst_NoteEditor::loadsAndCopiesEveryCharacterExactly() {
 
 void tst_NoteEditor::typingPatchesTheModel() {
     NoteEditor &editor = open(awkward);
-    QTest::keyClicks(&editor, QStringLiteral("abc"));
+    QTest::keyClicks(&editor, u"abc"_s);
     QTest::keyClick(&editor, Qt::Key_Return);
     QTest::keyClick(&editor, Qt::Key_Return, Qt::ShiftModifier);
-    QTest::keyClicks(&editor, QStringLiteral("xy"));
+    QTest::keyClicks(&editor, u"xy"_s);
     QTest::keyClick(&editor, Qt::Key_Backspace);
-    QCOMPARE(model_->text(), awkward + QStringLiteral("abc\n\nx"));
+    QCOMPARE(model_->text(), awkward + u"abc\n\nx"_s);
     expectInSync();
     // In the middle, over the CR LF, and a selection replaced.
     editor.moveCursor(QTextCursor::Start);
     for (int i = 0; i < 4; ++i)
         editor.moveCursor(QTextCursor::Right);
     QTest::keyClick(&editor, Qt::Key_Delete); // the stood-in CR
-    QTest::keyClicks(&editor, QStringLiteral("!"));
+    QTest::keyClicks(&editor, u"!"_s);
     editor.moveCursor(QTextCursor::Right, QTextCursor::KeepAnchor);
     editor.moveCursor(QTextCursor::Right, QTextCursor::KeepAnchor);
-    QTest::keyClicks(&editor, QStringLiteral("Z"));
-    QCOMPARE(model_->text().left(7), QStringLiteral("crlf!Zo"));
+    QTest::keyClicks(&editor, u"Z"_s);
+    QCOMPARE(model_->text().left(7), u"crlf!Zo"_s);
     expectInSync();
 }
 
 void tst_NoteEditor::pasteFromOutsideKeepsEveryCharacter() {
-    NoteEditor &editor = open(QStringLiteral("start "));
+    NoteEditor &editor = open(u"start "_s);
     QGuiApplication::clipboard()->setText(awkward);
     editor.paste();
-    QCOMPARE(model_->text(), QStringLiteral("start ") + awkward);
+    QCOMPARE(model_->text(), u"start "_s + awkward);
     expectInSync();
     editor.selectAll(); // pasting over a selection replaces it
     auto *data = new QMimeData;
-    data->setText(QStringLiteral("windows\r\nlines\r\n"));
+    data->setText(u"windows\r\nlines\r\n"_s);
     QGuiApplication::clipboard()->setMimeData(data);
     editor.paste();
-    QCOMPARE(model_->text(), QStringLiteral("windows\r\nlines\r\n"));
+    QCOMPARE(model_->text(), u"windows\r\nlines\r\n"_s);
     expectInSync();
 }
 
@@ -115,9 +116,9 @@ void tst_NoteEditor::undoAndRedoRestoreExactly() {
     NoteEditor &editor = open(awkward);
     editor.selectAll();
     QTest::keyClick(&editor, Qt::Key_Delete);
-    QGuiApplication::clipboard()->setText(QStringLiteral("p\r\nq\u2029"));
+    QGuiApplication::clipboard()->setText(u"p\r\nq\u2029"_s);
     editor.paste();
-    QTest::keyClicks(&editor, QStringLiteral("typed"));
+    QTest::keyClicks(&editor, u"typed"_s);
     const QString last = model_->text();
     // Every step back and forth keeps the two equal, down to the loaded note and up again.
     while (editor.document()->isUndoAvailable()) {
@@ -133,17 +134,16 @@ void tst_NoteEditor::undoAndRedoRestoreExactly() {
 }
 
 void tst_NoteEditor::typedSymbolNextToAStandInStaysASymbol() {
-    NoteEditor &editor = open(QStringLiteral("a\r"));
-    QTest::sendKeyEvent(QTest::Click, &editor, Qt::Key_unknown, QStringLiteral("\u240D"),
-                        Qt::NoModifier);
-    QCOMPARE(model_->text(), QStringLiteral("a\r\u240D"));
+    NoteEditor &editor = open(u"a\r"_s);
+    QTest::sendKeyEvent(QTest::Click, &editor, Qt::Key_unknown, u"\u240D"_s, Qt::NoModifier);
+    QCOMPARE(model_->text(), u"a\r\u240D"_s);
     expectInSync();
 }
 
 void tst_NoteEditor::typedLineBreakGetsStampAndOneUndoTakesBoth() {
     QString note;
     for (int i = 0; i < 400; ++i)
-        note += QStringLiteral("line %1\n").arg(i);
+        note += u"line %1\n"_s.arg(i);
     NoteEditor &editor = open(QString());
     editor.resize(300, 200);
     editor.show();
@@ -151,44 +151,41 @@ void tst_NoteEditor::typedLineBreakGetsStampAndOneUndoTakesBoth() {
     model_->replaceText(model_->text().size(), 0, note);
     editor.moveCursor(QTextCursor::End);
     // Typed in one batch, as fast typists do: the line break is still seen on its own.
-    QTest::keyClicks(&editor, QStringLiteral("Budget"));
+    QTest::keyClicks(&editor, u"Budget"_s);
     QTest::keyClick(&editor, Qt::Key_Return);
     const int scrolled = editor.verticalScrollBar()->value();
     QCoreApplication::processEvents();
-    const QString expected =
-        QStringLiteral("2024 03 07, 09:05\n\n") + note + QStringLiteral("Budget\n09:05 - ");
+    const QString expected = u"2024 03 07, 09:05\n\n"_s + note + u"Budget\n09:05 - "_s;
     QCOMPARE(model_->text(), expected);
     expectInSync();
     QCOMPARE(editor.textCursor().position(), expected.size()); // the caret after the stamp
     QCOMPARE(editor.verticalScrollBar()->value(), scrolled);
     editor.undo();
     QCoreApplication::processEvents();
-    QVERIFY(model_->text().endsWith(QStringLiteral("\nBudget")));
+    QVERIFY(model_->text().endsWith(u"\nBudget"_s));
     editor.redo();
     QCoreApplication::processEvents();
     QCOMPARE(model_->text(), expected); // redone, and not stamped a second time
 }
 
 void tst_NoteEditor::outsideChangeIsAnUndoStepOfItsOwnAndKeepsTheCaret() {
-    NoteEditor &editor = open(QStringLiteral("first\nsecond\nthird\n"));
-    QTest::keyClicks(&editor, QStringLiteral("mine"));
+    NoteEditor &editor = open(u"first\nsecond\nthird\n"_s);
+    QTest::keyClicks(&editor, u"mine"_s);
     editor.moveCursor(QTextCursor::Start);
     editor.moveCursor(QTextCursor::Down);
     editor.moveCursor(QTextCursor::Right); // in "second", after the s
-    Q_EMIT f_.store.changedOutside(NoteModel::saveKey,
-                                   QStringLiteral("above\nfirst\nsecond\nthird\n"),
-                                   QStringLiteral("first\nsecond\nthird\n"), 1);
-    QCOMPARE(model_->text(), QStringLiteral("above\nfirst\nsecond\nthird\nmine"));
+    Q_EMIT f_.store.changedOutside(NoteModel::saveKey, u"above\nfirst\nsecond\nthird\n"_s,
+                                   u"first\nsecond\nthird\n"_s, 1);
+    QCOMPARE(model_->text(), u"above\nfirst\nsecond\nthird\nmine"_s);
     expectInSync();
     QCOMPARE(editor.textCursor().blockNumber(), 2);
     QCOMPARE(editor.textCursor().positionInBlock(), 1);
     editor.undo(); // takes the outside change back, and only it
-    QCOMPARE(model_->text(), QStringLiteral("first\nsecond\nthird\nmine"));
+    QCOMPARE(model_->text(), u"first\nsecond\nthird\nmine"_s);
 }
 
 void tst_NoteEditor::largeNoteLoadsAfterTheFirstFrameAndLosesNoKey() {
-    const QString large =
-        QStringLiteral("a line of the note\n").repeated(40000) + QStringLiteral("\r\nend");
+    const QString large = u"a line of the note\n"_s.repeated(40000) + u"\r\nend"_s;
     // Shown: the window paints at once, and the note follows right after.
     NoteEditor &shown = open(large);
     QCOMPARE(shown.document()->characterCount(), 1);
@@ -196,22 +193,22 @@ void tst_NoteEditor::largeNoteLoadsAfterTheFirstFrameAndLosesNoKey() {
     QTRY_COMPARE(shown.document()->characterCount() - 1, large.size());
     QVERIFY(shown.placeholderText().isEmpty());
     // A change to the still empty document is never taken for the whole note.
-    QTextCursor(open(large).document()).insertText(QStringLiteral("stray"));
+    QTextCursor(open(large).document()).insertText(u"stray"_s);
     QCOMPARE(model_->text(), large);
     // A key that comes first loads the note, then lands at its end.
-    QTest::keyClicks(&open(large), QStringLiteral("!"));
+    QTest::keyClicks(&open(large), u"!"_s);
     QCOMPARE(model_->text(), large + u'!');
     expectInSync();
 }
 
 void tst_NoteEditor::spellingMarksOnlyMisspelledWordsOnScreen() {
-    const QString minutes = QStringLiteral("2024 03 07, 09:05\n\n09:06 - budgte agreed\n09:07 - ");
-    NoteEditor &editor = open(QStringLiteral("filler words here\n").repeated(100000) + minutes);
+    const QString minutes = u"2024 03 07, 09:05\n\n09:06 - budgte agreed\n09:07 - "_s;
+    NoteEditor &editor = open(u"filler words here\n"_s.repeated(100000) + minutes);
     editor.resize(400, 200);
     editor.show();
     QTRY_VERIFY(editor.document()->characterCount() > 1);
     editor.moveCursor(QTextCursor::End);
-    SpellChecker checker(QStringLiteral("en_US"));
+    SpellChecker checker(u"en_US"_s);
     editor.setSpellChecker(&checker);
     const qsizetype at = model_->text().size() - minutes.size();
     const auto word = editor.decorations().misspelledWordAt(int(at + minutes.indexOf(u"budgte")));

@@ -8,6 +8,8 @@
 #include <QImage>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 class tst_ToolbarView : public QObject {
     Q_OBJECT
 
@@ -35,9 +37,9 @@ void tst_ToolbarView::geometryHoldsAtAnyWidth() {
     QVERIFY(QTest::qWaitForWindowExposed(&view));
     auto *row = view.findChild<ToolbarView *>();
     QVERIFY(row);
-    const auto *meeting = row->findChild<QWidget *>(QStringLiteral("meetingButton"));
-    const auto *exporter = row->findChild<QWidget *>(QStringLiteral("exportButton"));
-    const auto *group = row->findChild<QWidget *>(QStringLiteral("toolbarButtons"));
+    const auto *meeting = row->findChild<QWidget *>(u"meetingButton"_s);
+    const auto *exporter = row->findChild<QWidget *>(u"exportButton"_s);
+    const auto *group = row->findChild<QWidget *>(u"toolbarButtons"_s);
     QCOMPARE(row->width(), width);
     QCOMPARE(row->height(), 42);
     QCOMPARE(row->y() + row->height(), view.height());
@@ -55,40 +57,40 @@ void tst_ToolbarView::looksFollowMeetingModeWhoeverChangesIt() {
     ModelFixture f;
     auto model = f.make();
     ToolbarView row(*model);
-    auto *meeting = row.findChild<SymbolButton *>(QStringLiteral("meetingButton"));
-    auto *exporter = row.findChild<SymbolButton *>(QStringLiteral("exportButton"));
+    auto *meeting = row.findChild<SymbolButton *>(u"meetingButton"_s);
+    auto *exporter = row.findChild<SymbolButton *>(u"exportButton"_s);
     QCOMPARE(meeting->symbol(), SymbolButton::Symbol::RecordCircle);
-    QCOMPARE(meeting->toolTip(), QStringLiteral("Meeting Mode"));
-    QCOMPARE(meeting->accessibleName(), QStringLiteral("Meeting Mode"));
-    QCOMPARE(exporter->toolTip(), QStringLiteral("Export Note"));
-    QCOMPARE(exporter->accessibleName(), QStringLiteral("Export Note"));
+    QCOMPARE(meeting->toolTip(), u"Meeting Mode"_s);
+    QCOMPARE(meeting->accessibleName(), u"Meeting Mode"_s);
+    QCOMPARE(exporter->toolTip(), u"Export Note"_s);
+    QCOMPARE(exporter->accessibleName(), u"Export Note"_s);
 
     model->startMeetingMode(); // not through the toolbar
     QCoreApplication::processEvents();
     QCOMPARE(meeting->symbol(), SymbolButton::Symbol::RecordCircleFill);
-    QCOMPARE(meeting->toolTip(), QStringLiteral("End Meeting"));
-    QCOMPARE(meeting->accessibleName(), QStringLiteral("End Meeting"));
+    QCOMPARE(meeting->toolTip(), u"End Meeting"_s);
+    QCOMPARE(meeting->accessibleName(), u"End Meeting"_s);
 
     model->clearNote();
     QCoreApplication::processEvents();
     QCOMPARE(meeting->symbol(), SymbolButton::Symbol::RecordCircle);
-    QCOMPARE(meeting->toolTip(), QStringLiteral("Meeting Mode"));
+    QCOMPARE(meeting->toolTip(), u"Meeting Mode"_s);
 }
 
 void tst_ToolbarView::buttonsActOnTheModel() {
     ModelFixture f;
-    f.store.strings[NoteModel::saveKey] = QStringLiteral("agenda");
+    f.store.strings[NoteModel::saveKey] = u"agenda"_s;
     auto model = f.make();
     ToolbarView row(*model);
-    auto *meeting = row.findChild<SymbolButton *>(QStringLiteral("meetingButton"));
-    auto *exporter = row.findChild<SymbolButton *>(QStringLiteral("exportButton"));
+    auto *meeting = row.findChild<SymbolButton *>(u"meetingButton"_s);
+    auto *exporter = row.findChild<SymbolButton *>(u"exportButton"_s);
     meeting->click(); // content: only a request
     QVERIFY(model->meetingConfirmRequested() && !model->isMeetingMode());
     model->startMeetingMode();
     exporter->click();
     meeting->click(); // on: ends at once, text untouched
     QVERIFY(!model->isMeetingMode());
-    QCOMPARE(model->text(), QStringLiteral("2024 03 07, 09:05\n\n"));
+    QCOMPARE(model->text(), u"2024 03 07, 09:05\n\n"_s);
     exporter->click();
     QCOMPARE(f.dialogs.panels.size(), 2u);
 }
