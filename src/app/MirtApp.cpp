@@ -62,7 +62,7 @@ MirtApp::MirtApp(int &argc, char **argv, const QString &notePath)
     , notePath_(notePath) {
     nameTheApp();
     QApplication::setApplicationDisplayName(QStringLiteral("Mirt"));
-    QGuiApplication::setDesktopFileName(QStringLiteral("mirt"));
+    QGuiApplication::setDesktopFileName(SingleInstance::appId);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/mirt/mirt.svg")));
 }
 
@@ -141,7 +141,7 @@ MirtApp::Location MirtApp::locate() const {
 bool MirtApp::start() {
     const Location location = locate();
     // Another copy owns this note; two writers would overwrite each other.
-    instance_ = std::make_unique<SingleInstance>(location.path);
+    instance_ = std::make_unique<SingleInstance>(location.path, notePath_.isEmpty());
     if (!instance_->claim()) {
         instance_->activateRunning();
         return false;

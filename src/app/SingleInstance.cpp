@@ -1,7 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "SingleInstance.h"
 
+#include "ApplicationInterface.h"
+
 #include <QCryptographicHash>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
 #include <QDir>
 #include <QFileInfo>
 #include <QLocalServer>
@@ -13,22 +18,28 @@ namespace {
 
 const QByteArray activate = "activate\n";
 
-// One name per note file, however the path was spelled.
-QString runtimeName(const QString &notePath, const char *suffix) {
-    const QByteArray key = QCryptographicHash::hash(QFileInfo(notePath).absoluteFilePath().toUtf8(),
-                                                    QCryptographicHash::Sha256)
-                               .toHex()
-                               .left(16);
+// One key per note file, however the path was spelled.
+QString noteKey(const QString &notePath) {
+    return QString::fromLatin1(
+        QCryptographicHash::hash(QFileInfo(notePath).absoluteFilePath().toUtf8(),
+                                 QCryptographicHash::Sha256)
+            .toHex()
+            .left(16));
+}
+
+QString runtimePath(const QString &key, const char *suffix) {
     return QDir(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation))
-        .filePath(QStringLiteral("mirt-") + QString::fromLatin1(key) + QLatin1String(suffix));
+        .filePath(QStringLiteral("mirt-") + key + QLatin1String(suffix));
 }
 
 } // namespace
 
-SingleInstance::SingleInstance(const QString &notePath, QObject *parent)
+SingleInstance::SingleInstance(const QString &notePath, bool usualNote, QObject *parent)
     : QObject(parent)
-    , socketPath_(runtimeName(notePath, ".socket"))
-    , lock_(runtimeName(notePath, ".lock")) {
+    , busName_(usualNote ? appId : appId + QStringLiteral(".Note_") + noteKey(notePath))
+    , objectPath_(u'/' + QString(busName_).replace(u'.', u'/'))
+    , socketPath_(runtimePath(noteKey(notePath), ".socket"))
+    , lock_(runtimePath(noteKey(notePath), ".lock")) {
     // Only a lock whose process is gone is stale, however old it is.
     lock_.setStaleLockTime(0);
 }
@@ -39,6 +50,23 @@ SingleInstance::~SingleInstance() {
 }
 
 bool SingleInstance::claim() {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        return claimSocket();
+    const auto reply =
+        bus.interface()->registerService(busName_, QDBusConnectionInterface::DontQueueService,
+                                         QDBusConnectionInterface::DontAllowReplacement);
+    if (!reply.isValid() || reply.value() != QDBusConnectionInterface::ServiceRegistered)
+        return false;
+    auto *application = new ApplicationInterface(this);
+    connect(application, &ApplicationInterface::activated, this,
+            &SingleInstance::activationRequested);
+    if (!bus.registerObject(objectPath_, application, QDBusConnection::ExportAllSlots))
+        qWarning("mirt: cannot offer %s on the session bus", qPrintable(objectPath_));
+    return true;
+}
+
+bool SingleInstance::claimSocket() {
     if (!lock_.tryLock(0))
         return false;
     server_ = new QLocalServer(this);
@@ -64,6 +92,22 @@ bool SingleInstance::claim() {
 }
 
 bool SingleInstance::activateRunning() {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (bus.isConnected()) {
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            busName_, objectPath_, QStringLiteral("org.freedesktop.Application"),
+            QStringLiteral("Activate"));
+        // The token the launcher gave this process lets the running window take the focus.
+        QVariantMap platformData;
+        for (const char *name : {"XDG_ACTIVATION_TOKEN", "DESKTOP_STARTUP_ID"})
+            if (qEnvironmentVariableIsSet(name))
+                platformData.insert(name == QByteArrayView("XDG_ACTIVATION_TOKEN")
+                                        ? QStringLiteral("activation-token")
+                                        : QStringLiteral("desktop-startup-id"),
+                                    qEnvironmentVariable(name));
+        call << platformData;
+        return bus.call(call, QDBus::Block, 5000).type() == QDBusMessage::ReplyMessage;
+    }
     // The running copy may still be starting; give it a moment to listen.
     for (int attempt = 0; attempt < 20; ++attempt) {
         QLocalSocket socket;

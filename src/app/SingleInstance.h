@@ -6,15 +6,20 @@
 
 class QLocalServer;
 
-/// Makes sure one copy of the app writes a note file. A later launch for the same note finds
-/// the lock held, asks the running copy to come to the front and ends; a launch for another
-/// note runs beside it. The lock and the socket live in the user's runtime folder, never
-/// beside the note, where a sync engine would carry them to other machines. A lock left by a
-/// copy that died is taken over, so a crash never keeps the app from starting.
+/// Makes sure one copy of the app writes a note file. A later launch for the same note asks
+/// the running copy to come to the front and ends; a launch for another note runs beside it.
+///
+/// On the session bus the copy owns a name (the app's id for the usual note, one derived from
+/// the file for any other) and answers org.freedesktop.Application; the bus frees the name when
+/// the process ends, however it ends. Without a bus, a lock and a socket in the user's runtime
+/// folder do the same; never beside the note, where a sync engine would carry them elsewhere.
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
-    explicit SingleInstance(const QString &notePath, QObject *parent = nullptr);
+    static inline const QString appId = QStringLiteral("io.github.mirtapp.Mirt");
+
+    /// `usualNote`: the note the app keeps when no file is named, the one the desktop starts.
+    SingleInstance(const QString &notePath, bool usualNote, QObject *parent = nullptr);
     ~SingleInstance() override;
 
     /// True when this process is now the one copy for the note.
@@ -26,6 +31,10 @@ Q_SIGNALS:
     void activationRequested();
 
 private:
+    bool claimSocket();
+
+    QString busName_;
+    QString objectPath_;
     QString socketPath_;
     QLockFile lock_;
     QLocalServer *server_ = nullptr;

@@ -80,6 +80,8 @@ NoteEditor::NoteEditor(NoteModel &model, QWidget *parent)
           model, [this] { refresh(); }, this))
     , decorations_(new EditorDecorations(*this)) {
     setObjectName(QStringLiteral("editor"));
+    setAccessibleName(tr("Note"));
+    setAccessibleDescription(tr("The note, saved as you type"));
     setFrameShape(QFrame::NoFrame);
     setTabChangesFocus(false);
     // A large note goes into the document after the window's first frame, so that the window

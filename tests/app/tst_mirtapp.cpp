@@ -88,9 +88,9 @@ void tst_MirtApp::oneCopyPerNoteFileAndNothingLeftBehind() {
     const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     const QStringList before = QDir(runtime).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
     {
-        SingleInstance first(dir.filePath(u"a/note.txt"_s));
-        SingleInstance same(dir.filePath(u"a/../a/note.txt"_s));
-        SingleInstance other(dir.filePath(u"b/note.txt"_s));
+        SingleInstance first(dir.filePath(u"a/note.txt"_s), false);
+        SingleInstance same(dir.filePath(u"a/../a/note.txt"_s), false);
+        SingleInstance other(dir.filePath(u"b/note.txt"_s), false);
         QVERIFY(first.claim());
         QVERIFY(!same.claim());
         QVERIFY(other.claim());

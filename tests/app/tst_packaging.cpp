@@ -2,6 +2,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -27,6 +28,7 @@ class tst_Packaging : public QObject {
 
 private Q_SLOTS:
     void installPutsTheAppOnTheDesktop();
+    void debianPackageHasNoLintianErrors();
     void commandLineIsAnsweredWithoutAWindow_data();
     void commandLineIsAnsweredWithoutAWindow();
 };
@@ -39,12 +41,38 @@ void tst_Packaging::installPutsTheAppOnTheDesktop() {
                  &output),
              0);
     const QDir root(prefix.path());
+    const QString id = u"io.github.mirtapp.Mirt"_s;
     QVERIFY(QFileInfo(root.filePath(u"bin/mirt"_s)).isExecutable());
-    QVERIFY(root.exists(u"share/icons/hicolor/scalable/apps/mirt.svg"_s));
-    const QString desktop = root.filePath(u"share/applications/mirt.desktop"_s);
-    QVERIFY(QFile::exists(desktop));
-    QCOMPARE(run(u"desktop-file-validate"_s, {desktop}, &output), 0);
-    QVERIFY2(output.trimmed().isEmpty(), output.constData()); // no warnings either
+    QVERIFY(root.exists(u"share/icons/hicolor/scalable/apps/"_s + id + u".svg"_s));
+    QVERIFY(root.exists(u"share/man/man1/mirt.1.gz"_s));
+    QVERIFY(root.exists(u"share/dbus-1/services/"_s + id + u".service"_s));
+    // Each checker in its strictest mode: no error and no warning.
+    const QList<QStringList> checks = {
+        {u"desktop-file-validate"_s, root.filePath(u"share/applications/"_s + id + u".desktop"_s)},
+        {u"appstreamcli"_s, u"validate"_s, u"--no-net"_s, u"--pedantic"_s,
+         root.filePath(u"share/metainfo/"_s + id + u".metainfo.xml"_s)}};
+    for (const QStringList &check : checks) {
+        QCOMPARE(run(check.first(), check.mid(1), &output), 0);
+        QVERIFY2(!output.contains("W:") && !output.contains("E:") &&
+                     (check.first() != u"desktop-file-validate"_s || output.trimmed().isEmpty()),
+                 output.constData());
+    }
+}
+
+void tst_Packaging::debianPackageHasNoLintianErrors() {
+    if (QStandardPaths::findExecutable(u"lintian"_s).isEmpty())
+        QSKIP("lintian is missing: scripts/install-deps installs it");
+    QTemporaryDir out;
+    QByteArray output;
+    QCOMPARE(run(u"cpack"_s,
+                 {u"-G"_s, u"DEB"_s, u"-B"_s, out.path(), u"--config"_s,
+                  QStringLiteral(MIRT_BINARY_DIR "/CPackConfig.cmake")},
+                 &output),
+             0);
+    const QStringList debs = QDir(out.path()).entryList({u"*.deb"_s});
+    QCOMPARE(debs.size(), 1);
+    QCOMPARE(run(u"lintian"_s, {u"--fail-on"_s, u"error"_s, out.filePath(debs[0])}, &output), 0);
+    QVERIFY2(!output.contains("\nE:"), output.constData());
 }
 
 void tst_Packaging::commandLineIsAnsweredWithoutAWindow_data() {
