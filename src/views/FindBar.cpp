@@ -46,7 +46,6 @@ FindBar::FindBar(NoteModel &model, NoteEditor &editor, QWidget *parent)
     findField_->setObjectName(QStringLiteral("findField"));
     findField_->setPlaceholderText(tr("Find"));
     findField_->setAccessibleName(tr("Find"));
-    findField_->setClearButtonEnabled(true);
     replaceField_->setObjectName(QStringLiteral("replaceField"));
     replaceField_->setPlaceholderText(tr("Replace with"));
     replaceField_->setAccessibleName(tr("Replace with"));

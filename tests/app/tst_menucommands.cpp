@@ -5,7 +5,12 @@
 #include "NoteEditor.h"
 #include "Notemodel.h"
 
+#include "FindBar.h"
+
 #include <QAbstractButton>
+#include <QAccessible>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QTest>
 
@@ -20,6 +25,7 @@ private Q_SLOTS:
     void shortcutsReachTheModel_data();
     void shortcutsReachTheModel();
     void stateTitlesFollowTheModelWhoeverChangesIt();
+    void everyControlIsNamedAndMnemonicsDoNotClash();
 
 private:
     QAction *action(const char *name) const {
@@ -108,6 +114,47 @@ void tst_MenuCommands::stateTitlesFollowTheModelWhoeverChangesIt() {
     model_->setToolbarVisible(false);
     QCoreApplication::processEvents();
     QCOMPARE(toolbar->iconText(), u"Show Toolbar"_s);
+}
+
+void tst_MenuCommands::everyControlIsNamedAndMnemonicsDoNotClash() {
+    window_->content()->findBar()->open(true);
+    // What a screen reader finds: every control it can act on has a name.
+    QStringList unnamed;
+    int controls = 0;
+    std::function<void(QAccessibleInterface *)> walk = [&](QAccessibleInterface *node) {
+        const QAccessible::Role role = node->role();
+        if (role == QAccessible::PushButton || role == QAccessible::CheckBox ||
+            role == QAccessible::EditableText || role == QAccessible::ButtonMenu) {
+            ++controls;
+            if (node->text(QAccessible::Name).isEmpty())
+                unnamed << QString::fromLatin1(node->object()->metaObject()->className()) + u':' +
+                               node->object()->objectName();
+        }
+        for (int i = 0; i < node->childCount(); ++i)
+            walk(node->child(i));
+    };
+    walk(QAccessible::queryAccessibleInterface(window_.get()));
+    QVERIFY(controls >= 12); // the editor, the toolbar's and the find bar's controls
+    QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(u", ")));
+    // Alt and a letter reach each menu and each item in it, and no two share one.
+    const auto mnemonics = [](const QList<QAction *> &actions) {
+        QString letters;
+        for (const QAction *a : actions) {
+            const qsizetype at = a->text().indexOf(u'&');
+            if (!a->isSeparator() && (at < 0 || at + 1 >= a->text().size()))
+                return QStringLiteral("missing in ") + a->text();
+            if (!a->isSeparator())
+                letters += a->text()[at + 1].toLower();
+        }
+        for (QChar c : letters)
+            if (letters.count(c) > 1)
+                return QStringLiteral("clash on ") + c;
+        return QString();
+    };
+    QCOMPARE(mnemonics(window_->menuBar()->actions()), QString());
+    for (QMenu *menu : window_->menuBar()->findChildren<QMenu *>())
+        if (menu->objectName() != u"spellingLanguages"_s) // the installed dictionaries
+            QCOMPARE(mnemonics(menu->actions()), QString());
 }
 
 QTEST_MAIN(tst_MenuCommands)

@@ -8,6 +8,7 @@
 #include "NoteEditor.h"
 #include "NoticeBar.h"
 #include "SingleInstance.h"
+#include "WidgetDialogs.h"
 
 #include <QAction>
 #include <QSettings>
@@ -34,6 +35,7 @@ private Q_SLOTS:
     void everyWayOutWritesTheLastKeystrokes();
     void missingRememberedFolderIsToldNotReplaced();
     void oneCopyPerNoteFileAndNothingLeftBehind();
+    void exportPanelOpensInDocumentsElseHome();
 };
 
 void tst_MirtApp::everyWayOutWritesTheLastKeystrokes_data() {
@@ -97,6 +99,14 @@ void tst_MirtApp::oneCopyPerNoteFileAndNothingLeftBehind() {
         QVERIFY(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
     }
     QCOMPARE(QDir(runtime).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
+}
+
+void tst_MirtApp::exportPanelOpensInDocumentsElseHome() {
+    const QString documents = QDir::home().filePath(u"Documents"_s);
+    QDir(documents).removeRecursively();
+    QCOMPARE(WidgetDialogs::exportFolder(), QDir::homePath()); // never the working folder
+    QVERIFY(QDir().mkpath(documents));
+    QCOMPARE(WidgetDialogs::exportFolder(), documents);
 }
 
 QTEST_APPLESS_MAIN(tst_MirtApp)
