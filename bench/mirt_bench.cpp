@@ -2,24 +2,28 @@
 // Mirt's speed and memory against the toolkit's own floor and a peer editor.
 //
 //   mirt_bench [CASE...]       every case, or the ones named (run under Xvfb: `make bench`):
-//                              keystroke painted meeting edits autosave longline startup
-//                              memory peer
+//                              keystroke painted meeting edits autosave longline writers
+//                              find startup memory peer
 //   mirt_bench --painted       the painted-keystroke cases only, on the current platform
 //   mirt_bench --startup app|bare FILE, --memory: children that the cases above start
 #include "ContentView.h"
 #include "Fakes.h"
 #include "FileDefaultsStore.h"
+#include "FindBar.h"
 #include "Harness.h"
 #include "MainWindow.h"
 #include "MirtApp.h"
 #include "NoteEditor.h"
 #include "NoteFont.h"
 #include "Notemodel.h"
+#include "SpellChecker.h"
+#include "TextMerge.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFontDatabase>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QSaveFile>
@@ -287,6 +291,108 @@ void longLine() {
          QStringLiteral("ms"));
 }
 
+void otherWriters() {
+    std::printf("\n## A 10 MB note changed by another program\n\n");
+    QStringList lines = makeNote(10 * MB).split(u'\n');
+    const QString base = lines.join(u'\n');
+    lines[10] = QStringLiteral("changed here");
+    const QString ours = lines.join(u'\n');
+    lines[10] = base.section(u'\n', 10, 10);
+    lines[lines.size() - 10] = QStringLiteral("changed on the laptop");
+    const QString theirs = lines.join(u'\n');
+    const Stats merge = measure(1, 10, [&] {
+        return timed([&] {
+            if (!TextMerge::threeWay(base, ours, theirs))
+                qFatal("the merge found a conflict");
+        });
+    });
+    report(QStringLiteral("three-way merge, one line changed on each side"), merge);
+
+    // Taking a version in: the model patches the changed lines into the shown editor.
+    const Stats reload = measure(1, 10, [&] {
+        Fixture f(base);
+        auto view = shownContent(*f.model);
+        return timed([&] {
+            Q_EMIT f.fakes.store.changedOutside(NoteModel::saveKey, theirs, base, 1);
+            runRefreshes();
+        });
+    });
+    report(QStringLiteral("reload of the other version into the window"), reload);
+
+    // The check before each save runs on the writer thread; the UI thread hands over only.
+    QTemporaryDir home;
+    FileDefaultsStore store(
+        home.filePath(QStringLiteral("mirt.note.autosave.txt")), {},
+        std::make_unique<QSettings>(home.filePath(QStringLiteral("p.ini")), QSettings::IniFormat));
+    store.string(NoteModel::saveKey);
+    const QByteArray bytes = base.toUtf8();
+    store.setUtf8String(NoteModel::saveKey, bytes);
+    store.flush();
+    const Stats checked = measure(2, 20, [&] {
+        return timed([&] {
+            store.setUtf8String(NoteModel::saveKey, bytes);
+            store.flush();
+        });
+    });
+    const Stats handOver = measure(2, 20, [&] {
+        const double ms = timed([&] { store.setUtf8String(NoteModel::saveKey, bytes); });
+        store.flush();
+        return ms;
+    });
+    report(QStringLiteral("save with its check, writer thread"), checked);
+    report(QStringLiteral("save hand-over, UI thread"), handOver);
+    goal(QStringLiteral("10. merge of a 10 MB note, p99"), merge.p99, 100, QStringLiteral("ms"));
+    goal(QStringLiteral("10. reload of a 10 MB note, p99"), reload.p99, 100, QStringLiteral("ms"));
+    goal(QStringLiteral("10. UI thread blocked by a checked save, p99"), handOver.p99, 2.0,
+         QStringLiteral("ms"));
+}
+
+void findAndSpelling() {
+    std::printf("\n## Find and spelling in a 10 MB note\n\n");
+    Fixture f(makeNote(10 * MB));
+    auto view = shownContent(*f.model);
+    FindBar *bar = view->findBar();
+    auto *field = bar->findChild<QLineEdit *>(QStringLiteral("findField"));
+    bar->open(false);
+    const Stats next = measure(5, 100, [&] { return timed([&] { bar->findNext(); }); });
+    const QStringList typed = {QStringLiteral("d"), QStringLiteral("da"), QStringLiteral("das"),
+                               QStringLiteral("dash"), QStringLiteral("dashb")};
+    int i = 0;
+    const Stats incremental = measure(5, 100, [&] {
+        const QString text = typed[i++ % typed.size()];
+        return timed([&] { field->setText(text); });
+    });
+    bar->close();
+    report(QStringLiteral("find next, 10 MB"), next);
+    report(QStringLiteral("incremental find keystroke, 10 MB"), incremental);
+
+    NoteEditor *editor = view->editor();
+    editor->moveCursor(QTextCursor::End);
+    const auto typing = [&] {
+        return measure(20, 200, [&] {
+            const double ms = timed([&] {
+                key(editor, Qt::Key_X, QStringLiteral("x"));
+                QCoreApplication::processEvents();
+            });
+            key(editor, Qt::Key_Backspace, QString());
+            QCoreApplication::processEvents();
+            return ms;
+        });
+    };
+    const Stats off = typing();
+    SpellChecker checker;
+    editor->setSpellChecker(&checker);
+    const Stats on = typing();
+    editor->setSpellChecker(nullptr);
+    report(QStringLiteral("painted keystroke, 10 MB, spelling off"), off);
+    report(QStringLiteral("painted keystroke, 10 MB, spelling on"), on);
+    goal(QStringLiteral("11. find next, 10 MB, p99"), next.p99, 20, QStringLiteral("ms"));
+    goal(QStringLiteral("11. incremental find keystroke, 10 MB, p99"), incremental.p99, 16.7,
+         QStringLiteral("ms"));
+    goal(QStringLiteral("11. keystroke p99 with spelling on / off"), on.p99 / off.p99, 1.2,
+         QStringLiteral("x"));
+}
+
 // ---- start-up, memory and the peer, in child processes ----
 
 QString self() {
@@ -350,6 +456,11 @@ void startup() {
         run(large, {QStringLiteral("--startup"), QStringLiteral("app-note")}, 10);
     const Stats sBare =
         run(large, {QStringLiteral("--startup"), QStringLiteral("bare"), large.notePath()}, 10);
+    Home unchecked(makeNote(10 * MB));
+    QSettings(unchecked.dir.filePath(QStringLiteral("config/Mirt/Mirt.conf")), QSettings::IniFormat)
+        .setValue(QStringLiteral("mirt.spelling.enabled"), false);
+    const Stats sUnchecked =
+        run(unchecked, {QStringLiteral("--startup"), QStringLiteral("app-note")}, 10);
     report(QStringLiteral("start-up, empty note"), sEmpty);
     report(QStringLiteral("start-up, 10 KB note"), sSmall);
     report(QStringLiteral("start-up, 10 MB note, first frame"), sLarge);
@@ -357,8 +468,11 @@ void startup() {
     report(QStringLiteral("start-up, bare editor reading the 10 MB file"), sBare);
     goal(QStringLiteral("6. start-up p99, 10 KB / empty"), sSmall.p99 / sEmpty.p99, 1.2,
          QStringLiteral("x"));
+    report(QStringLiteral("start-up, 10 MB note on screen, spelling off"), sUnchecked);
     goal(QStringLiteral("6. start-up p99, 10 MB note on screen / bare editor"),
          sLargeNote.p99 / sBare.p99, 1.2, QStringLiteral("x"));
+    goal(QStringLiteral("11. start-up p99, 10 MB note, spelling on / off"),
+         sLargeNote.p99 / sUnchecked.p99, 1.1, QStringLiteral("x"));
 }
 
 void memory() {
@@ -557,6 +671,10 @@ int main(int argc, char **argv) {
         autosave();
     if (wanted("longline"))
         longLine();
+    if (wanted("writers"))
+        otherWriters();
+    if (wanted("find"))
+        findAndSpelling();
     if (wanted("startup"))
         startup();
     if (wanted("memory"))

@@ -60,11 +60,76 @@ qsizetype hunkEnd(const std::vector<qsizetype> &starts, int start, int lines) {
                       : starts[std::min<size_t>(size_t(start - 1 + lines), starts.size() - 1)];
 }
 
+// The lines two texts share at their start and at their end, in UTF-16 units, whole lines only
+// and never overlapping: what lies between is all that a diff needs to look at.
+std::optional<QString> mergeWithGit(QStringView base, QStringView ours, QStringView theirs);
+
+struct Common {
+    qsizetype prefix;
+    qsizetype suffix;
+};
+Common commonLines(QStringView a, QStringView b) {
+    const qsizetype limit = std::min(a.size(), b.size());
+    qsizetype prefix = 0;
+    while (prefix < limit && a[prefix] == b[prefix])
+        ++prefix;
+    if (prefix < a.size() || prefix < b.size())
+        prefix = a.first(prefix).lastIndexOf(u'\n') + 1;
+    qsizetype suffix = 0;
+    while (suffix < limit - prefix && a[a.size() - 1 - suffix] == b[b.size() - 1 - suffix])
+        ++suffix;
+    if (suffix < a.size() - prefix || suffix < b.size() - prefix) {
+        // Start the shared end at a line start: after the first line feed inside it.
+        const qsizetype feed = a.last(suffix).indexOf(u'\n');
+        suffix = feed < 0 ? 0 : suffix - feed - 1;
+    }
+    return {prefix, suffix};
+}
+
 } // namespace
 
 namespace TextMerge {
 
 std::optional<QString> threeWay(QStringView base, QStringView ours, QStringView theirs) {
+    // Where each side changed the base. Two changes with a line between them that neither
+    // touched merge by taking both, as diff3 does; only the rest goes to git's merge, and only
+    // the lines that the three do not all share.
+    const Common o = commonLines(base, ours), t = commonLines(base, theirs);
+    if (o.prefix == base.size() && o.prefix == ours.size())
+        return theirs.toString();
+    if (t.prefix == base.size() && t.prefix == theirs.size())
+        return ours.toString();
+    const auto apart = [&base](Common first, QStringView firstText, Common second,
+                               QStringView secondText) -> std::optional<QString> {
+        if (base.size() - first.suffix >= second.prefix)
+            return std::nullopt;
+        QString merged = base.first(first.prefix).toString();
+        merged += firstText.sliced(first.prefix, firstText.size() - first.suffix - first.prefix);
+        merged +=
+            base.sliced(base.size() - first.suffix, second.prefix - (base.size() - first.suffix));
+        merged +=
+            secondText.sliced(second.prefix, secondText.size() - second.suffix - second.prefix);
+        merged += base.last(second.suffix);
+        return merged;
+    };
+    if (auto merged = o.prefix <= t.prefix ? apart(o, ours, t, theirs) : apart(t, theirs, o, ours))
+        return merged;
+    const qsizetype prefix = std::min(o.prefix, t.prefix);
+    const qsizetype suffix = std::min(o.suffix, t.suffix);
+    const auto middle = [prefix, suffix](QStringView text) {
+        return text.sliced(prefix, text.size() - prefix - suffix);
+    };
+    std::optional<QString> merged = mergeWithGit(middle(base), middle(ours), middle(theirs));
+    if (merged)
+        merged->prepend(base.first(prefix)).append(base.last(suffix));
+    return merged;
+}
+
+} // namespace TextMerge
+
+namespace {
+
+std::optional<QString> mergeWithGit(QStringView base, QStringView ours, QStringView theirs) {
     initialiseLibgit2();
     // git takes a file with a NUL for binary and will not merge it: a NUL stands in the merge
     // as a private-use character that none of the three holds.
@@ -100,6 +165,10 @@ std::optional<QString> threeWay(QStringView base, QStringView ours, QStringView 
     return merged;
 }
 
+} // namespace
+
+namespace TextMerge {
+
 std::optional<QString> withAddedLines(QStringView note, QStringView other) {
     const auto noteStarts = lineStarts(note);
     const auto otherStarts = lineStarts(other);
@@ -118,6 +187,10 @@ std::optional<QString> withAddedLines(QStringView note, QStringView other) {
 }
 
 std::vector<Change> changes(QStringView before, QStringView after) {
+    // Only the lines between the shared start and end go through the diff.
+    const Common common = commonLines(before, after);
+    before = before.sliced(common.prefix, before.size() - common.prefix - common.suffix);
+    after = after.sliced(common.prefix, after.size() - common.prefix - common.suffix);
     const auto beforeStarts = lineStarts(before);
     const auto afterStarts = lineStarts(after);
     std::vector<Change> result;
@@ -127,7 +200,8 @@ std::vector<Change> changes(QStringView before, QStringView after) {
         const qsizetype to = hunkEnd(beforeStarts, hunk->oldStart, hunk->oldLines);
         const qsizetype newFrom = hunkStart(afterStarts, hunk->newStart, hunk->newLines);
         const qsizetype newTo = hunkEnd(afterStarts, hunk->newStart, hunk->newLines);
-        result.push_back({from, to - from, after.sliced(newFrom, newTo - newFrom).toString()});
+        result.push_back(
+            {common.prefix + from, to - from, after.sliced(newFrom, newTo - newFrom).toString()});
     }
     return result;
 }

@@ -65,7 +65,6 @@ public:
             qFatal("mirt did not start");
         return process;
     }
-    QString window() const { return window_; }
 
     void type(const QString &text) { xdotool({u"type"_s, u"--delay"_s, u"40"_s, text}); }
     void key(const QString &keys) { xdotool({u"key"_s, keys}); }

@@ -50,8 +50,6 @@ private Q_SLOTS:
     void printAsksOnlyForANoteWithCharacters();
     void outsideChangeIsTakenIn_data();
     void outsideChangeIsTakenIn();
-    void removedFileIsWrittenAgain();
-    void syncCopyIsMergedOnlyWhenItOnlyAddsLines();
     void moveNoteTakesTheTextToTheChosenFolder();
 };
 
@@ -439,31 +437,6 @@ void tst_NoteModel::outsideChangeIsTakenIn() {
     Q_EMIT f.store.changedOutside(NoteModel::saveKey, u"one\nelse\nthree\n"_s, expected, 8);
     QVERIFY(f.store.accepted.empty());
     QCOMPARE(model->text(), u"one\nagain\nthree\n"_s);
-}
-
-void tst_NoteModel::removedFileIsWrittenAgain() {
-    ModelFixture f;
-    f.store.strings[NoteModel::saveKey] = u"keep me"_s;
-    auto model = f.make();
-    QSignalSpy noticed(model.get(), &NoteModel::noticed);
-    Q_EMIT f.store.removedOutside(NoteModel::saveKey);
-    QCOMPARE(noticed.count(), 1);
-    QCOMPARE(model->text(), u"keep me"_s);
-    f.timeline.advance(500);
-    QCOMPARE(f.store.writesOf(NoteModel::saveKey).size(), 1u);
-}
-
-void tst_NoteModel::syncCopyIsMergedOnlyWhenItOnlyAddsLines() {
-    ModelFixture f;
-    f.store.strings[NoteModel::saveKey] = u"a\nb\nc\n"_s;
-    auto model = f.make();
-    Q_EMIT f.store.copyFound(u"changed.txt"_s, u"a\nB\nc\n"_s);
-    QCOMPARE(model->text(), u"a\nb\nc\n"_s);
-    QVERIFY(f.store.removedCopies.isEmpty());
-    Q_EMIT f.store.copyFound(u"added.txt"_s, u"a\nnew\nb\nc\nend\n"_s);
-    QCOMPARE(model->text(), u"a\nnew\nb\nc\nend\n"_s);
-    QCOMPARE(f.store.removedCopies, QStringList{u"added.txt"_s});
-    QCOMPARE(f.store.strings[NoteModel::saveKey], model->text());
 }
 
 void tst_NoteModel::moveNoteTakesTheTextToTheChosenFolder() {
