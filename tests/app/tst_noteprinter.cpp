@@ -53,7 +53,6 @@ private Q_SLOTS:
     void init();
     void printsTheNoteInTheFixedLayout();
     void longNoteRunsToSeveralPagesAndLongLinesWrap();
-    void marginsStayInTheSharedSettings();
 
 private:
     void print(const QString &note, double fontSize = 13.0);
@@ -139,13 +138,6 @@ void tst_NotePrinter::longNoteRunsToSeveralPagesAndLongLinesWrap() {
         for (const Word &w : page)
             lines += w.text.startsWith(u"line"_s);
     QCOMPARE(lines, 120);
-}
-
-void tst_NotePrinter::marginsStayInTheSharedSettings() {
-    print(u"note"_s);
-    print(u"again"_s);
-    QCOMPARE(printer_->printer().pageLayout().margins(QPageLayout::Point),
-             QMarginsF(54, 36, 54, 36));
 }
 
 QTEST_MAIN(tst_NotePrinter)

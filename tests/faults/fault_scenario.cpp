@@ -8,24 +8,10 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QStorageInfo>
 
 #include <cstdio>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-bool waitFor(QSignalSpy &spy, int ms) {
-    QElapsedTimer clock;
-    clock.start();
-    while (spy.isEmpty() && clock.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    return !spy.isEmpty();
-}
-
-} // namespace
 
 int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
@@ -38,9 +24,7 @@ int main(int argc, char **argv) {
 
     Rig rig(home);
     rig.model->setText(u"before the fault\n"_s);
-    rig.autosave();
-    rig.store.flush();
-    QCoreApplication::processEvents();
+    rig.save();
     const QString path = rig.notePath();
     const QString folder = rig.dataFolder;
 
@@ -70,7 +54,7 @@ int main(int argc, char **argv) {
     rig.autosave();
     const bool expectFailure = kind != QLatin1String("missing-folder");
     if (expectFailure) {
-        if (!waitFor(rig.failed, 1000))
+        if (!(!rig.failed.isEmpty() || rig.failed.wait(1000)))
             return fail(u"the failure was not reported within 1 s"_s);
         if (rig.failed.first().first().toString().isEmpty())
             return fail(u"the failure came without a reason"_s);
@@ -96,7 +80,7 @@ int main(int argc, char **argv) {
         QFile::remove(QDir(folder).filePath(u"filler"_s));
     rig.model->replaceText(rig.model->text().size(), 0, u"!");
     rig.autosave();
-    if (!waitFor(rig.recovered, 1000))
+    if (!(!rig.recovered.isEmpty() || rig.recovered.wait(1000)))
         return fail(u"the recovery was not announced within 1 s"_s);
     rig.store.flush();
     if (contents(path) != (typed + u'!').toUtf8())

@@ -8,7 +8,6 @@
 #include <QDirIterator>
 #include <QProcess>
 #include <QRandomGenerator>
-#include <QStorageInfo>
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
@@ -17,7 +16,6 @@
 #include <csignal>
 #include <map>
 #include <sys/mount.h>
-#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -79,17 +77,12 @@ private:
 };
 
 QString randomNote(QRandomGenerator &random, qsizetype length) {
-    static const QList<char16_t> alphabet = {u'a',  u'Z', u' ',   u'\n',  u'\r',  u'\t', u'"',
-                                             u'\\', u',', u'=',   u';',   u'#',   u'[',  u']',
-                                             u'@',  0,    0xFEFF, 0x00E9, 0x2028, 0x2029};
-    QString note;
-    if (random.bounded(4) == 0)
-        note += QChar(0xFEFF); // a leading byte-order mark is part of the note
+    // A leading byte-order mark is part of the note; the face is outside the BMP.
+    static const QString alphabet = u"aZ \n\r\t\"\\,=;#[]@\0\uFEFF\u00E9\u2028\u2029\U0001F600"_s;
+    QString note = random.bounded(4) == 0 ? u"\uFEFF"_s : QString();
     while (note.size() < length) {
-        if (random.bounded(8) == 0)
-            note += u"\U0001F600"_s; // outside the BMP
-        else
-            note += QChar(alphabet[random.bounded(alphabet.size())]);
+        const qsizetype at = random.bounded(alphabet.size() - 1);
+        note += alphabet.sliced(at, alphabet[at].isHighSurrogate() ? 2 : 1);
     }
     return note;
 }

@@ -13,7 +13,6 @@ class tst_NoteSearch : public QObject {
 private Q_SLOTS:
     void findsEveryMatchWhereItIs_data();
     void findsEveryMatchWhereItIs();
-    void nextWrapsAroundBothWays();
 };
 
 void tst_NoteSearch::findsEveryMatchWhereItIs_data() {
@@ -45,20 +44,6 @@ void tst_NoteSearch::findsEveryMatchWhereItIs() {
     NoteSearch search;
     QCOMPARE(search.matches(text, 1, needle, {matchCase, wholeWords}), positions);
     QVERIFY(search.matches(text, 1, QString(), {}).empty());
-}
-
-void tst_NoteSearch::nextWrapsAroundBothWays() {
-    const Positions found{4, 10, 20};
-    bool wrapped = false;
-    QCOMPARE(NoteSearch::next(found, 5, false, &wrapped), 10);
-    QVERIFY(!wrapped);
-    QCOMPARE(NoteSearch::next(found, 21, false, &wrapped), 4);
-    QVERIFY(wrapped);
-    QCOMPARE(NoteSearch::next(found, 10, true, &wrapped), 4);
-    QVERIFY(!wrapped);
-    QCOMPARE(NoteSearch::next(found, 4, true, &wrapped), 20);
-    QVERIFY(wrapped);
-    QCOMPARE(NoteSearch::next({}, 0, false, &wrapped), -1);
 }
 
 QTEST_GUILESS_MAIN(tst_NoteSearch)

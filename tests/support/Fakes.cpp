@@ -61,10 +61,8 @@ std::pair<QString, std::optional<QString>> FakeStore::keepConflictCopy(const QSt
     return {path, std::nullopt};
 }
 
-void FakeStore::setStringTakingCopy(const QString &key, const QString &value, const QString &copy) {
+void FakeStore::setStringTakingCopy(const QString &key, const QString &value, const QString &) {
     setString(key, value);
-    if (failure.isEmpty())
-        removedCopies << copy;
 }
 
 std::optional<QString> FakeStore::moveTo(const QString &key, const QString &folder,

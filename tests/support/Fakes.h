@@ -106,8 +106,7 @@ public:
     std::vector<Write> writes;
     std::vector<quint64> accepted;
     std::map<QString, QString> copies; // conflict copies kept, by path
-    QStringList removedCopies;
-    QString failure; // when set, every write fails with this reason
+    QString failure;                   // when set, every write fails with this reason
     int flushes = 0;
 
 private:
