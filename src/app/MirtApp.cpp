@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFontDatabase>
 #include <QIcon>
+#include <QLibraryInfo>
 #include <QSessionManager>
 #include <QSettings>
 #include <QStandardPaths>
@@ -64,6 +65,15 @@ MirtApp::MirtApp(int &argc, char **argv, const QString &notePath)
     QApplication::setApplicationDisplayName(QStringLiteral("Mirt"));
     QGuiApplication::setDesktopFileName(SingleInstance::appId);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/mirt/mirt.svg")));
+    // The toolkit's own dialogs speak the app's language, or both stay English: never a mix.
+    const QLocale language;
+    if (appTexts_.load(language, QStringLiteral("mirt"), QStringLiteral("_"),
+                       QStringLiteral(":/i18n"))) {
+        QCoreApplication::installTranslator(&appTexts_);
+        if (qtTexts_.load(language, QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            QCoreApplication::installTranslator(&qtTexts_);
+    }
 }
 
 MirtApp::~MirtApp() {

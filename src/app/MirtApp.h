@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QTranslator>
 
 #include <memory>
 
@@ -38,6 +39,8 @@ private:
     Location locate() const;
 
     QApplication app_;
+    QTranslator qtTexts_;
+    QTranslator appTexts_;
     QString notePath_;
     std::unique_ptr<SingleInstance> instance_;
     std::unique_ptr<Parts> parts_;

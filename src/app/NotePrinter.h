@@ -23,8 +23,6 @@ public:
     /// Runs the print panel, then prints `text` at `fontSize` points with a progress panel.
     void print(const QString &text, double fontSize, QWidget *window);
 
-    /// The application's shared print settings.
-    QPrinter &printer() { return printer_; }
     /// Shows the print panel; true when the user chose to print. Tests answer it themselves.
     std::function<bool(QPrinter &printer, QWidget *window)> askToPrint;
 

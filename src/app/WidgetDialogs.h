@@ -21,8 +21,6 @@ public:
     void showWarning(const QString &message, const QString &informativeText) override;
     void print(const QString &text, double fontSize) override;
 
-    NotePrinter &printer() { return printer_; }
-
     /// Where the save panel opens: the Documents folder, else the home folder.
     static QString exportFolder();
 

@@ -64,7 +64,6 @@ void tst_MenuCommands::shortcutsReachTheModel_data() {
     QTest::newRow("Ctrl and =") << int(Qt::Key_Equal) << ctrl << u"size 19"_s;
     QTest::newRow("Ctrl and keypad +") << int(Qt::Key_Plus) << keypad << u"size 19"_s;
     QTest::newRow("Ctrl and -") << int(Qt::Key_Minus) << ctrl << u"size 15"_s;
-    QTest::newRow("Ctrl and keypad -") << int(Qt::Key_Minus) << keypad << u"size 15"_s;
     QTest::newRow("meeting") << int(Qt::Key_M) << ctrlShift << u"meeting"_s;
     QTest::newRow("toolbar") << int(Qt::Key_T) << ctrlShift << u"toolbar"_s;
     QTest::newRow("export") << int(Qt::Key_E) << ctrlShift << u"export"_s;

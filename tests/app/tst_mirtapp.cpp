@@ -11,6 +11,8 @@
 #include "WidgetDialogs.h"
 
 #include <QAction>
+#include <QImage>
+#include <QMenuBar>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -36,6 +38,8 @@ private Q_SLOTS:
     void missingRememberedFolderIsToldNotReplaced();
     void oneCopyPerNoteFileAndNothingLeftBehind();
     void exportPanelOpensInDocumentsElseHome();
+    void speaksTheUsersLanguage_data();
+    void speaksTheUsersLanguage();
 };
 
 void tst_MirtApp::everyWayOutWritesTheLastKeystrokes_data() {
@@ -75,6 +79,11 @@ void tst_MirtApp::missingRememberedFolderIsToldNotReplaced() {
         NoticeBar *notice = app.mainWindow().notice();
         QVERIFY(notice->isVisibleTo(&app.mainWindow()));
         QVERIFY(notice->text().contains(unmounted));
+        QPalette dark = notice->palette(); // drawn in the palette's colours, dark ones too
+        dark.setColor(QPalette::AlternateBase, QColor(30, 30, 30));
+        notice->setPalette(dark);
+        const QImage shot = notice->grab().toImage();
+        QCOMPARE(shot.pixelColor(shot.width() - 2, shot.height() - 2), QColor(30, 30, 30));
         QTest::keyClicks(app.mainWindow().content()->editor(), u"kept"_s);
         app.model().flushAutosave();
         QCOMPARE(app.model().text(), u"kept"_s);
@@ -107,6 +116,30 @@ void tst_MirtApp::exportPanelOpensInDocumentsElseHome() {
     QCOMPARE(WidgetDialogs::exportFolder(), QDir::homePath()); // never the working folder
     QVERIFY(QDir().mkpath(documents));
     QCOMPARE(WidgetDialogs::exportFolder(), documents);
+}
+
+void tst_MirtApp::speaksTheUsersLanguage_data() {
+    QTest::addColumn<QLocale>("language");
+    QTest::addColumn<QStringList>("titles"); // the File menu, and the toolkit's Cancel
+    QTest::newRow("German") << QLocale(QLocale::German, QLocale::Germany)
+                            << QStringList{u"&Datei"_s, u"Abbrechen"_s};
+    QTest::newRow("French") << QLocale(QLocale::French, QLocale::France)
+                            << QStringList{u"&Fichier"_s, u"Annuler"_s};
+    QTest::newRow("a language without a translation: English throughout")
+        << QLocale(QLocale::Finnish) << QStringList{u"&File"_s, u"Cancel"_s};
+}
+
+void tst_MirtApp::speaksTheUsersLanguage() {
+    QFETCH(QLocale, language);
+    QFETCH(QStringList, titles);
+    QTemporaryDir dir;
+    QLocale::setDefault(language);
+    MirtApp app(argumentCount, arguments, dir.filePath(u"note.txt"_s));
+    QVERIFY(app.start());
+    QCOMPARE((QStringList{app.mainWindow().menuBar()->actions().first()->text(),
+                          QCoreApplication::translate("QPlatformTheme", "Cancel")}),
+             titles);
+    QLocale::setDefault(QLocale::c());
 }
 
 QTEST_APPLESS_MAIN(tst_MirtApp)

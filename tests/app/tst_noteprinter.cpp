@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
+#include "Files.h"
 #include "NoteFont.h"
 #include "NotePrinter.h"
 
 #include <QFontMetricsF>
 #include <QImage>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -18,21 +18,15 @@ struct Word {
     QRectF box; // points, from the top left of the page
 };
 
-QString run(const QString &program, const QStringList &arguments) {
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(20000) || process.exitCode() != 0)
-        qFatal("%s failed: %s", qPrintable(program), process.readAllStandardError().constData());
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
 // Every word of every page, as poppler reads it back from the PDF.
 QList<QList<Word>> wordsByPage(const QString &pdf) {
     static const QRegularExpression word(QStringLiteral(
         R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re"));
     QList<QList<Word>> pages;
-    const QString html = run(u"pdftotext"_s, {u"-bbox"_s, pdf, u"-"_s});
-    for (const QString &page : html.split(u"<page "_s).mid(1)) {
+    QByteArray html;
+    if (runProgram(u"pdftotext"_s, {u"-bbox"_s, pdf, u"-"_s}, &html) != 0)
+        qFatal("pdftotext failed: %s", html.constData());
+    for (const QString &page : QString::fromUtf8(html).split(u"<page "_s).mid(1)) {
         QList<Word> words;
         for (const auto &m : word.globalMatch(page)) {
             const QPointF topLeft(m.captured(1).toDouble(), m.captured(2).toDouble());

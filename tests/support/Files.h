@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 
 #include <sys/stat.h>
 
@@ -29,4 +30,17 @@ inline void writeFile(const QString &path, const QByteArray &bytes) {
 /// Temporary files of interrupted saves left in `folder`.
 inline QStringList strayFiles(const QString &folder) {
     return QDir(folder).entryList({QStringLiteral("~*.tmp")}, QDir::Files | QDir::Hidden);
+}
+
+/// Runs `program` to its end and returns its exit code, with what it printed in `output`.
+inline int runProgram(const QString &program, const QStringList &arguments,
+                      QByteArray *output = nullptr) {
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, arguments);
+    if (!process.waitForFinished(60000))
+        return -1;
+    if (output)
+        *output = process.readAll();
+    return process.exitCode();
 }

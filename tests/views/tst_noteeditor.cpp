@@ -9,6 +9,7 @@
 #include <QMimeData>
 #include <QScrollBar>
 #include <QTest>
+#include <QWheelEvent>
 
 using namespace Qt::StringLiterals;
 
@@ -34,6 +35,7 @@ private Q_SLOTS:
     void outsideChangeIsAnUndoStepOfItsOwnAndKeepsTheCaret();
     void largeNoteLoadsAfterTheFirstFrameAndLosesNoKey();
     void spellingMarksOnlyMisspelledWordsOnScreen();
+    void ctrlAndTheWheelStepTheNotesFontSize();
 
 private:
     NoteEditor &open(const QString &note);
@@ -220,6 +222,19 @@ void tst_NoteEditor::spellingMarksOnlyMisspelledWordsOnScreen() {
     QVERIFY2(checker.lookups() < 20, "only the words on screen are checked");
     QVERIFY(!editor.document()->isUndoAvailable());
     QCOMPARE(editor.noteText(), model_->text());
+}
+
+void tst_NoteEditor::ctrlAndTheWheelStepTheNotesFontSize() {
+    NoteEditor &editor = open(QString());
+    const QFont before = editor.font();
+    for (const int delta : {120, 120, -120}) {
+        QWheelEvent wheel(QPointF(5, 5), QPointF(5, 5), {}, {0, delta}, Qt::NoButton,
+                          Qt::ControlModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(editor.viewport(), &wheel);
+    }
+    QCOMPARE(model_->fontSize(), 15.0); // through the model: stepped, bounded and stored
+    QCOMPARE(f_.store.floats[NoteModel::fontSizeKey], 15.0f);
+    QCOMPARE(editor.font(), before); // not the toolkit's own zoom, which the model never sees
 }
 
 QTEST_MAIN(tst_NoteEditor)

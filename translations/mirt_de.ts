@@ -1,0 +1,340 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de">
+<context>
+    <name>ContentView</name>
+    <message>
+        <source>Start Meeting Mode?</source>
+        <translation>Besprechungsmodus starten?</translation>
+    </message>
+    <message>
+        <source>The current note will be replaced with a new meeting note.</source>
+        <translation>Die aktuelle Notiz wird durch eine neue Besprechungsnotiz ersetzt.</translation>
+    </message>
+    <message>
+        <source>Clear &amp; Start Meeting</source>
+        <translation>Leeren und Besprechung starten</translation>
+    </message>
+    <message>
+        <source>Clear the current note?</source>
+        <translation>Die aktuelle Notiz leeren?</translation>
+    </message>
+    <message>
+        <source>This will permanently delete all content in the current note.</source>
+        <translation>Damit wird der gesamte Inhalt der aktuellen Notiz endgültig gelöscht.</translation>
+    </message>
+    <message>
+        <source>Clear Note</source>
+        <translation>Notiz leeren</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+</context>
+<context>
+    <name>FindBar</name>
+    <message>
+        <source>Match &amp;Case</source>
+        <translation>&amp;Groß/Klein beachten</translation>
+    </message>
+    <message>
+        <source>&amp;Whole Words</source>
+        <translation>&amp;Ganze Wörter</translation>
+    </message>
+    <message>
+        <source>Find</source>
+        <translation>Suchen</translation>
+    </message>
+    <message>
+        <source>Replace with</source>
+        <translation>Ersetzen durch</translation>
+    </message>
+    <message>
+        <source>Previous</source>
+        <translation>Zurück</translation>
+    </message>
+    <message>
+        <source>Next</source>
+        <translation>Weiter</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>Close the find bar</source>
+        <translation>Suchleiste schließen</translation>
+    </message>
+    <message>
+        <source>&amp;Replace</source>
+        <translation>&amp;Ersetzen</translation>
+    </message>
+    <message>
+        <source>Replace &amp;All</source>
+        <translation>&amp;Alle ersetzen</translation>
+    </message>
+    <message>
+        <source>No matches</source>
+        <translation>Keine Treffer</translation>
+    </message>
+    <message>
+        <source>%1 of %2</source>
+        <translation>%1 von %2</translation>
+    </message>
+    <message>
+        <source>%1 matches</source>
+        <translation>%1 Treffer</translation>
+    </message>
+    <message>
+        <source>, wrapped</source>
+        <translation>, von vorn</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n replaced</source>
+        <translation><numerusform>%n ersetzt</numerusform><numerusform>%n ersetzt</numerusform></translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>The note cannot be saved: %1. It stays in this window, and saving is tried again with your next change.</source>
+        <translation>Die Notiz kann nicht gespeichert werden: %1. Sie bleibt in diesem Fenster, und mit Ihrer nächsten Änderung wird erneut gespeichert.</translation>
+    </message>
+    <message>
+        <source>The note is saved again.</source>
+        <translation>Die Notiz wird wieder gespeichert.</translation>
+    </message>
+</context>
+<context>
+    <name>MenuCommands</name>
+    <message>
+        <source>C&amp;lear Note</source>
+        <translation>Notiz &amp;leeren</translation>
+    </message>
+    <message>
+        <source>&amp;Export Note…</source>
+        <translation>Notiz &amp;exportieren …</translation>
+    </message>
+    <message>
+        <source>&amp;Print Note…</source>
+        <translation>Notiz &amp;drucken …</translation>
+    </message>
+    <message>
+        <source>&amp;Move Note…</source>
+        <translation>Notiz &amp;verschieben …</translation>
+    </message>
+    <message>
+        <source>&amp;Quit</source>
+        <translation>&amp;Beenden</translation>
+    </message>
+    <message>
+        <source>&amp;Undo</source>
+        <translation>&amp;Rückgängig</translation>
+    </message>
+    <message>
+        <source>&amp;Redo</source>
+        <translation>&amp;Wiederholen</translation>
+    </message>
+    <message>
+        <source>Cu&amp;t</source>
+        <translation>&amp;Ausschneiden</translation>
+    </message>
+    <message>
+        <source>&amp;Copy</source>
+        <translation>&amp;Kopieren</translation>
+    </message>
+    <message>
+        <source>&amp;Paste</source>
+        <translation>&amp;Einfügen</translation>
+    </message>
+    <message>
+        <source>Select &amp;All</source>
+        <translation>Alles &amp;markieren</translation>
+    </message>
+    <message>
+        <source>&amp;Find…</source>
+        <translation>&amp;Suchen …</translation>
+    </message>
+    <message>
+        <source>Find &amp;Next</source>
+        <translation>&amp;Nächstes finden</translation>
+    </message>
+    <message>
+        <source>Find Pre&amp;vious</source>
+        <translation>&amp;Vorheriges finden</translation>
+    </message>
+    <message>
+        <source>R&amp;eplace…</source>
+        <translation>Erset&amp;zen …</translation>
+    </message>
+    <message>
+        <source>Check &amp;Spelling</source>
+        <translation>Rechtschreibung &amp;prüfen</translation>
+    </message>
+    <message>
+        <source>&amp;Increase Font Size</source>
+        <translation>Schrift &amp;vergrößern</translation>
+    </message>
+    <message>
+        <source>&amp;Decrease Font Size</source>
+        <translation>Schrift ver&amp;kleinern</translation>
+    </message>
+    <message>
+        <source>&amp;About Mirt</source>
+        <translation>Über &amp;Mirt</translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <translation>&amp;Datei</translation>
+    </message>
+    <message>
+        <source>&amp;Edit</source>
+        <translation>&amp;Bearbeiten</translation>
+    </message>
+    <message>
+        <source>Spelling &amp;Language</source>
+        <translation>Sprac&amp;he der Rechtschreibung</translation>
+    </message>
+    <message>
+        <source>F&amp;ormat</source>
+        <translation>F&amp;ormat</translation>
+    </message>
+    <message>
+        <source>&amp;View</source>
+        <translation>&amp;Ansicht</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>&amp;Hilfe</translation>
+    </message>
+    <message>
+        <source>&amp;End Meeting Mode</source>
+        <translation>Besprechungsmodus &amp;beenden</translation>
+    </message>
+    <message>
+        <source>&amp;Meeting Mode</source>
+        <translation>&amp;Besprechungsmodus</translation>
+    </message>
+    <message>
+        <source>Hide &amp;Toolbar</source>
+        <translation>&amp;Werkzeugleiste ausblenden</translation>
+    </message>
+    <message>
+        <source>Show &amp;Toolbar</source>
+        <translation>&amp;Werkzeugleiste einblenden</translation>
+    </message>
+    <message>
+        <source>About Mirt</source>
+        <translation>Über Mirt</translation>
+    </message>
+    <message>
+        <source>&lt;b&gt;Mirt %1&lt;/b&gt;&lt;p&gt;A one-note scratchpad that saves itself.&lt;/p&gt;&lt;p&gt;Released under the MIT licence.&lt;/p&gt;</source>
+        <translation>&lt;b&gt;Mirt %1&lt;/b&gt;&lt;p&gt;Ein Notizblock für eine Notiz, der sich selbst speichert.&lt;/p&gt;&lt;p&gt;Veröffentlicht unter der MIT-Lizenz.&lt;/p&gt;</translation>
+    </message>
+</context>
+<context>
+    <name>NoteEditor</name>
+    <message>
+        <source>Note</source>
+        <translation>Notiz</translation>
+    </message>
+    <message>
+        <source>The note, saved as you type</source>
+        <translation>Die Notiz, gespeichert während Sie tippen</translation>
+    </message>
+    <message>
+        <source>Opening the note…</source>
+        <translation>Die Notiz wird geöffnet …</translation>
+    </message>
+    <message>
+        <source>Add to Dictionary</source>
+        <translation>Zum Wörterbuch hinzufügen</translation>
+    </message>
+    <message>
+        <source>Ignore</source>
+        <translation>Ignorieren</translation>
+    </message>
+</context>
+<context>
+    <name>NoteModel</name>
+    <message>
+        <source>The note was changed outside Mirt and is shown as it is now. Undo brings back what was here.</source>
+        <translation>Die Notiz wurde außerhalb von Mirt geändert und wird so gezeigt, wie sie jetzt ist. Rückgängig holt zurück, was hier stand.</translation>
+    </message>
+    <message>
+        <source>The note was changed outside Mirt while you typed here. Both changes are merged.</source>
+        <translation>Die Notiz wurde außerhalb von Mirt geändert, während Sie hier tippten. Beide Änderungen sind zusammengeführt.</translation>
+    </message>
+    <message>
+        <source>The note was changed outside Mirt, and that version cannot be kept beside it (%1). The note file is left as it is.</source>
+        <translation>Die Notiz wurde außerhalb von Mirt geändert, und diese Fassung kann nicht daneben abgelegt werden (%1). Die Notizdatei bleibt unverändert.</translation>
+    </message>
+    <message>
+        <source>The note was changed outside Mirt at the same places as here. Your text stays; the other version is kept in &quot;%1&quot;.</source>
+        <translation>Die Notiz wurde außerhalb von Mirt an denselben Stellen wie hier geändert. Ihr Text bleibt; die andere Fassung liegt in „%1“.</translation>
+    </message>
+    <message>
+        <source>The note file was removed outside Mirt. The note is still here and is saved again.</source>
+        <translation>Die Notizdatei wurde außerhalb von Mirt entfernt. Die Notiz ist noch hier und wird wieder gespeichert.</translation>
+    </message>
+    <message>
+        <source>A sync engine left another version of the note beside it, &quot;%1&quot;, with lines changed on both sides. It is kept as it is.</source>
+        <translation>Ein Synchronisationsdienst hat eine andere Fassung der Notiz daneben abgelegt, „%1“, mit auf beiden Seiten geänderten Zeilen. Sie bleibt, wie sie ist.</translation>
+    </message>
+    <message>
+        <source>The lines of &quot;%1&quot;, a copy a sync engine left beside the note, are merged into it.</source>
+        <translation>Die Zeilen von „%1“, einer Kopie eines Synchronisationsdienstes, sind in die Notiz übernommen.</translation>
+    </message>
+    <message>
+        <source>Export Note</source>
+        <translation>Notiz exportieren</translation>
+    </message>
+    <message>
+        <source>Export Failed</source>
+        <translation>Export fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>Move Note</source>
+        <translation>Notiz verschieben</translation>
+    </message>
+    <message>
+        <source>The note could not be moved: %1</source>
+        <translation>Die Notiz konnte nicht verschoben werden: %1</translation>
+    </message>
+    <message>
+        <source>The note is kept in %1 from now on.</source>
+        <translation>Die Notiz liegt ab jetzt in %1.</translation>
+    </message>
+</context>
+<context>
+    <name>QObject</name>
+    <message>
+        <source>The note&apos;s folder %1 cannot be found; is its drive unmounted? What you type stays here and is saved there once it is back.</source>
+        <translation>Der Ordner der Notiz, %1, ist nicht zu finden; ist sein Laufwerk nicht eingehängt? Was Sie tippen, bleibt hier und wird dort gespeichert, sobald er wieder da ist.</translation>
+    </message>
+    <message>
+        <source>Printing…</source>
+        <translation>Drucken …</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+</context>
+<context>
+    <name>ToolbarView</name>
+    <message>
+        <source>Export Note</source>
+        <translation>Notiz exportieren</translation>
+    </message>
+    <message>
+        <source>End Meeting</source>
+        <translation>Besprechung beenden</translation>
+    </message>
+    <message>
+        <source>Meeting Mode</source>
+        <translation>Besprechungsmodus</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,340 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="fr">
+<context>
+    <name>ContentView</name>
+    <message>
+        <source>Start Meeting Mode?</source>
+        <translation>Démarrer le mode réunion ?</translation>
+    </message>
+    <message>
+        <source>The current note will be replaced with a new meeting note.</source>
+        <translation>La note actuelle sera remplacée par une nouvelle note de réunion.</translation>
+    </message>
+    <message>
+        <source>Clear &amp; Start Meeting</source>
+        <translation>Effacer et démarrer la réunion</translation>
+    </message>
+    <message>
+        <source>Clear the current note?</source>
+        <translation>Effacer la note actuelle ?</translation>
+    </message>
+    <message>
+        <source>This will permanently delete all content in the current note.</source>
+        <translation>Tout le contenu de la note actuelle sera définitivement supprimé.</translation>
+    </message>
+    <message>
+        <source>Clear Note</source>
+        <translation>Effacer la note</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Annuler</translation>
+    </message>
+</context>
+<context>
+    <name>FindBar</name>
+    <message>
+        <source>Match &amp;Case</source>
+        <translation>Respecter la &amp;casse</translation>
+    </message>
+    <message>
+        <source>&amp;Whole Words</source>
+        <translation>&amp;Mots entiers</translation>
+    </message>
+    <message>
+        <source>Find</source>
+        <translation>Rechercher</translation>
+    </message>
+    <message>
+        <source>Replace with</source>
+        <translation>Remplacer par</translation>
+    </message>
+    <message>
+        <source>Previous</source>
+        <translation>Précédent</translation>
+    </message>
+    <message>
+        <source>Next</source>
+        <translation>Suivant</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Fermer</translation>
+    </message>
+    <message>
+        <source>Close the find bar</source>
+        <translation>Fermer la barre de recherche</translation>
+    </message>
+    <message>
+        <source>&amp;Replace</source>
+        <translation>&amp;Remplacer</translation>
+    </message>
+    <message>
+        <source>Replace &amp;All</source>
+        <translation>Remplacer &amp;tout</translation>
+    </message>
+    <message>
+        <source>No matches</source>
+        <translation>Aucun résultat</translation>
+    </message>
+    <message>
+        <source>%1 of %2</source>
+        <translation>%1 sur %2</translation>
+    </message>
+    <message>
+        <source>%1 matches</source>
+        <translation>%1 résultats</translation>
+    </message>
+    <message>
+        <source>, wrapped</source>
+        <translation>, reprise au début</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n replaced</source>
+        <translation><numerusform>%n remplacé</numerusform><numerusform>%n remplacés</numerusform></translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>The note cannot be saved: %1. It stays in this window, and saving is tried again with your next change.</source>
+        <translation>La note ne peut pas être enregistrée : %1. Elle reste dans cette fenêtre, et l’enregistrement sera retenté à votre prochaine modification.</translation>
+    </message>
+    <message>
+        <source>The note is saved again.</source>
+        <translation>La note est de nouveau enregistrée.</translation>
+    </message>
+</context>
+<context>
+    <name>MenuCommands</name>
+    <message>
+        <source>C&amp;lear Note</source>
+        <translation>&amp;Effacer la note</translation>
+    </message>
+    <message>
+        <source>&amp;Export Note…</source>
+        <translation>E&amp;xporter la note…</translation>
+    </message>
+    <message>
+        <source>&amp;Print Note…</source>
+        <translation>&amp;Imprimer la note…</translation>
+    </message>
+    <message>
+        <source>&amp;Move Note…</source>
+        <translation>&amp;Déplacer la note…</translation>
+    </message>
+    <message>
+        <source>&amp;Quit</source>
+        <translation>&amp;Quitter</translation>
+    </message>
+    <message>
+        <source>&amp;Undo</source>
+        <translation>&amp;Annuler</translation>
+    </message>
+    <message>
+        <source>&amp;Redo</source>
+        <translation>&amp;Rétablir</translation>
+    </message>
+    <message>
+        <source>Cu&amp;t</source>
+        <translation>Co&amp;uper</translation>
+    </message>
+    <message>
+        <source>&amp;Copy</source>
+        <translation>&amp;Copier</translation>
+    </message>
+    <message>
+        <source>&amp;Paste</source>
+        <translation>C&amp;oller</translation>
+    </message>
+    <message>
+        <source>Select &amp;All</source>
+        <translation>&amp;Tout sélectionner</translation>
+    </message>
+    <message>
+        <source>&amp;Find…</source>
+        <translation>Rec&amp;hercher…</translation>
+    </message>
+    <message>
+        <source>Find &amp;Next</source>
+        <translation>Occurrence &amp;suivante</translation>
+    </message>
+    <message>
+        <source>Find Pre&amp;vious</source>
+        <translation>Occurrence &amp;précédente</translation>
+    </message>
+    <message>
+        <source>R&amp;eplace…</source>
+        <translation>Remp&amp;lacer…</translation>
+    </message>
+    <message>
+        <source>Check &amp;Spelling</source>
+        <translation>&amp;Vérifier l’orthographe</translation>
+    </message>
+    <message>
+        <source>&amp;Increase Font Size</source>
+        <translation>&amp;Agrandir le texte</translation>
+    </message>
+    <message>
+        <source>&amp;Decrease Font Size</source>
+        <translation>&amp;Réduire le texte</translation>
+    </message>
+    <message>
+        <source>&amp;About Mirt</source>
+        <translation>À &amp;propos de Mirt</translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <translation>&amp;Fichier</translation>
+    </message>
+    <message>
+        <source>&amp;Edit</source>
+        <translation>&amp;Édition</translation>
+    </message>
+    <message>
+        <source>Spelling &amp;Language</source>
+        <translation>La&amp;ngue de l’orthographe</translation>
+    </message>
+    <message>
+        <source>F&amp;ormat</source>
+        <translation>F&amp;ormat</translation>
+    </message>
+    <message>
+        <source>&amp;View</source>
+        <translation>Affic&amp;hage</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>Aid&amp;e</translation>
+    </message>
+    <message>
+        <source>&amp;End Meeting Mode</source>
+        <translation>Quitter le &amp;mode réunion</translation>
+    </message>
+    <message>
+        <source>&amp;Meeting Mode</source>
+        <translation>&amp;Mode réunion</translation>
+    </message>
+    <message>
+        <source>Hide &amp;Toolbar</source>
+        <translation>Masquer la &amp;barre d’outils</translation>
+    </message>
+    <message>
+        <source>Show &amp;Toolbar</source>
+        <translation>Afficher la &amp;barre d’outils</translation>
+    </message>
+    <message>
+        <source>About Mirt</source>
+        <translation>À propos de Mirt</translation>
+    </message>
+    <message>
+        <source>&lt;b&gt;Mirt %1&lt;/b&gt;&lt;p&gt;A one-note scratchpad that saves itself.&lt;/p&gt;&lt;p&gt;Released under the MIT licence.&lt;/p&gt;</source>
+        <translation>&lt;b&gt;Mirt %1&lt;/b&gt;&lt;p&gt;Un bloc-notes d’une seule note qui s’enregistre tout seul.&lt;/p&gt;&lt;p&gt;Publié sous licence MIT.&lt;/p&gt;</translation>
+    </message>
+</context>
+<context>
+    <name>NoteEditor</name>
+    <message>
+        <source>Note</source>
+        <translation>Note</translation>
+    </message>
+    <message>
+        <source>The note, saved as you type</source>
+        <translation>La note, enregistrée pendant la frappe</translation>
+    </message>
+    <message>
+        <source>Opening the note…</source>
+        <translation>Ouverture de la note…</translation>
+    </message>
+    <message>
+        <source>Add to Dictionary</source>
+        <translation>Ajouter au dictionnaire</translation>
+    </message>
+    <message>
+        <source>Ignore</source>
+        <translation>Ignorer</translation>
+    </message>
+</context>
+<context>
+    <name>NoteModel</name>
+    <message>
+        <source>The note was changed outside Mirt and is shown as it is now. Undo brings back what was here.</source>
+        <translation>La note a été modifiée hors de Mirt et s’affiche telle qu’elle est maintenant. Annuler rétablit ce qui était ici.</translation>
+    </message>
+    <message>
+        <source>The note was changed outside Mirt while you typed here. Both changes are merged.</source>
+        <translation>La note a été modifiée hors de Mirt pendant que vous tapiez ici. Les deux modifications sont fusionnées.</translation>
+    </message>
+    <message>
+        <source>The note was changed outside Mirt, and that version cannot be kept beside it (%1). The note file is left as it is.</source>
+        <translation>La note a été modifiée hors de Mirt, et cette version ne peut pas être gardée à côté (%1). Le fichier de la note reste tel quel.</translation>
+    </message>
+    <message>
+        <source>The note was changed outside Mirt at the same places as here. Your text stays; the other version is kept in &quot;%1&quot;.</source>
+        <translation>La note a été modifiée hors de Mirt aux mêmes endroits qu’ici. Votre texte reste ; l’autre version est gardée dans « %1 ».</translation>
+    </message>
+    <message>
+        <source>The note file was removed outside Mirt. The note is still here and is saved again.</source>
+        <translation>Le fichier de la note a été supprimé hors de Mirt. La note est toujours là et est de nouveau enregistrée.</translation>
+    </message>
+    <message>
+        <source>A sync engine left another version of the note beside it, &quot;%1&quot;, with lines changed on both sides. It is kept as it is.</source>
+        <translation>Un outil de synchronisation a laissé une autre version de la note à côté, « %1 », avec des lignes modifiées des deux côtés. Elle est gardée telle quelle.</translation>
+    </message>
+    <message>
+        <source>The lines of &quot;%1&quot;, a copy a sync engine left beside the note, are merged into it.</source>
+        <translation>Les lignes de « %1 », une copie laissée par un outil de synchronisation, sont fusionnées dans la note.</translation>
+    </message>
+    <message>
+        <source>Export Note</source>
+        <translation>Exporter la note</translation>
+    </message>
+    <message>
+        <source>Export Failed</source>
+        <translation>Échec de l’exportation</translation>
+    </message>
+    <message>
+        <source>Move Note</source>
+        <translation>Déplacer la note</translation>
+    </message>
+    <message>
+        <source>The note could not be moved: %1</source>
+        <translation>La note n’a pas pu être déplacée : %1</translation>
+    </message>
+    <message>
+        <source>The note is kept in %1 from now on.</source>
+        <translation>La note est désormais gardée dans %1.</translation>
+    </message>
+</context>
+<context>
+    <name>QObject</name>
+    <message>
+        <source>The note&apos;s folder %1 cannot be found; is its drive unmounted? What you type stays here and is saved there once it is back.</source>
+        <translation>Le dossier de la note, %1, est introuvable ; son disque est-il démonté ? Ce que vous tapez reste ici et y sera enregistré dès son retour.</translation>
+    </message>
+    <message>
+        <source>Printing…</source>
+        <translation>Impression…</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Annuler</translation>
+    </message>
+</context>
+<context>
+    <name>ToolbarView</name>
+    <message>
+        <source>Export Note</source>
+        <translation>Exporter la note</translation>
+    </message>
+    <message>
+        <source>End Meeting</source>
+        <translation>Terminer la réunion</translation>
+    </message>
+    <message>
+        <source>Meeting Mode</source>
+        <translation>Mode réunion</translation>
+    </message>
+</context>
+</TS>
