@@ -52,8 +52,17 @@ FindBar::FindBar(NoteModel &model, NoteEditor &editor, QWidget *parent)
     count_->setObjectName(QStringLiteral("matchCount"));
     count_->setMinimumWidth(count_->fontMetrics().horizontalAdvance(QStringLiteral("000 of 0000")));
 
-    auto *previous = button(tr("Previous"), QStringLiteral("findPrevious"));
-    auto *next = button(tr("Next"), QStringLiteral("findNext"));
+    const auto arrow = [](Qt::ArrowType type, const QString &name, const QString &help) {
+        auto *button = new QToolButton;
+        button->setObjectName(name);
+        button->setArrowType(type);
+        button->setAutoRaise(true);
+        button->setToolTip(help);
+        button->setAccessibleName(help);
+        return button;
+    };
+    QToolButton *previous = arrow(Qt::UpArrow, QStringLiteral("findPrevious"), tr("Previous"));
+    QToolButton *next = arrow(Qt::DownArrow, QStringLiteral("findNext"), tr("Next"));
     auto *closer = new QToolButton;
     closer->setObjectName(QStringLiteral("closeFind"));
     closer->setAutoRaise(true);
@@ -63,23 +72,24 @@ FindBar::FindBar(NoteModel &model, NoteEditor &editor, QWidget *parent)
     auto *replaceOne = button(tr("&Replace"), QStringLiteral("replace"));
     auto *replaceEvery = button(tr("Replace &All"), QStringLiteral("replaceAll"));
 
+    // The field and its steps on the first row, the options below, the replace row last.
     auto *grid = new QGridLayout(this);
     grid->setContentsMargins(6, 4, 6, 4);
     grid->setSpacing(4);
-    grid->addWidget(findField_, 0, 0);
-    grid->addWidget(count_, 0, 1);
-    grid->addWidget(previous, 0, 2);
-    grid->addWidget(next, 0, 3);
-    grid->addWidget(matchCase_, 0, 4);
-    grid->addWidget(wholeWords_, 0, 5);
+    grid->addWidget(findField_, 0, 0, 1, 3);
+    grid->addWidget(count_, 0, 3);
+    grid->addWidget(previous, 0, 4);
+    grid->addWidget(next, 0, 5);
     grid->addWidget(closer, 0, 6);
+    grid->addWidget(matchCase_, 1, 0);
+    grid->addWidget(wholeWords_, 1, 1);
     auto *replaceLayout = new QHBoxLayout(replaceRow_);
     replaceLayout->setContentsMargins(0, 0, 0, 0);
     replaceLayout->addWidget(replaceField_, 1);
     replaceLayout->addWidget(replaceOne);
     replaceLayout->addWidget(replaceEvery);
-    grid->addWidget(replaceRow_, 1, 0, 1, 7);
-    grid->setColumnStretch(0, 1);
+    grid->addWidget(replaceRow_, 2, 0, 1, 7);
+    grid->setColumnStretch(2, 1);
 
     // Incremental: each change of the field finds from where the selection starts.
     connect(findField_, &QLineEdit::textChanged, this,
@@ -87,8 +97,8 @@ FindBar::FindBar(NoteModel &model, NoteEditor &editor, QWidget *parent)
     for (QToolButton *option : {matchCase_, wholeWords_})
         connect(option, &QToolButton::toggled, this,
                 [this] { find(editor_.textCursor().selectionStart(), false); });
-    connect(next, &QPushButton::clicked, this, &FindBar::findNext);
-    connect(previous, &QPushButton::clicked, this, &FindBar::findPrevious);
+    connect(next, &QToolButton::clicked, this, &FindBar::findNext);
+    connect(previous, &QToolButton::clicked, this, &FindBar::findPrevious);
     connect(closer, &QToolButton::clicked, this, &FindBar::close);
     connect(replaceOne, &QPushButton::clicked, this, &FindBar::replace);
     connect(replaceEvery, &QPushButton::clicked, this, &FindBar::replaceAll);
