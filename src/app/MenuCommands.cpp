@@ -137,7 +137,11 @@ void MenuCommands::createMenus(QMenuBar &menuBar) {
     edit->addAction(checkSpelling_);
     QMenu *languages = edit->addMenu(tr("Spelling &Language"));
     languages->setObjectName(QStringLiteral("spellingLanguages"));
-    fillLanguages(languages);
+    // Filled when first opened: the dictionaries are looked up only when someone asks.
+    connect(languages, &QMenu::aboutToShow, this, [this, languages] {
+        if (languages->isEmpty())
+            fillLanguages(languages);
+    });
 
     QMenu *format = menuBar.addMenu(tr("F&ormat"));
     format->setObjectName(QStringLiteral("formatMenu"));
@@ -169,7 +173,8 @@ void MenuCommands::fillLanguages(QMenu *menu) {
         connect(choice, &QAction::triggered, &spelling_,
                 [this, language] { spelling_.setLanguage(language); });
     }
-    menu->setEnabled(!group->actions().isEmpty());
+    if (group->actions().isEmpty())
+        menu->addAction(tr("No dictionaries installed"))->setEnabled(false);
 }
 
 void MenuCommands::refreshTitles() {

@@ -5,13 +5,20 @@
 #include "SpellChecker.h"
 
 #include <QSettings>
+#include <QTimer>
 
 Spelling::Spelling(NoteEditor &editor, QObject *parent)
     : QObject(parent)
     , editor_(editor)
-    , checker_(std::make_unique<SpellChecker>(QSettings().value(languageKey).toString()))
     , enabled_(QSettings().value(enabledKey, true).toBool()) {
-    editor_.setSpellChecker(enabled_ ? checker_.get() : nullptr);
+    if (enabled_)
+        QTimer::singleShot(0, this, [this] { editor_.setSpellChecker(&checker()); });
+}
+
+SpellChecker &Spelling::checker() {
+    if (!checker_)
+        checker_ = std::make_unique<SpellChecker>(QSettings().value(languageKey).toString());
+    return *checker_;
 }
 
 Spelling::~Spelling() {
@@ -21,10 +28,10 @@ Spelling::~Spelling() {
 void Spelling::setEnabled(bool enabled) {
     enabled_ = enabled;
     QSettings().setValue(enabledKey, enabled);
-    editor_.setSpellChecker(enabled ? checker_.get() : nullptr);
+    editor_.setSpellChecker(enabled ? &checker() : nullptr);
 }
 
 void Spelling::setLanguage(const QString &language) {
-    checker_->setLanguage(language);
-    QSettings().setValue(languageKey, checker_->language());
+    checker().setLanguage(language);
+    QSettings().setValue(languageKey, checker().language());
 }

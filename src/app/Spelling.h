@@ -20,7 +20,9 @@ public:
 
     bool isEnabled() const { return enabled_; }
     void setEnabled(bool enabled);
-    SpellChecker &checker() const { return *checker_; }
+    /// The checker, made at its first use: loading a dictionary takes a moment that the first
+    /// frame should not wait for.
+    SpellChecker &checker();
     void setLanguage(const QString &language);
 
 private:
