@@ -8,6 +8,7 @@
 #include "OneShotTimer.h"
 #include "TextMerge.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QLocale>
 #include <QPointer>
@@ -155,12 +156,20 @@ void NoteModel::encodeNextSlice() {
 }
 
 void NoteModel::flushAutosave() {
-    if (saveTimer_->isActive() || saveEncoder_.isRunning()) {
-        saveTimer_->stop();
-        saveEncoder_.cancel();
-        store_.setString(saveKey, text_);
+    // A write that finds another program's version on disk writes nothing and tells so through
+    // the event loop, which may not turn again when the app is ending: that version is taken in
+    // here, and the result written, before the app may go.
+    for (int round = 0; round < 3; ++round) {
+        if (saveTimer_->isActive() || saveEncoder_.isRunning()) {
+            saveTimer_->stop();
+            saveEncoder_.cancel();
+            store_.setString(saveKey, text_);
+        }
+        store_.flush();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+        if (!saveTimer_->isActive())
+            return;
     }
-    store_.flush();
 }
 
 void NoteModel::onWriteSucceeded() {

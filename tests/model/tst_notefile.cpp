@@ -43,6 +43,7 @@ private Q_SLOTS:
     void readsTheBytesExactlyOrKeepsThemAside();
     void outsideWritersNeverLoseWords_data();
     void outsideWritersNeverLoseWords();
+    void quittingRightAfterAnotherWriterLosesNoWord();
     void syncEngineCopiesAreMergedOrKept();
     void interruptedSavesAreSweptAtStart();
     void moveWritesTheNewPlaceBeforeTheOldGoes();
@@ -118,6 +119,17 @@ void tst_NoteFile::outsideWritersNeverLoseWords() {
     rig.save();
     QCOMPARE(contents(rig.notePath()), expected);
     QVERIFY(strayFiles(rig.dataFolder).isEmpty());
+}
+
+void tst_NoteFile::quittingRightAfterAnotherWriterLosesNoWord() {
+    QTemporaryDir home;
+    Rig rig(home.path());
+    rig.model->setText(QString::fromUtf8(saved));
+    rig.save();
+    rig.model->replaceText(6, 0, u" typed here");
+    writeOutside(rig.notePath(), u"by rename"_s); // no turn of the event loop after this
+    rig.model->flushAutosave();
+    QCOMPARE(contents(rig.notePath()), "line 1 typed here\nline 2\nline 3\nfrom outside\n");
 }
 
 void tst_NoteFile::syncEngineCopiesAreMergedOrKept() {
