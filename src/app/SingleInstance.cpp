@@ -56,7 +56,9 @@ bool SingleInstance::claim() {
     const auto reply =
         bus.interface()->registerService(busName_, QDBusConnectionInterface::DontQueueService,
                                          QDBusConnectionInterface::DontAllowReplacement);
-    if (!reply.isValid() || reply.value() != QDBusConnectionInterface::ServiceRegistered)
+    if (!reply.isValid()) // the bus refused the name itself, as a sandbox may: no bus then
+        return claimSocket();
+    if (reply.value() != QDBusConnectionInterface::ServiceRegistered)
         return false;
     auto *application = new ApplicationInterface(this);
     connect(application, &ApplicationInterface::activated, this,

@@ -122,7 +122,7 @@ NoteSearch::Options FindBar::options() const {
     return {matchCase_->isChecked(), wholeWords_->isChecked()};
 }
 
-const std::vector<qsizetype> &FindBar::matches() {
+const std::vector<qsizetype> &FindBar::matches() const {
     return search_.matches(model_.text(), model_.textRevision(), findField_->text(), options());
 }
 
@@ -162,8 +162,7 @@ void FindBar::find(qsizetype from, bool backwards) {
 }
 
 void FindBar::showCount(qsizetype current, bool wrapped) {
-    const auto &found =
-        search_.matches(model_.text(), model_.textRevision(), findField_->text(), options());
+    const auto &found = matches();
     QString text;
     if (findField_->text().isEmpty())
         text.clear();
@@ -186,7 +185,7 @@ void FindBar::showCount(qsizetype current, bool wrapped) {
 
 bool FindBar::selectionIsMatch() const {
     const QTextCursor cursor = editor_.textCursor();
-    const auto &found = const_cast<FindBar *>(this)->matches();
+    const auto &found = matches();
     return cursor.hasSelection() &&
            cursor.selectionEnd() - cursor.selectionStart() == findField_->text().size() &&
            std::binary_search(found.begin(), found.end(), qsizetype(cursor.selectionStart()));

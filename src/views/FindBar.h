@@ -36,14 +36,14 @@ protected:
 
 private:
     void find(qsizetype from, bool backwards);
-    const std::vector<qsizetype> &matches();
+    const std::vector<qsizetype> &matches() const;
     void showCount(qsizetype current, bool wrapped);
     NoteSearch::Options options() const;
     bool selectionIsMatch() const;
 
     NoteModel &model_;
     NoteEditor &editor_;
-    NoteSearch search_;
+    mutable NoteSearch search_; // a cache of the matches for the note as it is
     QLineEdit *findField_;
     QLineEdit *replaceField_;
     QToolButton *matchCase_;
