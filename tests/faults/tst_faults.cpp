@@ -100,7 +100,6 @@ private Q_SLOTS:
     void hostileStoresLoadSafely();
     void randomNotesRoundTripExactly();
     void noteStaysPrivateThroughEverySave();
-    void abandonedPreferencesLockDoesNotHoldSavesBack();
     void cleanupTestCase();
 };
 
@@ -261,6 +260,18 @@ void tst_Faults::hostileStoresLoadSafely() {
         tally(6, u"hostile stores"_s,
               std::isfinite(size) && size >= 13.0 && size <= NoteModel::fontSizeCeiling);
     }
+    // A lock left by a process of this machine that is gone, and one with garbage in it.
+    const QByteArray deadOwner =
+        "999999\nMirt\n" + QSysInfo::machineHostName().toUtf8() + "\n"; // no such process
+    for (const QByteArray &lock : {deadOwner, QByteArray("\xff")}) {
+        QTemporaryDir home;
+        writeFile(home.filePath(u"prefs.ini.lock"_s), lock);
+        Rig rig(home.path());
+        QElapsedTimer clock;
+        clock.start();
+        rig.model->increaseFontSize();
+        tally(6, u"hostile stores"_s, clock.elapsed() < 1000 * slowdown);
+    }
     QCOMPARE(figures[6].failures, failedBefore);
 }
 
@@ -322,22 +333,6 @@ void tst_Faults::noteStaysPrivateThroughEverySave() {
     watcher.join();
     tally(9, u"note 0600 and folder 0700 after every save"_s, exposed == 0);
     QCOMPARE(figures[9].failures, 0);
-}
-
-void tst_Faults::abandonedPreferencesLockDoesNotHoldSavesBack() {
-    QTemporaryDir home;
-    // A lock left by a process of this machine that is gone, and one with garbage in it.
-    const QByteArray deadOwner =
-        "999999\nMirt\n" + QSysInfo::machineHostName().toUtf8() + "\n"; // no such process
-    for (const QByteArray &lock : {deadOwner, QByteArray("\xff")}) {
-        writeFile(home.filePath(u"prefs.ini.lock"_s), lock);
-        Rig rig(home.path());
-        QElapsedTimer clock;
-        clock.start();
-        rig.model->increaseFontSize();
-        tally(6, u"hostile stores"_s, clock.elapsed() < 1000 * slowdown);
-        QVERIFY2(clock.elapsed() < 1000 * slowdown, qPrintable(QString::number(clock.elapsed())));
-    }
 }
 
 void tst_Faults::cleanupTestCase() {
