@@ -64,8 +64,8 @@ void MenuCommands::createActions() {
     cut_ = editAction("cut", tr("Cu&t"), QKeySequence::Cut, &NoteEditor::cut);
     copy_ = editAction("copy", tr("&Copy"), QKeySequence::Copy, &NoteEditor::copy);
     paste_ = editAction("paste", tr("&Paste"), QKeySequence::Paste, &NoteEditor::paste);
-    selectAll_ =
-        editAction("selectAll", tr("Select &All"), QKeySequence::SelectAll, &NoteEditor::selectAll);
+    selectAll_ = editAction("selectAll", tr("Select &All"), QKeySequence::SelectAll,
+                            &NoteEditor::selectWholeNote);
     for (QAction *a : {undo_, redo_, cut_, copy_})
         a->setEnabled(false);
     connect(&editor_, &NoteEditor::undoAvailable, undo_, &QAction::setEnabled);

@@ -4,6 +4,7 @@
 #include "NoteEditor.h"
 #include "SpellChecker.h"
 
+#include <QEvent>
 #include <QSettings>
 #include <QTimer>
 
@@ -11,8 +12,20 @@ Spelling::Spelling(NoteEditor &editor, QObject *parent)
     : QObject(parent)
     , editor_(editor)
     , enabled_(QSettings().value(enabledKey, true).toBool()) {
+    // The dictionary is loaded once the note is on screen, never before.
     if (enabled_)
-        QTimer::singleShot(0, this, [this] { editor_.setSpellChecker(&checker()); });
+        editor_.viewport()->installEventFilter(this);
+}
+
+bool Spelling::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() == QEvent::Paint && editor_.isShowingNote()) {
+        watched->removeEventFilter(this);
+        QTimer::singleShot(0, this, [this] {
+            if (enabled_)
+                editor_.setSpellChecker(&checker());
+        });
+    }
+    return false;
 }
 
 SpellChecker &Spelling::checker() {

@@ -25,6 +25,9 @@ public:
     SpellChecker &checker();
     void setLanguage(const QString &language);
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     NoteEditor &editor_;
     std::unique_ptr<SpellChecker> checker_;

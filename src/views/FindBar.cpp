@@ -153,11 +153,11 @@ void FindBar::findPrevious() {
 
 void FindBar::find(qsizetype from, bool backwards) {
     const auto &found = matches();
-    editor_.decorations().setMatches(found, findField_->text().size());
     bool wrapped = false;
     const qsizetype at = NoteSearch::next(found, from, backwards, &wrapped);
     if (at >= 0)
-        editor_.selectRange(at, findField_->text().size());
+        editor_.selectRange(at, findField_->text().size()); // loads all of a large note first
+    editor_.decorations().setMatches(found, findField_->text().size());
     showCount(at, wrapped);
 }
 

@@ -11,6 +11,7 @@
 #include <QMimeData>
 #include <QNativeGestureEvent>
 #include <QScopedValueRollback>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -68,8 +69,11 @@ bool anyNeedsStandIn(QStringView text) {
     return std::any_of(text.begin(), text.end(), needsStandIn);
 }
 
-// Notes larger than this (in UTF-16 units) are laid out after the first frame.
+// Notes larger than this (in UTF-16 units) are laid out after the first frame: their end first,
+// then the rest in slices small enough that a key typed meanwhile never waits long.
 constexpr qsizetype deferredLoadSize = 512 * 1024;
+constexpr qsizetype endSize = 64 * 1024;
+constexpr qsizetype sliceSize = 16 * 1024;
 
 } // namespace
 
@@ -103,7 +107,7 @@ void NoteEditor::refresh() {
 }
 
 void NoteEditor::beforeUserEdit() {
-    ensureLoaded();
+    showEnd();
     // Keys can arrive in one batch, and each must be seen on its own, or a line break typed
     // right after other keys would never be recognised as typed.
     observer_->flush();
@@ -132,8 +136,14 @@ void NoteEditor::replaceRange(qsizetype position, qsizetype length, const QStrin
     selectRange(position, text.size());
 }
 
+void NoteEditor::selectWholeNote() {
+    ensureLoaded();
+    selectAll();
+}
+
 void NoteEditor::replaceAll(const std::vector<qsizetype> &positions, qsizetype length,
                             const QString &text) {
+    ensureLoaded(); // positions are the note's
     beforeUserEdit();
     // One edit block: one undo step, and one change for the model to take, however many.
     QTextCursor cursor(document());
@@ -237,27 +247,31 @@ void NoteEditor::onContentsChange(int position, int removed, int added) {
     // The document may report a change wider than it was, taking in its final paragraph
     // break; the two lengths say how much really changed.
     const int documentLength = document()->characterCount() - 1;
-    const qsizetype noteLength = model_.text().size();
+    const qsizetype shownLength = model_.text().size() - unloaded_;
     added = std::min(added, documentLength - position);
-    const qsizetype replaced = noteLength - (documentLength - added);
+    const qsizetype replaced = shownLength - (documentLength - added);
     QScopedValueRollback guard(editingModel_, true);
-    if (position < 0 || added < 0 || replaced < 0 || position + replaced > noteLength) {
+    if (position < 0 || added < 0 || replaced < 0 || position + replaced > shownLength) {
         model_.setText(noteText()); // never expected; keep the note equal to what is shown
         return;
     }
     Q_UNUSED(removed);
-    model_.replaceText(position, replaced, readRange(position, position + added));
+    model_.replaceText(unloaded_ + position, replaced, readRange(position, position + added));
 }
 
 void NoteEditor::onModelReplaced(qsizetype position, qsizetype removed, qsizetype added,
                                  NoteModel::UndoStep step) {
     if (editingModel_)
         return;
-    if (!loaded_) {
-        ensureLoaded(); // the model's text already holds this change
+    if (!loaded_ || position < unloaded_) {
+        // The model's text already holds this change; the part not yet shown takes it as it
+        // loads, and a change that reaches into it reloads the note.
+        if (loaded_)
+            replaceWhole(model_.text());
         return;
     }
     const QStringView inserted = QStringView(model_.text()).sliced(position, added);
+    position -= unloaded_;
     QScopedValueRollback guard(applyingModel_, true);
     QTextCursor cursor(document());
     // A stamp joins the user's last edit, so that one undo takes it away together with the
@@ -283,21 +297,77 @@ void NoteEditor::onModelAssigned() {
 void NoteEditor::ensureLoaded() {
     if (!loaded_)
         replaceWhole(model_.text());
+    else if (unloaded_ > 0)
+        insertEarlier(0);
+}
+
+void NoteEditor::showEnd() {
+    if (loaded_)
+        return;
+    const QString &text = model_.text();
+    const qsizetype start =
+        text.size() <= endSize ? 0 : text.lastIndexOf(u'\n', text.size() - endSize) + 1;
+    if (start == 0) { // short, or one long line: all at once
+        replaceWhole(text);
+        return;
+    }
+    loaded_ = true;
+    setPlaceholderText(QString());
+    {
+        QScopedValueRollback guard(applyingModel_, true);
+        // Nothing typed while the rest arrives can be undone: the slices would move it.
+        document()->setUndoRedoEnabled(false);
+        document()->clear();
+        QTextCursor cursor(document());
+        hasStandIns_ |= insertNoteText(cursor, QStringView(text).sliced(start));
+    }
+    unloaded_ = start;
+    moveCursor(QTextCursor::End);
+    QTimer::singleShot(0, this, &NoteEditor::loadEarlierSlice);
+}
+
+void NoteEditor::loadEarlierSlice() {
+    if (unloaded_ == 0)
+        return;
+    qsizetype from = std::max<qsizetype>(0, unloaded_ - sliceSize);
+    if (from > 0) // whole lines, so that no paragraph is laid out twice
+        from = model_.text().lastIndexOf(u'\n', from - 1) + 1;
+    insertEarlier(from);
+    if (unloaded_ > 0)
+        QTimer::singleShot(0, this, &NoteEditor::loadEarlierSlice);
+}
+
+void NoteEditor::insertEarlier(qsizetype from) {
+    // Lines arrive above the view: it keeps showing what it showed.
+    const int top = verticalScrollBar()->value();
+    const int blocks = document()->blockCount();
+    {
+        QScopedValueRollback guard(applyingModel_, true);
+        QTextCursor cursor(document());
+        hasStandIns_ |=
+            insertNoteText(cursor, QStringView(model_.text()).sliced(from, unloaded_ - from));
+    }
+    unloaded_ = from;
+    verticalScrollBar()->setValue(top + document()->blockCount() - blocks);
+    if (unloaded_ == 0)
+        document()->setUndoRedoEnabled(true);
 }
 
 void NoteEditor::paintEvent(QPaintEvent *event) {
     QPlainTextEdit::paintEvent(event);
     if (!loaded_ && !loadScheduled_) {
         loadScheduled_ = true;
-        QTimer::singleShot(0, this, &NoteEditor::ensureLoaded);
+        QTimer::singleShot(0, this, &NoteEditor::showEnd);
     }
 }
 
 void NoteEditor::replaceWhole(const QString &text) {
     loaded_ = true;
+    unloaded_ = 0;
     setPlaceholderText(QString());
     QScopedValueRollback guard(applyingModel_, true);
     if (!anyNeedsStandIn(text)) {
+        document()->setUndoRedoEnabled(true);
         document()->setPlainText(text); // the fast path, and it starts a fresh undo history
     } else {
         document()->setUndoRedoEnabled(false);
@@ -343,6 +413,8 @@ void NoteEditor::inputMethodEvent(QInputMethodEvent *event) {
 }
 
 void NoteEditor::keyPressEvent(QKeyEvent *event) {
+    if (event->matches(QKeySequence::SelectAll))
+        ensureLoaded();
     beforeUserEdit();
     resetInheritedStandInFormat();
     // Shift+Return would insert a line separator (U+2028); in a plain note every typed line

@@ -33,6 +33,10 @@ public:
     void replaceAll(const std::vector<qsizetype> &positions, qsizetype length, const QString &text);
     /// Selects `length` characters at `position` and shows them.
     void selectRange(qsizetype position, qsizetype length);
+    /// Selects the whole note, the part still loading too.
+    void selectWholeNote();
+    /// Whether the note (at least its end, for a large one) is on screen.
+    bool isShowingNote() const { return loaded_; }
 
     EditorDecorations &decorations() const { return *decorations_; }
     /// Checks the spelling of the words on screen with `checker`; none when it is null.
@@ -57,6 +61,9 @@ private:
     void onModelAssigned();
     void replaceWhole(const QString &text);
     void ensureLoaded();
+    void showEnd();
+    void loadEarlierSlice();
+    void insertEarlier(qsizetype from);
     QString readRange(int from, int to) const;
     void resetInheritedStandInFormat();
 
@@ -65,6 +72,9 @@ private:
     EditorDecorations *decorations_;
     Watcher<quint64> textWatch_;
     bool loaded_ = false;
+    // Characters at the start of the note that the document does not hold yet: a large note is
+    // shown from its end, and the rest arrives in slices.
+    qsizetype unloaded_ = 0;
     bool loadScheduled_ = false;
     bool applyingModel_ = false;
     bool hasStandIns_ = false; // stays set: it only spares the common note some work

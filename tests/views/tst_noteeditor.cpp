@@ -9,6 +9,7 @@
 #include <QMimeData>
 #include <QScrollBar>
 #include <QTest>
+#include <QTextBlock>
 #include <QWheelEvent>
 
 using namespace Qt::StringLiterals;
@@ -185,19 +186,29 @@ void tst_NoteEditor::outsideChangeIsAnUndoStepOfItsOwnAndKeepsTheCaret() {
 }
 
 void tst_NoteEditor::largeNoteLoadsAfterTheFirstFrameAndLosesNoKey() {
-    const QString large = u"a line of the note\n"_s.repeated(40000) + u"\r\nend"_s;
-    // Shown: the window paints at once, and the note follows right after.
+    // Stood-in characters on every side of the slices the note arrives in.
+    QString large;
+    for (int i = 0; i < 40000; ++i)
+        large += i % 7 ? u"a line of the note\n"_s : u"cr lf\r\npara\u2029\U0001F600\n"_s;
+    large += u"end"_s;
     NoteEditor &shown = open(large);
-    QCOMPARE(shown.document()->characterCount(), 1);
+    QCOMPARE(shown.document()->characterCount(), 1); // the window paints at once
+    shown.resize(300, 200);
     shown.show();
-    QTRY_COMPARE(shown.document()->characterCount() - 1, large.size());
-    QVERIFY(shown.placeholderText().isEmpty());
+    QTRY_VERIFY(shown.document()->characterCount() > 1); // then the end of the note
+    QVERIFY(shown.document()->characterCount() - 1 < large.size());
+    QCOMPARE(shown.document()->lastBlock().text(), u"end"_s);
+    QTest::keyClicks(&shown, u"!"_s); // typed while the rest arrives: lands where it is seen
+    QCOMPARE(model_->text(), large + u'!');
+    QTRY_COMPARE(shown.document()->characterCount() - 1, model_->text().size());
+    QVERIFY(shown.viewport()->rect().contains(shown.cursorRect())); // the caret still in view
+    expectInSync();
     // A change to the still empty document is never taken for the whole note.
     QTextCursor(open(large).document()).insertText(u"stray"_s);
     QCOMPARE(model_->text(), large);
-    // A key that comes first loads the note, then lands at its end.
-    QTest::keyClicks(&open(large), u"!"_s);
-    QCOMPARE(model_->text(), large + u'!');
+    // A key that comes before the first frame shows the end, then lands there.
+    QTest::keyClicks(&open(large), u"?"_s);
+    QCOMPARE(model_->text(), large + u'?');
     expectInSync();
 }
 
@@ -206,8 +217,7 @@ void tst_NoteEditor::spellingMarksOnlyMisspelledWordsOnScreen() {
     NoteEditor &editor = open(u"filler words here\n"_s.repeated(100000) + minutes);
     editor.resize(400, 200);
     editor.show();
-    QTRY_VERIFY(editor.document()->characterCount() > 1);
-    editor.moveCursor(QTextCursor::End);
+    QTRY_COMPARE(editor.document()->characterCount() - 1, model_->text().size());
     SpellChecker checker(u"en_US"_s);
     editor.setSpellChecker(&checker);
     const qsizetype at = model_->text().size() - minutes.size();
