@@ -184,6 +184,11 @@ bool NoteEditor::event(QEvent *event) {
 }
 
 void NoteEditor::contextMenuEvent(QContextMenuEvent *event) {
+    // A suggestion replaces a word by the note's positions: the whole note must be there.
+    if (unloaded_ > 0) {
+        ensureLoaded();
+        decorations_->refresh();
+    }
     std::unique_ptr<QMenu> menu(createStandardContextMenu(event->pos()));
     SpellChecker *checker = decorations_->spellChecker();
     const auto word =
