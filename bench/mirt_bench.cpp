@@ -77,12 +77,17 @@ void runRefreshes() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
 }
 
+// Turns the event loop until the editor holds the whole note: a large one arrives in slices.
+void waitForWholeNote(NoteEditor *editor, const NoteModel &model) {
+    for (int i = 0; i < 20 || editor->document()->characterCount() - 1 < model.text().size(); ++i)
+        QCoreApplication::processEvents();
+}
+
 std::unique_ptr<ContentView> shownContent(NoteModel &model) {
     auto view = std::make_unique<ContentView>(model);
     view->resize(420, 420);
     view->show();
-    for (int i = 0; i < 20; ++i)
-        QCoreApplication::processEvents();
+    waitForWholeNote(view->editor(), model);
     view->editor()->moveCursor(QTextCursor::End);
     view->editor()->setFocus();
     QCoreApplication::processEvents();
@@ -644,8 +649,7 @@ int memoryChild(int, char **argv) {
     NoteEditor *editor = app.mainWindow().content()->editor();
     FirstFrame frame(editor, true);
     QApplication::exec();
-    for (int i = 0; i < 50; ++i)
-        QCoreApplication::processEvents();
+    waitForWholeNote(editor, app.model());
     const double loaded = peakMemoryMiB();
     editor->moveCursor(QTextCursor::End);
     for (int i = 0; i < 200; ++i) {
