@@ -36,7 +36,8 @@ QString runtimePath(const QString &key, const char *suffix) {
 
 SingleInstance::SingleInstance(const QString &notePath, bool usualNote, QObject *parent)
     : QObject(parent)
-    , busName_(usualNote ? appId : appId + QStringLiteral(".Note_") + noteKey(notePath))
+    , usualNote_(usualNote)
+    , busName_(appId + QStringLiteral(".Note_") + noteKey(notePath))
     , objectPath_(u'/' + QString(busName_).replace(u'.', u'/'))
     , socketPath_(runtimePath(noteKey(notePath), ".socket"))
     , lock_(runtimePath(noteKey(notePath), ".lock")) {
@@ -65,6 +66,11 @@ bool SingleInstance::claim() {
             &SingleInstance::activationRequested);
     if (!bus.registerObject(objectPath_, application, QDBusConnection::ExportAllSlots))
         qWarning("mirt: cannot offer %s on the session bus", qPrintable(objectPath_));
+    // The usual note also answers to the app's own id, which the desktop activates. The claim
+    // itself is the file's name, so that `--note` naming the usual file finds this copy too.
+    const QString appPath = u'/' + QString(appId).replace(u'.', u'/');
+    if (usualNote_ && bus.registerService(appId))
+        bus.registerObject(appPath, application, QDBusConnection::ExportAllSlots);
     return true;
 }
 

@@ -9,9 +9,9 @@ class QLocalServer;
 /// Makes sure one copy of the app writes a note file. A later launch for the same note asks
 /// the running copy to come to the front and ends; a launch for another note runs beside it.
 ///
-/// On the session bus the copy owns a name (the app's id for the usual note, one derived from
-/// the file for any other) and answers org.freedesktop.Application; the bus frees the name when
-/// the process ends, however it ends. Without a bus, a lock and a socket in the user's runtime
+/// On the session bus the copy owns a name derived from the note file, and the usual note the
+/// app's id as well, and answers org.freedesktop.Application; the bus frees the names when the
+/// process ends, however it ends. Without a bus, a lock and a socket in the user's runtime
 /// folder do the same; never beside the note, where a sync engine would carry them elsewhere.
 class SingleInstance : public QObject {
     Q_OBJECT
@@ -33,6 +33,7 @@ Q_SIGNALS:
 private:
     bool claimSocket();
 
+    bool usualNote_;
     QString busName_;
     QString objectPath_;
     QString socketPath_;
