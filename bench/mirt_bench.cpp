@@ -20,12 +20,14 @@
 #include "TextMerge.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QFontDatabase>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QSaveFile>
 #include <QSettings>
 #include <QStandardPaths>
@@ -78,8 +80,8 @@ void runRefreshes() {
 }
 
 // Turns the event loop until the editor holds the whole note: a large one arrives in slices.
-void waitForWholeNote(NoteEditor *editor, const NoteModel &model) {
-    for (int i = 0; i < 20 || editor->document()->characterCount() - 1 < model.text().size(); ++i)
+void waitForWholeNote(NoteEditor *editor) {
+    for (int i = 0; i < 20 || !editor->hasWholeNote(); ++i)
         QCoreApplication::processEvents();
 }
 
@@ -87,21 +89,30 @@ std::unique_ptr<ContentView> shownContent(NoteModel &model) {
     auto view = std::make_unique<ContentView>(model);
     view->resize(420, 420);
     view->show();
-    waitForWholeNote(view->editor(), model);
+    waitForWholeNote(view->editor());
     view->editor()->moveCursor(QTextCursor::End);
     view->editor()->setFocus();
     QCoreApplication::processEvents();
     return view;
 }
 
-// Type a letter and measure until it is painted; take it back unmeasured.
-Stats paintedKeystroke(QPlainTextEdit *editor, int runs) {
-    return measure(20, runs, [editor] {
-        const double ms = timed([editor] {
-            key(editor, Qt::Key_X, QStringLiteral("x"));
+struct Keystroke {
+    Qt::Key key;
+    QString text;
+    Qt::Key back; // takes it back, unmeasured
+    QString backText;
+};
+const Keystroke letter{Qt::Key_X, QStringLiteral("x"), Qt::Key_Backspace, QString()};
+
+// Type a key and measure until it is painted; take it back unmeasured.
+Stats paintedKeystroke(QPlainTextEdit *editor, int runs, const Keystroke &stroke = letter,
+                       int warmup = 20) {
+    return measure(warmup, runs, [editor, &stroke] {
+        const double ms = timed([&] {
+            key(editor, stroke.key, stroke.text);
             QCoreApplication::processEvents();
         });
-        key(editor, Qt::Key_Backspace, QString());
+        key(editor, stroke.back, stroke.backText);
         QCoreApplication::processEvents();
         return ms;
     });
@@ -282,18 +293,112 @@ void autosave() {
          QStringLiteral("x"));
 }
 
+// A line of a minified reply or a blob: no space to wrap at.
+QString makeBlob(qsizetype size) {
+    QString blob;
+    blob.reserve(size);
+    QRandomGenerator random(7);
+    const QString digits =
+        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/");
+    while (blob.size() < size)
+        blob += digits[random.bounded(digits.size())];
+    return blob;
+}
+
 void longLine() {
     std::printf("\n## One long line without line breaks\n\n");
     Stats hundred;
-    for (qsizetype size : {100 * KB, 1 * MB}) {
-        Fixture f(makeNote(size, false));
+    {
+        Fixture f(makeNote(100 * KB, false));
         auto view = shownContent(*f.model);
-        const Stats stats = paintedKeystroke(view->editor(), size >= MB ? 10 : 50);
-        report(QStringLiteral("painted keystroke in a single %1 line").arg(sizeName(size)), stats);
-        if (size == 100 * KB)
-            hundred = stats;
+        hundred = paintedKeystroke(view->editor(), 50);
+        report(QStringLiteral("painted keystroke in a single 100 KB line"), hundred);
     }
     goal(QStringLiteral("9. keystroke in a single 100 KB line, p99"), hundred.p99, 50.0,
+         QStringLiteral("ms"));
+
+    const QString middle = QStringLiteral("x in the middle");
+    const QList<std::pair<QString, Keystroke>> strokes = {
+        {QStringLiteral("x at the end"), letter},
+        {middle, letter},
+        {QStringLiteral("Return at the end"),
+         {Qt::Key_Return, QStringLiteral("\r"), Qt::Key_Backspace, QString()}},
+        {QStringLiteral("BackSpace at the end"),
+         {Qt::Key_Backspace, QString(), Qt::Key_X, QStringLiteral("x")}},
+    };
+    const auto placeCaret = [&middle](NoteEditor *editor, const QString &where) {
+        if (where == middle)
+            editor->selectRange(editor->noteText().size() / 2, 0);
+        else
+            editor->moveCursor(QTextCursor::End);
+    };
+    // Each key against the same key in an ordinary note.
+    QMap<QString, Stats> ordinary;
+    {
+        Fixture f(makeNote(10 * KB));
+        auto view = shownContent(*f.model);
+        for (const auto &[where, stroke] : strokes) {
+            placeCaret(view->editor(), where);
+            ordinary[where] = paintedKeystroke(view->editor(), 300, stroke);
+            report(QStringLiteral("Mirt, %1, 10 KB of ordinary lines").arg(where), ordinary[where]);
+        }
+    }
+    for (const auto &[kind, line] : {std::pair(QStringLiteral("words"), makeNote(MB, false)),
+                                     std::pair(QStringLiteral("no spaces"), makeBlob(MB))}) {
+        Fixture f(line);
+        auto view = shownContent(*f.model);
+        QPlainTextEdit bare;
+        bare.setFont(noteFont(13));
+        bare.setPlainText(line);
+        bare.resize(420, 420);
+        bare.show();
+        for (int i = 0; i < 20; ++i)
+            QCoreApplication::processEvents();
+        for (const auto &[where, stroke] : strokes) {
+            const bool inTheMiddle = where == middle;
+            placeCaret(view->editor(), where);
+            const Stats ours = paintedKeystroke(view->editor(), 300, stroke);
+            const QString name = QStringLiteral("%1, 1 MB line of %2").arg(where, kind);
+            report(QStringLiteral("Mirt, ") + name, ours);
+            if (kind == QStringLiteral("words")) { // the bare editor takes half a second a key
+                QTextCursor cursor = bare.textCursor();
+                cursor.setPosition(inTheMiddle ? int(MB / 2) : int(line.size()));
+                bare.setTextCursor(cursor);
+                report(QStringLiteral("bare editor, ") + name,
+                       paintedKeystroke(&bare, 5, stroke, 1));
+            }
+            goal(QStringLiteral("1. ") + name + QStringLiteral(", p99"), ours.p99, 16.7,
+                 QStringLiteral("ms"));
+            goal(QStringLiteral("1. ") + name + QStringLiteral(", p99 / 10 KB note"),
+                 ours.p99 / ordinary[where].p99, 2.0, QStringLiteral("x"));
+        }
+    }
+
+    // Paste of a 1 MB line into an empty note, until it is painted.
+    const QString line = makeNote(MB, false);
+    const auto pasted = [&line](QPlainTextEdit *editor, int runs) {
+        return measure(1, runs, [&] {
+            QGuiApplication::clipboard()->setText(line);
+            editor->clear();
+            QCoreApplication::processEvents();
+            return timed([editor] {
+                editor->paste();
+                QCoreApplication::processEvents();
+            });
+        });
+    };
+    Fixture f{QString()};
+    auto view = shownContent(*f.model);
+    const Stats ours = pasted(view->editor(), 20);
+    if (f.model->text() != line)
+        qFatal("the pasted line is not the note");
+    QPlainTextEdit bare;
+    bare.setFont(noteFont(13));
+    bare.resize(420, 420);
+    bare.show();
+    report(QStringLiteral("paste of a 1 MB line until painted, Mirt"), ours);
+    report(QStringLiteral("paste of a 1 MB line until painted, bare editor"), pasted(&bare, 3));
+    goal(QStringLiteral("1. paste of a 1 MB line until painted, p99"), ours.p99, 100,
          QStringLiteral("ms"));
 }
 
@@ -412,7 +517,7 @@ void largeLoad() {
         QCoreApplication::processEvents();
     const double endShown = double(clock.nsecsElapsed()) / 1e6;
     std::vector<double> turns;
-    while (document->characterCount() - 1 < f.model->text().size())
+    while (!view->editor()->hasWholeNote())
         turns.push_back(timed([] { QCoreApplication::processEvents(); }));
     const double all = double(clock.nsecsElapsed()) / 1e6;
     std::sort(turns.begin(), turns.end());
@@ -649,7 +754,7 @@ int memoryChild(int, char **argv) {
     NoteEditor *editor = app.mainWindow().content()->editor();
     FirstFrame frame(editor, true);
     QApplication::exec();
-    waitForWholeNote(editor, app.model());
+    waitForWholeNote(editor);
     const double loaded = peakMemoryMiB();
     editor->moveCursor(QTextCursor::End);
     for (int i = 0; i < 200; ++i) {

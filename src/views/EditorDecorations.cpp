@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "EditorDecorations.h"
 
+#include "NoteEditor.h"
 #include "SpellChecker.h"
 
-#include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextBlock>
 
@@ -17,7 +17,7 @@ bool isWordLetter(QChar c) {
 
 } // namespace
 
-EditorDecorations::EditorDecorations(QPlainTextEdit &editor)
+EditorDecorations::EditorDecorations(NoteEditor &editor)
     : QObject(&editor)
     , editor_(editor) {
     timer_.setSingleShot(true);
@@ -49,7 +49,8 @@ void EditorDecorations::setMatches(std::vector<qsizetype> matches, qsizetype len
     refresh();
 }
 
-std::optional<std::pair<int, int>> EditorDecorations::misspelledWordAt(int position) const {
+std::optional<std::pair<qsizetype, qsizetype>>
+EditorDecorations::misspelledWordAt(qsizetype position) const {
     for (const auto &[start, length] : misspelled_)
         if (position >= start && position <= start + length)
             return std::pair(start, length);
@@ -68,12 +69,15 @@ void EditorDecorations::refresh() {
     QColor found = editor_.palette().color(QPalette::Highlight);
     found.setAlphaF(0.3f);
     match.format.setBackground(found);
-    const auto first =
-        std::lower_bound(matches_.begin(), matches_.end(), qsizetype(from) - matchLength_);
-    for (auto it = first; it != matches_.end() && *it <= to; ++it) {
+    const qsizetype noteTo = editor_.notePosition(to);
+    const auto first = std::lower_bound(matches_.begin(), matches_.end(),
+                                        editor_.notePosition(from) - matchLength_ + 1);
+    for (auto it = first; it != matches_.end() && *it <= noteTo; ++it) {
         match.cursor = QTextCursor(editor_.document());
-        match.cursor.setPosition(int(*it));
-        match.cursor.setPosition(int(*it + matchLength_), QTextCursor::KeepAnchor);
+        match.cursor.setPosition(editor_.documentPosition(std::max(*it, editor_.notePosition(0))));
+        match.cursor.setPosition(
+            editor_.documentPosition(*it + matchLength_, NoteEditor::Side::Before),
+            QTextCursor::KeepAnchor);
         selections << match;
     }
 
@@ -98,7 +102,7 @@ void EditorDecorations::refresh() {
                     ++end;
                 if (!checker_->isCorrect(QStringView(text).sliced(i, end - i))) {
                     const int start = block.position() + int(i);
-                    misspelled_.emplace_back(start, int(end - i));
+                    misspelled_.emplace_back(editor_.notePosition(start), end - i);
                     wrong.cursor = QTextCursor(editor_.document());
                     wrong.cursor.setPosition(start);
                     wrong.cursor.setPosition(start + int(end - i), QTextCursor::KeepAnchor);

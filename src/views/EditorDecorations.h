@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-class QPlainTextEdit;
+class NoteEditor;
 class SpellChecker;
 
 /// What the editor draws over the note without changing it: the find bar's matches and the
@@ -18,7 +18,7 @@ class SpellChecker;
 class EditorDecorations : public QObject {
     Q_OBJECT
 public:
-    explicit EditorDecorations(QPlainTextEdit &editor);
+    explicit EditorDecorations(NoteEditor &editor);
 
     /// Underlines what `checker` does not know; nothing when it is null.
     void setSpellChecker(SpellChecker *checker);
@@ -26,18 +26,18 @@ public:
     /// Highlights `matches` (positions of the note, sorted), each `length` long.
     void setMatches(std::vector<qsizetype> matches, qsizetype length);
 
-    /// The misspelled word at `position` on screen, as its start and length.
-    std::optional<std::pair<int, int>> misspelledWordAt(int position) const;
+    /// The misspelled word on screen at the note's `position`, as its start and length.
+    std::optional<std::pair<qsizetype, qsizetype>> misspelledWordAt(qsizetype position) const;
     /// Brings the decorations up to date at once rather than a moment later.
     void refresh();
 
 private:
     void schedule() { timer_.start(); }
 
-    QPlainTextEdit &editor_;
+    NoteEditor &editor_;
     SpellChecker *checker_ = nullptr;
     std::vector<qsizetype> matches_;
     qsizetype matchLength_ = 0;
-    std::vector<std::pair<int, int>> misspelled_;
+    std::vector<std::pair<qsizetype, qsizetype>> misspelled_; // in the note
     QTimer timer_;
 };

@@ -93,10 +93,10 @@ FindBar::FindBar(NoteModel &model, NoteEditor &editor, QWidget *parent)
 
     // Incremental: each change of the field finds from where the selection starts.
     connect(findField_, &QLineEdit::textChanged, this,
-            [this] { find(editor_.textCursor().selectionStart(), false); });
+            [this] { find(editor_.noteSelection().first, false); });
     for (QToolButton *option : {matchCase_, wholeWords_})
         connect(option, &QToolButton::toggled, this,
-                [this] { find(editor_.textCursor().selectionStart(), false); });
+                [this] { find(editor_.noteSelection().first, false); });
     connect(next, &QToolButton::clicked, this, &FindBar::findNext);
     connect(previous, &QToolButton::clicked, this, &FindBar::findPrevious);
     connect(closer, &QToolButton::clicked, this, &FindBar::close);
@@ -113,7 +113,7 @@ FindBar::FindBar(NoteModel &model, NoteEditor &editor, QWidget *parent)
     connect(&recount_, &QTimer::timeout, this, [this] {
         const auto &found = matches();
         editor_.decorations().setMatches(found, findField_->text().size());
-        showCount(editor_.textCursor().selectionStart(), false);
+        showCount(editor_.noteSelection().first, false);
     });
     hide();
 }
@@ -127,8 +127,8 @@ const std::vector<qsizetype> &FindBar::matches() const {
 }
 
 void FindBar::open(bool replace) {
-    const QString selected = editor_.textCursor().selectedText();
-    if (!selected.isEmpty() && !selected.contains(QChar::ParagraphSeparator)) {
+    const QString selected = editor_.selectedNoteText();
+    if (!selected.isEmpty() && !selected.contains(u'\n')) {
         const QSignalBlocker quiet(findField_);
         findField_->setText(selected);
     }
@@ -136,19 +136,19 @@ void FindBar::open(bool replace) {
     show();
     findField_->selectAll();
     findField_->setFocus(Qt::ShortcutFocusReason);
-    find(editor_.textCursor().selectionStart(), false);
+    find(editor_.noteSelection().first, false);
 }
 
 void FindBar::findNext() {
     if (!isVisible())
         return open(false);
-    find(editor_.textCursor().selectionEnd(), false);
+    find(editor_.noteSelection().second, false);
 }
 
 void FindBar::findPrevious() {
     if (!isVisible())
         return open(false);
-    find(editor_.textCursor().selectionStart(), true);
+    find(editor_.noteSelection().first, true);
 }
 
 void FindBar::find(qsizetype from, bool backwards) {
@@ -184,18 +184,17 @@ void FindBar::showCount(qsizetype current, bool wrapped) {
 }
 
 bool FindBar::selectionIsMatch() const {
-    const QTextCursor cursor = editor_.textCursor();
+    const auto [start, end] = editor_.noteSelection();
     const auto &found = matches();
-    return cursor.hasSelection() &&
-           cursor.selectionEnd() - cursor.selectionStart() == findField_->text().size() &&
-           std::binary_search(found.begin(), found.end(), qsizetype(cursor.selectionStart()));
+    return end - start == findField_->text().size() && start < end &&
+           std::binary_search(found.begin(), found.end(), start);
 }
 
 void FindBar::replace() {
     if (findField_->text().isEmpty())
         return;
     if (selectionIsMatch()) {
-        const qsizetype at = editor_.textCursor().selectionStart();
+        const qsizetype at = editor_.noteSelection().first;
         editor_.replaceRange(at, findField_->text().size(), replaceField_->text());
     }
     findNext();

@@ -13,6 +13,7 @@
 #include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QTextBoundaryFinder>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTimer>
@@ -41,32 +42,53 @@ bool isStandInGlyph(QChar c) {
     return c == QChar(0x240D) || c == QChar(0x00B6) || c == QChar::ReplacementCharacter;
 }
 
-// Inserts note text at the cursor, standing in for what the document cannot hold. Returns
-// whether any character was stood in.
-bool insertNoteText(QTextCursor &cursor, QStringView text) {
-    bool stoodIn = false;
-    const QTextCharFormat plain;
-    qsizetype run = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (!needsStandIn(text[i]))
-            continue;
-        if (i > run)
-            cursor.insertText(text.sliced(run, i - run).toString(), plain);
-        QTextCharFormat standIn;
-        standIn.setProperty(standInProperty, int(text[i].unicode()));
-        cursor.insertText(QString(standInGlyph(text[i])), standIn);
-        run = i + 1;
-        stoodIn = true;
-    }
-    if (run < text.size())
-        cursor.insertText(text.sliced(run).toString(), plain);
-    else if (text.isEmpty())
-        cursor.removeSelectedText();
-    return stoodIn;
+// Where a soft break marks the paragraph break after it.
+constexpr int softBreakProperty = QTextFormat::UserProperty + 2;
+
+// Lines longer than this are held as pieces of at most `pieceSize`: short enough that a key
+// typed into one lays out in about the time a line of an ordinary note does.
+constexpr qsizetype longLineSize = 4096;
+constexpr qsizetype pieceSize = 256;
+
+bool isWrapSpace(QChar c) {
+    return c == u' ' || c == u'\t';
 }
 
-bool anyNeedsStandIn(QStringView text) {
-    return std::any_of(text.begin(), text.end(), needsStandIn);
+// A place at most `at` and more than `at - reach` to end a piece of `text`: after a space if
+// one is near, so that the break falls where the line would wrap anyway, and never inside a
+// character or a cluster of them.
+qsizetype breakBefore(QStringView text, qsizetype at, qsizetype reach) {
+    for (qsizetype i = at; i > std::max<qsizetype>(at - reach / 4, 0); --i)
+        if (isWrapSpace(text[i - 1]))
+            return i;
+    // Text that can only wrap anywhere takes twice as long to lay out: half a piece.
+    const qsizetype start = std::max<qsizetype>(at - reach, 0);
+    if (std::none_of(text.begin() + start, text.begin() + at, isWrapSpace)) {
+        at = std::max(start + 1, at - reach / 2);
+        reach /= 2;
+    }
+    const qsizetype window = std::max<qsizetype>(at - reach + 1, 0);
+    QTextBoundaryFinder clusters(QTextBoundaryFinder::Grapheme, text.data() + window,
+                                 std::min(text.size(), at + 1) - window);
+    clusters.setPosition(at - window);
+    if (!clusters.isAtBoundary())
+        clusters.toPreviousBoundary();
+    if (clusters.position() > 0)
+        return window + clusters.position();
+    return text[at - 1].isHighSurrogate() ? at - 1 : at; // one cluster longer than a piece
+}
+
+// Whether the document can take `text` as it is: no character needs a stand-in and no line
+// needs pieces.
+bool isPlainLines(QStringView text) {
+    qsizetype lineStart = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\n')
+            lineStart = i + 1;
+        else if (needsStandIn(text[i]) || i - lineStart >= longLineSize)
+            return false;
+    }
+    return true;
 }
 
 // Notes larger than this (in UTF-16 units) are laid out after the first frame: their end first,
@@ -88,13 +110,13 @@ NoteEditor::NoteEditor(NoteModel &model, QWidget *parent)
     setAccessibleDescription(tr("The note, saved as you type"));
     setFrameShape(QFrame::NoFrame);
     setTabChangesFocus(false);
+    connect(document(), &QTextDocument::contentsChange, this, &NoteEditor::onContentsChange);
     // A large note goes into the document after the window's first frame, so that the window
     // is on screen at once. Every way of editing loads it first, so nothing typed is lost.
     if (model_.text().size() <= deferredLoadSize)
         ensureLoaded();
     else
         setPlaceholderText(tr("Opening the note…"));
-    connect(document(), &QTextDocument::contentsChange, this, &NoteEditor::onContentsChange);
     connect(&model_, &NoteModel::textReplaced, this, &NoteEditor::onModelReplaced);
     connect(&model_, &NoteModel::textAssigned, this, &NoteEditor::onModelAssigned);
     // The text the note has now is no change; every later one is.
@@ -115,18 +137,50 @@ void NoteEditor::beforeUserEdit() {
 
 QString NoteEditor::noteText() {
     ensureLoaded();
-    return readRange(0, document()->characterCount() - 1);
+    return readRange(0, documentLength_);
 }
 
 void NoteEditor::setSpellChecker(SpellChecker *checker) {
     decorations_->setSpellChecker(checker);
 }
 
+qsizetype NoteEditor::notePosition(int documentPosition) const {
+    const auto before = std::lower_bound(softBreaks_.begin(), softBreaks_.end(), documentPosition);
+    return unloaded_ + documentPosition - (before - softBreaks_.begin());
+}
+
+int NoteEditor::documentPosition(qsizetype notePosition, Side side) const {
+    // The i-th soft break stands before the shown note's position softBreaks_[i] - i.
+    const qsizetype shown = notePosition - unloaded_;
+    qsizetype low = 0;
+    qsizetype high = qsizetype(softBreaks_.size());
+    while (low < high) {
+        const qsizetype middle = (low + high) / 2;
+        const qsizetype at = softBreaks_[size_t(middle)] - middle;
+        if (at < shown || (at == shown && side == Side::After))
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return int(shown + low);
+}
+
+std::pair<qsizetype, qsizetype> NoteEditor::noteSelection() const {
+    const QTextCursor cursor = textCursor();
+    return {notePosition(cursor.selectionStart()), notePosition(cursor.selectionEnd())};
+}
+
+QString NoteEditor::selectedNoteText() const {
+    const QTextCursor cursor = textCursor();
+    return readRange(cursor.selectionStart(), cursor.selectionEnd());
+}
+
 void NoteEditor::selectRange(qsizetype position, qsizetype length) {
     ensureLoaded();
     QTextCursor cursor(document());
-    cursor.setPosition(int(position));
-    cursor.setPosition(int(position + length), QTextCursor::KeepAnchor);
+    cursor.setPosition(documentPosition(position));
+    cursor.setPosition(documentPosition(position + length, length ? Side::Before : Side::After),
+                       QTextCursor::KeepAnchor);
     setTextCursor(cursor);
     ensureCursorVisible();
 }
@@ -149,9 +203,10 @@ void NoteEditor::replaceAll(const std::vector<qsizetype> &positions, qsizetype l
     QTextCursor cursor(document());
     cursor.beginEditBlock();
     for (auto it = positions.rbegin(); it != positions.rend(); ++it) {
-        cursor.setPosition(int(*it));
-        cursor.setPosition(int(*it + length), QTextCursor::KeepAnchor);
-        hasStandIns_ |= insertNoteText(cursor, text);
+        cursor.setPosition(documentPosition(*it));
+        cursor.setPosition(documentPosition(*it + length, length ? Side::Before : Side::After),
+                           QTextCursor::KeepAnchor);
+        insertNoteText(cursor, text);
     }
     cursor.endEditBlock();
 }
@@ -191,11 +246,11 @@ void NoteEditor::contextMenuEvent(QContextMenuEvent *event) {
     }
     std::unique_ptr<QMenu> menu(createStandardContextMenu(event->pos()));
     SpellChecker *checker = decorations_->spellChecker();
-    const auto word =
-        checker ? decorations_->misspelledWordAt(cursorForPosition(event->pos()).position())
-                : std::nullopt;
+    const auto word = checker ? decorations_->misspelledWordAt(
+                                    notePosition(cursorForPosition(event->pos()).position()))
+                              : std::nullopt;
     if (word) {
-        const QString misspelled = readRange(word->first, word->first + word->second);
+        const QString misspelled = model_.text().sliced(word->first, word->second);
         QAction *first = menu->actions().value(0);
         const QStringList suggestions = checker->suggestions(misspelled).mid(0, 8);
         for (const QString &suggestion : suggestions) {
@@ -241,27 +296,126 @@ QString NoteEditor::readRange(int from, int to) const {
                 text[i] = QChar(char16_t(original.toInt()));
         }
     }
-    return text;
+    const auto first = std::lower_bound(softBreaks_.begin(), softBreaks_.end(), from);
+    const auto last = std::lower_bound(first, softBreaks_.end(), to);
+    if (first == last)
+        return text;
+    QString note; // without the soft breaks
+    note.reserve(text.size() - (last - first));
+    qsizetype copied = 0;
+    for (auto it = first; it != last; ++it) {
+        note += QStringView(text).sliced(copied, *it - from - copied);
+        copied = *it - from + 1;
+    }
+    note += QStringView(text).sliced(copied);
+    return note;
+}
+
+void NoteEditor::insertNoteText(QTextCursor &cursor, QStringView text, bool softBreakAtEnd) {
+    // One change for the document to lay out, and within an edit of the user's one undo step.
+    cursor.beginEditBlock();
+    if (cursor.hasSelection())
+        cursor.removeSelectedText();
+    const QTextCharFormat plain;
+    qsizetype run = 0; // where the text not yet inserted starts
+    const auto insertRun = [&](qsizetype end) {
+        for (qsizetype i = run; i < end; ++i) {
+            if (!needsStandIn(text[i]))
+                continue;
+            if (i > run)
+                cursor.insertText(text.sliced(run, i - run).toString(), plain);
+            QTextCharFormat standIn;
+            standIn.setProperty(standInProperty, int(text[i].unicode()));
+            cursor.insertText(QString(standInGlyph(text[i])), standIn);
+            run = i + 1;
+            hasStandIns_ = true;
+        }
+        if (run < end)
+            cursor.insertText(text.sliced(run, end - run).toString(), plain);
+        run = end;
+    };
+    qsizetype column = cursor.positionInBlock();
+    for (qsizetype lineStart = 0; lineStart <= text.size();) {
+        qsizetype lineEnd = text.indexOf(u'\n', lineStart);
+        if (lineEnd < 0)
+            lineEnd = text.size();
+        if (column + lineEnd - lineStart > longLineSize) {
+            qsizetype room = pieceSize - column;
+            if (room < pieceSize / 4) { // the paragraph is about full already
+                insertRun(lineStart);
+                insertSoftBreak(cursor);
+                room = pieceSize;
+            }
+            for (qsizetype at = lineStart; lineEnd - at > room; room = pieceSize) {
+                at = lineStart + breakBefore(text.sliced(lineStart, lineEnd - lineStart),
+                                             at - lineStart + room, room);
+                insertRun(at);
+                insertSoftBreak(cursor);
+            }
+        }
+        column = 0;
+        lineStart = lineEnd + 1;
+    }
+    insertRun(text.size());
+    if (softBreakAtEnd)
+        insertSoftBreak(cursor);
+    cursor.endEditBlock();
+}
+
+void NoteEditor::insertSoftBreak(QTextCursor &cursor) {
+    hasSoftBreaks_ = true;
+    QTextCharFormat soft;
+    soft.setProperty(softBreakProperty, true);
+    cursor.insertBlock(QTextBlockFormat(), soft);
+}
+
+int NoteEditor::trackSoftBreaks(int position, int removed, int added) {
+    if (!hasSoftBreaks_)
+        return 0;
+    auto first = std::lower_bound(softBreaks_.begin(), softBreaks_.end(), position);
+    const auto last = std::lower_bound(first, softBreaks_.end(), position + removed);
+    const int gone = int(last - first);
+    first = softBreaks_.erase(first, last);
+    for (auto it = first; it != softBreaks_.end(); ++it)
+        *it += added - removed;
+    // Those added come from a piece split here, or from undo bringing one back.
+    std::vector<int> found;
+    for (QTextBlock block = document()->findBlock(position).next();
+         block.isValid() && block.position() <= position + added; block = block.next())
+        if (block.charFormat().hasProperty(softBreakProperty))
+            found.push_back(block.position() - 1);
+    softBreaks_.insert(first, found.begin(), found.end());
+    return gone;
+}
+
+bool NoteEditor::isSoftBreak(int documentPosition) const {
+    return std::binary_search(softBreaks_.begin(), softBreaks_.end(), documentPosition);
 }
 
 void NoteEditor::onContentsChange(int position, int removed, int added) {
+    // The document may report a change wider than it was, taking in its final paragraph
+    // break; the two lengths say how much really changed.
+    Q_UNUSED(removed);
+    const int length = document()->characterCount() - 1;
+    added = std::min(added, length - position);
+    const int replaced = documentLength_ - (length - added);
+    documentLength_ = length;
+    const qsizetype notePlace = notePosition(position);
+    const int softBreaksGone = trackSoftBreaks(position, replaced, added);
     // Until the note is loaded the document holds none of it: a change there must never be
     // read as the whole note (the load replaces it anyway).
     if (applyingModel_ || !loaded_)
         return;
-    // The document may report a change wider than it was, taking in its final paragraph
-    // break; the two lengths say how much really changed.
-    const int documentLength = document()->characterCount() - 1;
-    const qsizetype shownLength = model_.text().size() - unloaded_;
-    added = std::min(added, documentLength - position);
-    const qsizetype replaced = shownLength - (documentLength - added);
+    const qsizetype noteReplaced = replaced - softBreaksGone;
     QScopedValueRollback guard(editingModel_, true);
-    if (position < 0 || added < 0 || replaced < 0 || position + replaced > shownLength) {
+    if (position < 0 || added < 0 || replaced < 0 ||
+        notePlace + noteReplaced > model_.text().size()) {
         model_.setText(noteText()); // never expected; keep the note equal to what is shown
         return;
     }
-    Q_UNUSED(removed);
-    model_.replaceText(unloaded_ + position, replaced, readRange(position, position + added));
+    const QString inserted = readRange(position, position + added);
+    if (noteReplaced > 0 || !inserted.isEmpty()) // not when only soft breaks came or went
+        model_.replaceText(notePlace, noteReplaced, inserted);
 }
 
 void NoteEditor::onModelReplaced(qsizetype position, qsizetype removed, qsizetype added,
@@ -275,8 +429,6 @@ void NoteEditor::onModelReplaced(qsizetype position, qsizetype removed, qsizetyp
             replaceWhole(model_.text());
         return;
     }
-    const QStringView inserted = QStringView(model_.text()).sliced(position, added);
-    position -= unloaded_;
     QScopedValueRollback guard(applyingModel_, true);
     QTextCursor cursor(document());
     // A stamp joins the user's last edit, so that one undo takes it away together with the
@@ -285,9 +437,10 @@ void NoteEditor::onModelReplaced(qsizetype position, qsizetype removed, qsizetyp
         cursor.joinPreviousEditBlock();
     else
         cursor.beginEditBlock();
-    cursor.setPosition(int(position));
-    cursor.setPosition(int(position + removed), QTextCursor::KeepAnchor);
-    hasStandIns_ |= insertNoteText(cursor, inserted);
+    cursor.setPosition(documentPosition(position));
+    cursor.setPosition(documentPosition(position + removed, removed ? Side::Before : Side::After),
+                       QTextCursor::KeepAnchor);
+    insertNoteText(cursor, QStringView(model_.text()).sliced(position, added));
     cursor.endEditBlock();
 }
 
@@ -310,9 +463,11 @@ void NoteEditor::showEnd() {
     if (loaded_)
         return;
     const QString &text = model_.text();
-    const qsizetype start =
+    qsizetype start =
         text.size() <= endSize ? 0 : text.lastIndexOf(u'\n', text.size() - endSize) + 1;
-    if (start == 0) { // short, or one long line: all at once
+    if (text.size() - start > 2 * endSize) // the end of a long line: its last pieces first
+        start = breakBefore(text, text.size() - endSize, pieceSize);
+    if (start == 0) { // short: all at once
         replaceWhole(text);
         return;
     }
@@ -324,7 +479,7 @@ void NoteEditor::showEnd() {
         document()->setUndoRedoEnabled(false);
         document()->clear();
         QTextCursor cursor(document());
-        hasStandIns_ |= insertNoteText(cursor, QStringView(text).sliced(start));
+        insertNoteText(cursor, QStringView(text).sliced(start));
     }
     unloaded_ = start;
     moveCursor(QTextCursor::End);
@@ -334,9 +489,13 @@ void NoteEditor::showEnd() {
 void NoteEditor::loadEarlierSlice() {
     if (unloaded_ == 0)
         return;
+    const QString &text = model_.text();
     qsizetype from = std::max<qsizetype>(0, unloaded_ - sliceSize);
-    if (from > 0) // whole lines, so that no paragraph is laid out twice
-        from = model_.text().lastIndexOf(u'\n', from - 1) + 1;
+    if (from > 0) { // whole lines, so that no paragraph is laid out twice, or whole pieces
+        const qsizetype lineStart = text.lastIndexOf(u'\n', from - 1) + 1;
+        from =
+            unloaded_ - lineStart <= 2 * sliceSize ? lineStart : breakBefore(text, from, pieceSize);
+    }
     insertEarlier(from);
     if (unloaded_ > 0)
         QTimer::singleShot(0, this, &NoteEditor::loadEarlierSlice);
@@ -349,8 +508,9 @@ void NoteEditor::insertEarlier(qsizetype from) {
     {
         QScopedValueRollback guard(applyingModel_, true);
         QTextCursor cursor(document());
-        hasStandIns_ |=
-            insertNoteText(cursor, QStringView(model_.text()).sliced(from, unloaded_ - from));
+        // A line that goes on in the document continues there after a soft break.
+        insertNoteText(cursor, QStringView(model_.text()).sliced(from, unloaded_ - from),
+                       model_.text()[unloaded_ - 1] != u'\n');
     }
     unloaded_ = from;
     verticalScrollBar()->setValue(top + document()->blockCount() - blocks);
@@ -371,30 +531,70 @@ void NoteEditor::replaceWhole(const QString &text) {
     unloaded_ = 0;
     setPlaceholderText(QString());
     QScopedValueRollback guard(applyingModel_, true);
-    if (!anyNeedsStandIn(text)) {
+    // Both ways start a fresh undo history: no soft break can come back from it.
+    softBreaks_.clear();
+    hasSoftBreaks_ = false;
+    if (isPlainLines(text)) {
         document()->setUndoRedoEnabled(true);
-        document()->setPlainText(text); // the fast path, and it starts a fresh undo history
+        document()->setPlainText(text); // the fast path
     } else {
         document()->setUndoRedoEnabled(false);
         document()->clear();
         QTextCursor cursor(document());
-        hasStandIns_ |= insertNoteText(cursor, text);
+        insertNoteText(cursor, text);
         document()->setUndoRedoEnabled(true);
     }
     moveCursor(QTextCursor::End);
 }
 
-void NoteEditor::resetInheritedStandInFormat() {
-    // Typing next to a stood-in character must not take on its format, or a typed symbol
-    // would read back as the character it stands for.
-    if (hasStandIns_ && textCursor().charFormat().hasProperty(standInProperty))
+void NoteEditor::resetInheritedFormat() {
+    // Typing must not take on the format of a stood-in character or a soft break, or a typed
+    // symbol would read back as the character it stands for and a typed line break would
+    // vanish from the note.
+    if (!hasStandIns_ && !hasSoftBreaks_)
+        return;
+    const QTextCharFormat current = textCursor().charFormat();
+    if ((hasStandIns_ && current.hasProperty(standInProperty)) ||
+        (hasSoftBreaks_ && current.hasProperty(softBreakProperty)))
         setCurrentCharFormat(QTextCharFormat());
 }
 
+void NoteEditor::stepOverSoftBreak(const QKeyEvent *event) {
+    // A soft break is no character of the note: a key that moves or deletes by one must not
+    // spend itself on it.
+    const bool typing = !event->text().isEmpty() && event->text().front().isPrint() &&
+                        !(event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier));
+    if (!hasSoftBreaks_ || typing) // spares the typed letter the look-up of key bindings
+        return;
+    using Key = QKeySequence::StandardKey;
+    const auto any = [event](std::initializer_list<Key> keys) {
+        return std::any_of(keys.begin(), keys.end(), [event](Key k) { return event->matches(k); });
+    };
+    QTextCursor cursor = textCursor();
+    const bool selecting = any({Key::SelectPreviousChar, Key::SelectNextChar,
+                                Key::SelectPreviousWord, Key::SelectNextWord});
+    if (cursor.hasSelection() && !selecting)
+        return;
+    int position = cursor.position();
+    if (any({Key::MoveToPreviousChar, Key::SelectPreviousChar, Key::MoveToPreviousWord,
+             Key::SelectPreviousWord, Key::DeleteStartOfWord}) ||
+        event->key() == Qt::Key_Backspace) {
+        while (isSoftBreak(position - 1)) // a piece emptied by editing leaves two in a row
+            --position;
+    } else if (any({Key::MoveToNextChar, Key::SelectNextChar, Key::MoveToNextWord,
+                    Key::SelectNextWord, Key::DeleteEndOfWord, Key::Delete})) {
+        while (isSoftBreak(position))
+            ++position;
+    }
+    if (position == cursor.position())
+        return;
+    cursor.setPosition(position, selecting ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor);
+    setTextCursor(cursor);
+}
+
 QMimeData *NoteEditor::createMimeDataFromSelection() const {
-    const QTextCursor cursor = textCursor();
     auto *data = new QMimeData;
-    data->setText(readRange(cursor.selectionStart(), cursor.selectionEnd()));
+    data->setText(selectedNoteText());
     return data;
 }
 
@@ -405,7 +605,7 @@ void NoteEditor::insertFromMimeData(const QMimeData *source) {
     // Pasted text keeps every character, CR LF line ends included.
     QTextCursor cursor = textCursor();
     cursor.beginEditBlock();
-    hasStandIns_ |= insertNoteText(cursor, source->text());
+    insertNoteText(cursor, source->text());
     cursor.endEditBlock();
     setTextCursor(cursor);
     ensureCursorVisible();
@@ -413,7 +613,7 @@ void NoteEditor::insertFromMimeData(const QMimeData *source) {
 
 void NoteEditor::inputMethodEvent(QInputMethodEvent *event) {
     beforeUserEdit();
-    resetInheritedStandInFormat();
+    resetInheritedFormat();
     QPlainTextEdit::inputMethodEvent(event);
 }
 
@@ -421,7 +621,8 @@ void NoteEditor::keyPressEvent(QKeyEvent *event) {
     if (event->matches(QKeySequence::SelectAll))
         ensureLoaded();
     beforeUserEdit();
-    resetInheritedStandInFormat();
+    stepOverSoftBreak(event);
+    resetInheritedFormat();
     // Shift+Return would insert a line separator (U+2028); in a plain note every typed line
     // break is a line feed.
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
