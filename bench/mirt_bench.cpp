@@ -104,6 +104,18 @@ struct Keystroke {
 };
 const Keystroke letter{Qt::Key_X, QStringLiteral("x"), Qt::Key_Backspace, QString()};
 
+// The toolkit's editor as Mirt shows it, without Mirt: the floor each case is measured against.
+std::unique_ptr<QPlainTextEdit> shownBareEditor(const QString &text) {
+    auto editor = std::make_unique<QPlainTextEdit>();
+    editor->setFont(noteFont(13));
+    editor->setPlainText(text);
+    editor->resize(420, 420);
+    editor->show();
+    for (int i = 0; i < 20; ++i)
+        QCoreApplication::processEvents();
+    return editor;
+}
+
 // Type a key and measure until it is painted; take it back unmeasured.
 Stats paintedKeystroke(QPlainTextEdit *editor, int runs, const Keystroke &stroke = letter,
                        int warmup = 20) {
@@ -155,15 +167,9 @@ void paintedKeystrokes() {
         }
         Stats bare;
         {
-            QPlainTextEdit editor;
-            editor.setFont(noteFont(13));
-            editor.setPlainText(note);
-            editor.resize(420, 420);
-            editor.show();
-            for (int i = 0; i < 20; ++i)
-                QCoreApplication::processEvents();
-            editor.moveCursor(QTextCursor::End);
-            bare = paintedKeystroke(&editor, runsFor(size));
+            auto editor = shownBareEditor(note);
+            editor->moveCursor(QTextCursor::End);
+            bare = paintedKeystroke(editor.get(), runsFor(size));
         }
         report(QStringLiteral("painted keystroke, Mirt, %1, %2").arg(sizeName(size), platform),
                ours);
@@ -347,13 +353,7 @@ void longLine() {
                                      std::pair(QStringLiteral("no spaces"), makeBlob(MB))}) {
         Fixture f(line);
         auto view = shownContent(*f.model);
-        QPlainTextEdit bare;
-        bare.setFont(noteFont(13));
-        bare.setPlainText(line);
-        bare.resize(420, 420);
-        bare.show();
-        for (int i = 0; i < 20; ++i)
-            QCoreApplication::processEvents();
+        auto bare = shownBareEditor(line);
         for (const auto &[where, stroke] : strokes) {
             const bool inTheMiddle = where == middle;
             placeCaret(view->editor(), where);
@@ -361,11 +361,11 @@ void longLine() {
             const QString name = QStringLiteral("%1, 1 MB line of %2").arg(where, kind);
             report(QStringLiteral("Mirt, ") + name, ours);
             if (kind == QStringLiteral("words")) { // the bare editor takes half a second a key
-                QTextCursor cursor = bare.textCursor();
+                QTextCursor cursor = bare->textCursor();
                 cursor.setPosition(inTheMiddle ? int(MB / 2) : int(line.size()));
-                bare.setTextCursor(cursor);
+                bare->setTextCursor(cursor);
                 report(QStringLiteral("bare editor, ") + name,
-                       paintedKeystroke(&bare, 5, stroke, 1));
+                       paintedKeystroke(bare.get(), 5, stroke, 1));
             }
             goal(QStringLiteral("1. ") + name + QStringLiteral(", p99"), ours.p99, 16.7,
                  QStringLiteral("ms"));
@@ -392,12 +392,9 @@ void longLine() {
     const Stats ours = pasted(view->editor(), 20);
     if (f.model->text() != line)
         qFatal("the pasted line is not the note");
-    QPlainTextEdit bare;
-    bare.setFont(noteFont(13));
-    bare.resize(420, 420);
-    bare.show();
     report(QStringLiteral("paste of a 1 MB line until painted, Mirt"), ours);
-    report(QStringLiteral("paste of a 1 MB line until painted, bare editor"), pasted(&bare, 3));
+    report(QStringLiteral("paste of a 1 MB line until painted, bare editor"),
+           pasted(shownBareEditor(QString()).get(), 3));
     goal(QStringLiteral("1. paste of a 1 MB line until painted, p99"), ours.p99, 100,
          QStringLiteral("ms"));
 }
