@@ -239,18 +239,17 @@ bool NoteEditor::event(QEvent *event) {
 }
 
 void NoteEditor::contextMenuEvent(QContextMenuEvent *event) {
-    // A suggestion replaces a word by the note's positions: the whole note must be there.
-    if (unloaded_ > 0) {
-        ensureLoaded();
-        decorations_->refresh();
-    }
+    // A suggestion replaces a word by the note's positions: the whole note must be there, and
+    // the words found since the last key.
+    ensureLoaded();
+    decorations_->refresh();
     std::unique_ptr<QMenu> menu(createStandardContextMenu(event->pos()));
     SpellChecker *checker = decorations_->spellChecker();
     const auto word = checker ? decorations_->misspelledWordAt(
                                     notePosition(cursorForPosition(event->pos()).position()))
                               : std::nullopt;
     if (word) {
-        const QString misspelled = model_.text().sliced(word->first, word->second);
+        const QString misspelled = model_.text().mid(word->first, word->second);
         QAction *first = menu->actions().value(0);
         const QStringList suggestions = checker->suggestions(misspelled).mid(0, 8);
         for (const QString &suggestion : suggestions) {
