@@ -26,6 +26,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QSaveFile>
@@ -219,6 +220,7 @@ void meetingReturn() {
 void wholeNoteEdits() {
     std::printf("\n## Edits the model makes to the editor\n\n");
     QMap<QString, Stats> results;
+    std::vector<double> freeing;
     for (qsizetype size : {10 * KB, 10 * MB}) {
         const QString note = makeNote(size);
         Fixture f(note);
@@ -227,10 +229,18 @@ void wholeNoteEdits() {
             const Stats stats = measure(2, size >= 10 * MB ? 15 : 100, [&] {
                 f.model->setText(note);
                 QCoreApplication::processEvents();
-                return timed([&] {
+                const QPointer<QTextDocument> old = view->editor()->document();
+                const double ms = timed([&] {
                     operation();
                     runRefreshes();
                 });
+                // A large old document is freed in the turns that follow.
+                while (old && old != view->editor()->document())
+                    freeing.push_back(timed([] {
+                        QCoreApplication::processEvents();
+                        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+                    }));
+                return ms;
             });
             results[name + sizeName(size)] = stats;
             report(QStringLiteral("%1, %2").arg(name, sizeName(size)), stats);
@@ -242,6 +252,13 @@ void wholeNoteEdits() {
     for (const QString &name : {QStringLiteral("clear note"), QStringLiteral("meeting header")})
         goal(QStringLiteral("5. %1 p99, 10 MB").arg(name),
              results[name + QStringLiteral("10 MB")].p99, 16.7, QStringLiteral("ms"));
+    std::sort(freeing.begin(), freeing.end());
+    const double p99 = freeing[size_t(0.99 * double(freeing.size() - 1) + 0.5)];
+    std::printf("| %-52s | p99 %.2f ms, longest %.2f ms, %zu turns |\n",
+                "event-loop turns while the old 10 MB document is freed", p99, freeing.back(),
+                freeing.size());
+    goal(QStringLiteral("5. longest turn while the old document is freed, p99"), p99, 4.0,
+         QStringLiteral("ms"));
 }
 
 void autosave() {
@@ -367,9 +384,9 @@ void longLine() {
                 report(QStringLiteral("bare editor, ") + name,
                        paintedKeystroke(bare.get(), 5, stroke, 1));
             }
-            goal(QStringLiteral("1. ") + name + QStringLiteral(", p99"), ours.p99, 16.7,
+            goal(QStringLiteral("13. ") + name + QStringLiteral(", p99"), ours.p99, 16.7,
                  QStringLiteral("ms"));
-            goal(QStringLiteral("1. ") + name + QStringLiteral(", p99 / 10 KB note"),
+            goal(QStringLiteral("13. ") + name + QStringLiteral(", p99 / 10 KB note"),
                  ours.p99 / ordinary[where].p99, 2.0, QStringLiteral("x"));
         }
     }
@@ -395,7 +412,7 @@ void longLine() {
     report(QStringLiteral("paste of a 1 MB line until painted, Mirt"), ours);
     report(QStringLiteral("paste of a 1 MB line until painted, bare editor"),
            pasted(shownBareEditor(QString()).get(), 3));
-    goal(QStringLiteral("1. paste of a 1 MB line until painted, p99"), ours.p99, 100,
+    goal(QStringLiteral("13. paste of a 1 MB line until painted, p99"), ours.p99, 100,
          QStringLiteral("ms"));
 }
 

@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QNativeGestureEvent>
+#include <QPlainTextDocumentLayout>
 #include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -96,6 +97,26 @@ bool isPlainLines(QStringView text) {
 constexpr qsizetype deferredLoadSize = 512 * 1024;
 constexpr qsizetype endSize = 64 * 1024;
 constexpr qsizetype sliceSize = 16 * 1024;
+// A document is freed this much a turn, a few milliseconds' work.
+constexpr int freeSliceSize = 64 * 1024;
+
+// Takes `document` apart between events and deletes it: a timer, not a queued call, so that no
+// slice runs in the turn of the edit that let the document go.
+void dismantle(QTextDocument *document) {
+    document->setUndoRedoEnabled(false);
+    auto *slices = new QTimer(document);
+    QObject::connect(slices, &QTimer::timeout, document, [document, slices] {
+        QTextCursor cursor(document);
+        cursor.movePosition(QTextCursor::End);
+        cursor.setPosition(std::max(0, cursor.position() - freeSliceSize), QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
+        if (document->isEmpty()) {
+            slices->stop();
+            document->deleteLater();
+        }
+    });
+    slices->start(0);
+}
 
 } // namespace
 
@@ -533,6 +554,8 @@ void NoteEditor::replaceWhole(const QString &text) {
     // Both ways start a fresh undo history: no soft break can come back from it.
     softBreaks_.clear();
     hasSoftBreaks_ = false;
+    if (documentLength_ > deferredLoadSize)
+        replaceDocument();
     if (isPlainLines(text)) {
         document()->setUndoRedoEnabled(true);
         document()->setPlainText(text); // the fast path
@@ -544,6 +567,27 @@ void NoteEditor::replaceWhole(const QString &text) {
         document()->setUndoRedoEnabled(true);
     }
     moveCursor(QTextCursor::End);
+}
+
+void NoteEditor::replaceDocument() {
+    // Freeing a large document takes longer than a frame: the note moves into a new one, and the
+    // old one is taken apart a slice a turn, so that clearing a large note never holds a key up.
+    QTextDocument *old = document();
+    auto *fresh = new QTextDocument(this);
+    fresh->setDocumentLayout(new QPlainTextDocumentLayout(fresh));
+    fresh->setDefaultFont(old->defaultFont());
+    fresh->setDefaultTextOption(old->defaultTextOption());
+    fresh->setDocumentMargin(old->documentMargin());
+    disconnect(old, nullptr, this, nullptr);
+    old->setParent(this); // the editor deletes a document it was given only if it made it
+    documentLength_ = 0;
+    connect(fresh, &QTextDocument::contentsChange, this, &NoteEditor::onContentsChange);
+    setDocument(fresh);
+    dismantle(old);
+    // Setting a document tells nothing of its history; the menu's Undo and Redo follow these.
+    Q_EMIT undoAvailable(false);
+    Q_EMIT redoAvailable(false);
+    decorations_->refresh(); // its marks were the old document's
 }
 
 void NoteEditor::resetInheritedFormat() {

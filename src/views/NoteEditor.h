@@ -83,6 +83,7 @@ private:
                          NoteModel::UndoStep step);
     void onModelAssigned();
     void replaceWhole(const QString &text);
+    void replaceDocument();
     void ensureLoaded();
     void showEnd();
     void loadEarlierSlice();

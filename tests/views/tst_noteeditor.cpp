@@ -7,7 +7,9 @@
 
 #include <QClipboard>
 #include <QMimeData>
+#include <QPointer>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTextBlock>
 #include <QWheelEvent>
@@ -209,6 +211,17 @@ void tst_NoteEditor::largeNoteLoadsAfterTheFirstFrameAndLosesNoKey() {
     QTRY_COMPARE(shown.document()->characterCount() - 1, model_->text().size());
     QVERIFY(shown.viewport()->rect().contains(shown.cursorRect())); // the caret still in view
     expectInSync();
+    // Cleared, it goes into a new document at once and the old one is freed in slices.
+    QTest::keyClicks(&shown, u"?"_s);
+    QVERIFY(shown.document()->isUndoAvailable());
+    QSignalSpy undoable(&shown, &QPlainTextEdit::undoAvailable);
+    const QPointer<QTextDocument> old = shown.document();
+    model_->clearNote();
+    QVERIFY(old && old != shown.document());
+    QCOMPARE(undoable.last().first(), false); // the menu's Undo follows
+    QTest::keyClicks(&shown, u"a"_s);
+    QCOMPARE(model_->text(), u"a"_s);
+    QTRY_VERIFY(!old);
     // A change to the still empty document is never taken for the whole note.
     QTextCursor(open(large).document()).insertText(u"stray"_s);
     QCOMPARE(model_->text(), large);
