@@ -4,7 +4,11 @@
 #include <QString>
 #include <QStringDecoder>
 
+#include <cstdint>
 #include <cstring>
+#if __has_include(<sys/mman.h>)
+#include <sys/mman.h>
+#endif
 
 namespace {
 
@@ -39,11 +43,23 @@ bool endsInsideSequence(QByteArrayView bytes) {
 
 } // namespace
 
+void adviseLargeBuffer([[maybe_unused]] void *data, [[maybe_unused]] qsizetype size) {
+#ifdef MADV_HUGEPAGE
+    constexpr std::uintptr_t hugePage = 2 * 1024 * 1024;
+    const auto start = reinterpret_cast<std::uintptr_t>(data);
+    const std::uintptr_t first = (start + hugePage - 1) & ~(hugePage - 1);
+    const std::uintptr_t end = (start + std::uintptr_t(size)) & ~(hugePage - 1);
+    if (end > first) // only whole huge pages inside the buffer; advice that fails costs nothing
+        madvise(reinterpret_cast<void *>(first), end - first, MADV_HUGEPAGE);
+#endif
+}
+
 QString noteFromUtf8(QByteArrayView bytes, bool *exact) {
     constexpr qsizetype chunk = 64 * 1024;
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
     QString text;
     text.reserve(bytes.size());
+    adviseLargeBuffer(text.data(), text.capacity() * qsizetype(sizeof(QChar)));
     bool between = true; // no multi-byte sequence is left open in the decoder
     for (qsizetype at = 0; at < bytes.size(); at += chunk) {
         const QByteArrayView part = bytes.sliced(at, std::min(chunk, bytes.size() - at));
@@ -80,6 +96,7 @@ void SliceEncoder::start(qsizetype size) {
     size_ = size;
     bytes_.clear();
     bytes_.reserve(size + size / 8);
+    adviseLargeBuffer(bytes_.data(), bytes_.capacity());
 }
 
 void SliceEncoder::cancel() {

@@ -50,7 +50,13 @@ std::optional<QByteArray> readAll(const QString &path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    QByteArray bytes = file.readAll();
+    QByteArray bytes(file.size(), Qt::Uninitialized);
+    adviseLargeBuffer(bytes.data(), bytes.size());
+    const qint64 read = file.read(bytes.data(), bytes.size());
+    if (read < 0)
+        return std::nullopt;
+    bytes.truncate(read);
+    bytes += file.readAll(); // what another writer added meanwhile
     if (file.error() != QFileDevice::NoError)
         return std::nullopt;
     return bytes;
