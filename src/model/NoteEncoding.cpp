@@ -58,7 +58,7 @@ QString noteFromUtf8(QByteArrayView bytes, bool *exact) {
     constexpr qsizetype chunk = 64 * 1024;
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
     QString text;
-    text.reserve(bytes.size());
+    text.reserve(bytes.size() + 64 * 1024); // room to type in before the text moves
     adviseLargeBuffer(text.data(), text.capacity() * qsizetype(sizeof(QChar)));
     bool between = true; // no multi-byte sequence is left open in the decoder
     for (qsizetype at = 0; at < bytes.size(); at += chunk) {
@@ -95,8 +95,9 @@ void SliceEncoder::start(qsizetype size) {
     done_ = 0;
     size_ = size;
     bytes_.clear();
+    // No huge pages here: the slices run between keys, and a huge page is cleared all at once
+    // when first touched.
     bytes_.reserve(size + size / 8);
-    adviseLargeBuffer(bytes_.data(), bytes_.capacity());
 }
 
 void SliceEncoder::cancel() {

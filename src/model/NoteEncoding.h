@@ -14,8 +14,8 @@ QByteArray noteToUtf8(QStringView text);
 QString noteFromUtf8(QByteArrayView bytes, bool *exact);
 
 /// Asks for a buffer of a large note to be backed by huge pages where the system has them. A
-/// 10 MB note is read, decoded and encoded into fresh buffers, and page faults, one per 4 KiB,
-/// cost more than the work itself, several times over on a virtual machine.
+/// 10 MB note is read and decoded into fresh buffers before the window shows, and page faults,
+/// one per 4 KiB, cost more than the work itself, several times over on a virtual machine.
 void adviseLargeBuffer(void *data, qsizetype size);
 
 /// Encodes a text a slice at a time, so that a large note can be turned into UTF-8 between
