@@ -5,6 +5,7 @@
 #include "ModelObserver.h"
 #include "SpellChecker.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMenu>
@@ -522,9 +523,11 @@ void NoteEditor::loadEarlierSlice() {
 }
 
 void NoteEditor::insertEarlier(qsizetype from) {
-    // Lines arrive above the view: it keeps showing what it showed.
+    // Lines arrive above the view: it keeps showing what it showed. The scroll bar counts rows
+    // as the layout knows them so far (a wrapped paragraph not laid out yet is one row), and so
+    // does the document's size.
     const int top = verticalScrollBar()->value();
-    const int blocks = document()->blockCount();
+    const qreal rows = document()->documentLayout()->documentSize().height();
     {
         QScopedValueRollback guard(applyingModel_, true);
         QTextCursor cursor(document());
@@ -533,7 +536,8 @@ void NoteEditor::insertEarlier(qsizetype from) {
                        model_.text()[unloaded_ - 1] != u'\n');
     }
     unloaded_ = from;
-    verticalScrollBar()->setValue(top + document()->blockCount() - blocks);
+    verticalScrollBar()->setValue(
+        top + qRound(document()->documentLayout()->documentSize().height() - rows));
     if (unloaded_ == 0)
         document()->setUndoRedoEnabled(true);
 }
