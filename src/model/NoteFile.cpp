@@ -15,6 +15,7 @@
 
 #include <cerrno>
 #include <condition_variable>
+#include <cstring>
 #include <ctime>
 #include <deque>
 #include <fcntl.h>
@@ -153,6 +154,55 @@ QRegularExpression conflictCopyPattern(const QFileInfo &note) {
         QRegularExpression::CaseInsensitiveOption);
 }
 
+// How long a start, or an end, two byte arrays share: a block at a time, then byte by byte.
+qsizetype sharedStart(QByteArrayView a, QByteArrayView b) {
+    const qsizetype limit = std::min(a.size(), b.size());
+    constexpr qsizetype block = 4096;
+    qsizetype at = 0;
+    while (at + block <= limit && std::memcmp(a.data() + at, b.data() + at, block) == 0)
+        at += block;
+    while (at < limit && a[at] == b[at])
+        ++at;
+    return at;
+}
+
+qsizetype sharedEnd(QByteArrayView a, QByteArrayView b) {
+    const qsizetype limit = std::min(a.size(), b.size());
+    constexpr qsizetype block = 4096;
+    qsizetype at = 0;
+    while (at + block <= limit && std::memcmp(a.data() + a.size() - at - block,
+                                              b.data() + b.size() - at - block, block) == 0)
+        at += block;
+    while (at < limit && a[a.size() - 1 - at] == b[b.size() - 1 - at])
+        ++at;
+    return at;
+}
+
+/// How to turn one version of the note into the one before it: the earlier bytes between the
+/// start and the end both share. Saves differ by what was typed between them, so a step is
+/// small where a whole copy of a large note would not be.
+struct Step {
+    qsizetype prefix = 0;
+    qsizetype newerLength = 0;
+    QByteArray olderMiddle;
+
+    static Step back(const QByteArray &newer, const QByteArray &older) {
+        const qsizetype prefix = sharedStart(newer, older);
+        const qsizetype suffix =
+            sharedEnd(QByteArrayView(newer).sliced(prefix), QByteArrayView(older).sliced(prefix));
+        return {prefix, newer.size() - prefix - suffix,
+                older.sliced(prefix, older.size() - prefix - suffix)};
+    }
+    QByteArray applyTo(const QByteArray &newer) const {
+        QByteArray older;
+        older.reserve(newer.size() - newerLength + olderMiddle.size());
+        older.append(newer.first(prefix))
+            .append(olderMiddle)
+            .append(newer.sliced(prefix + newerLength));
+        return older;
+    }
+};
+
 // How far apart two versions are, in characters of the lines that differ.
 qsizetype distance(const QString &from, const QString &to) {
     qsizetype changed = 0;
@@ -197,8 +247,7 @@ public:
         {
             std::lock_guard lock(mutex_);
             known_ = bytes ? state : DiskState();
-            history_.clear();
-            setCommon(bytes.value_or(QByteArray()));
+            startCommon(bytes.value_or(QByteArray()));
         }
         if (!bytes)
             return std::nullopt;
@@ -275,8 +324,7 @@ public:
         // A file that stood there already is no version of this note's: with nothing known,
         // the next write finds it and it is taken in first, never overwritten unseen.
         known_ = bytes ? stateOf(AtomicFile::resolve(path)) : DiskState();
-        history_.clear();
-        setCommon(bytes.value_or(QByteArray()));
+        startCommon(bytes.value_or(QByteArray()));
         offeredVersion_ = 0;
         reportedCopies_.clear();
     }
@@ -320,22 +368,31 @@ private:
         QMetaObject::invokeMethod(&owner_, std::move(emit), Qt::QueuedConnection);
     }
 
-    // With the mutex held. Earlier common versions are kept too: a sync engine's conflict copy
-    // was made from one of them, and merging it needs the one it came from.
+    // With the mutex held. Earlier common versions are kept too, as the steps back to them: a
+    // sync engine's conflict copy was made from one of them, and merging it needs that one.
     void setCommon(const QByteArray &bytes) {
+        if (bytes != common_) {
+            steps_.push_front(Step::back(bytes, common_));
+            constexpr size_t versions = 8;
+            constexpr qsizetype budget = 16 * 1024 * 1024;
+            qsizetype total = 0;
+            for (auto step = steps_.begin(); step != steps_.end(); ++step) {
+                total += step->olderMiddle.size();
+                if (size_t(step - steps_.begin()) == versions || total > budget) {
+                    steps_.erase(step, steps_.end());
+                    break;
+                }
+            }
+        }
         common_ = bytes;
         reencodedCommon_.clear();
-        if (history_.empty() || history_.back() != bytes)
-            history_.push_back(bytes);
-        constexpr size_t versions = 8;
-        constexpr qsizetype budget = 64 * 1024 * 1024;
-        qsizetype total = 0;
-        for (const QByteArray &version : history_)
-            total += version.size();
-        while (history_.size() > versions || (history_.size() > 1 && total > budget)) {
-            total -= history_.front().size();
-            history_.pop_front();
-        }
+    }
+
+    // With the mutex held: `bytes` are the one version known, as at a start or in a new place.
+    void startCommon(const QByteArray &bytes) {
+        steps_.clear();
+        common_ = bytes;
+        reencodedCommon_.clear();
     }
 
     // Whether the disk still holds the common version; announces it when it does not.
@@ -486,27 +543,30 @@ private:
     // left by the note when a sync engine put another machine's over it: that one came from
     // the version before it. A copy from another machine came from the version nearest to it.
     std::optional<QString> baseOf(const QByteArray &copy) {
-        std::deque<QByteArray> history;
+        QByteArray version;
+        std::deque<Step> steps;
         {
             std::lock_guard lock(mutex_);
-            history = history_;
+            version = common_;
+            steps = steps_;
         }
-        for (auto version = history.rbegin(); version != history.rend(); ++version)
-            if (*version == copy)
-                return std::next(version) == history.rend()
-                           ? std::nullopt
-                           : std::optional(decode(*std::next(version)));
         const QString theirs = decode(copy);
         std::optional<QString> nearest;
         qsizetype nearestDistance = std::numeric_limits<qsizetype>::max();
-        for (auto version = history.rbegin(); version != history.rend(); ++version) {
-            QString text = decode(*version);
+        for (auto step = steps.begin();; ++step) { // newest first
+            if (version == copy) {
+                return step == steps.end() ? std::nullopt
+                                           : std::optional(decode(step->applyTo(version)));
+            }
+            QString text = decode(version);
             if (const qsizetype d = distance(text, theirs); d < nearestDistance) {
                 nearestDistance = d;
                 nearest = std::move(text);
             }
+            if (step == steps.end())
+                return nearest;
+            version = step->applyTo(version);
         }
-        return nearest;
     }
 
     // A save killed between writing its temporary file and renaming it leaves that file behind.
@@ -529,10 +589,10 @@ private:
     bool busy_ = false;
     bool stopping_ = false;
 
-    DiskState known_;                // the file as last read or written
-    QByteArray common_;              // its bytes: the version both the app and the disk agree on
-    QByteArray reencodedCommon_;     // as the app holds it, when those bytes are no valid UTF-8
-    std::deque<QByteArray> history_; // common versions, oldest first, the newest last
+    DiskState known_;            // the file as last read or written
+    QByteArray common_;          // its bytes: the version both the app and the disk agree on
+    QByteArray reencodedCommon_; // as the app holds it, when those bytes are no valid UTF-8
+    std::deque<Step> steps_;     // back from the common version to earlier ones, newest first
     quint64 nextVersion_ = 1;
     quint64 offeredVersion_ = 0; // an outside version announced and not yet taken in
     DiskState offeredState_;
