@@ -8,6 +8,8 @@
 #include <QTest>
 
 #include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -44,6 +46,20 @@ void writeOutside(const QString &path, const QString &how) {
     } else { // an older copy restored from a backup
         writeFile(path, "line 1\nline 2\n");
     }
+}
+
+// Read-only as its owner sees it. Root writes whatever the permissions say, but not a file or
+// folder marked immutable.
+bool setReadOnly(const QString &path, bool on) {
+    if (::geteuid() != 0)
+        return ::chmod(QFile::encodeName(path).constData(), on ? 0500 : 0700) == 0;
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK);
+    int flags = 0;
+    bool done = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+    done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    ::close(fd);
+    return done;
 }
 
 struct stat stated(const QString &path) {
@@ -244,9 +260,10 @@ void tst_NoteFile::conflictCopiesAreMergedOrKeptNamed() {
 
 void tst_NoteFile::everyKindOfPathKeepsTheWords_data() {
     QTest::addColumn<QString>("kind");
-    for (const char *kind : {"regular file", "link to a file in a synced folder",
-                             "link to a folder", "link to a file not made yet", "hard link",
-                             "file shared 0664", "no suffix", "FIFO", "folder", "missing folder"})
+    for (const char *kind :
+         {"regular file", "link to a file in a synced folder", "link to a folder",
+          "link to a file not made yet", "hard link", "file shared 0664", "no suffix", "FIFO",
+          "folder", "missing folder", "read-only file", "read-only folder"})
         QTest::newRow(kind) << QString::fromLatin1(kind);
 }
 
@@ -290,6 +307,11 @@ void tst_NoteFile::everyKindOfPathKeepsTheWords() {
         QVERIFY(::link(QFile::encodeName(path), QFile::encodeName(sync + u"/other name"_s)) == 0);
     if (kind == QLatin1String("file shared 0664"))
         QVERIFY(::chmod(QFile::encodeName(path), 0664) == 0);
+    const QString readOnly = kind == QLatin1String("read-only file")     ? path
+                             : kind == QLatin1String("read-only folder") ? data
+                                                                         : QString();
+    if (!readOnly.isEmpty())
+        QVERIFY2(setReadOnly(readOnly, true), "this file system cannot make a file read-only");
     const struct stat original = stated(path);
     const int originalMode = mode(real);
 
@@ -297,15 +319,20 @@ void tst_NoteFile::everyKindOfPathKeepsTheWords() {
     QCOMPARE(rig.model->text().toUtf8(), before);
     rig.model->replaceText(rig.model->text().size(), 0, u"typed\n");
     rig.save();
-    const bool writable = kind != QLatin1String("FIFO") && kind != QLatin1String("folder");
+    const bool writable =
+        kind != QLatin1String("FIFO") && kind != QLatin1String("folder") && readOnly.isEmpty();
     QCOMPARE(rig.model->isSaveFailing(), !writable);
-    if (!writable) { // refused, told, and left as it was; tried again once it is a file
-        QVERIFY2(rig.failed[0][0].toString().contains(kind),
-                 qPrintable(rig.failed[0][0].toString()));
+    if (!writable) { // refused, told, and left as it was; tried again once it can be written
+        const QString reason = rig.failed[0][0].toString();
+        QVERIFY2(reason.contains(readOnly.isEmpty() ? kind : data), qPrintable(reason));
         QCOMPARE(stated(path).st_mode & S_IFMT, original.st_mode & S_IFMT);
-        QVERIFY(kind == QLatin1String("FIFO") ? QFile::remove(path) : QDir().rmdir(path));
+        if (!readOnly.isEmpty())
+            QCOMPARE(contents(path), before);
+        QVERIFY(!readOnly.isEmpty()             ? setReadOnly(readOnly, false)
+                : kind == QLatin1String("FIFO") ? QFile::remove(path)
+                                                : QDir().rmdir(path));
         rig.model->flushAutosave();
-        QCOMPARE(contents(path), QByteArray("typed\n"));
+        QCOMPARE(contents(path), before + "typed\n");
         return;
     }
     const QByteArray saved = before + "typed\n";
