@@ -58,3 +58,7 @@ void WidgetDialogs::showWarning(const QString &message, const QString &informati
 void WidgetDialogs::print(const QString &text, double fontSize) {
     printer_.print(text, fontSize, window_());
 }
+
+void WidgetDialogs::printPreview(const QString &text, double fontSize) {
+    printer_.preview(text, fontSize, window_());
+}

@@ -371,6 +371,11 @@ void NoteModel::printNote() {
         dialogs_.print(text_, fontSize_);
 }
 
+void NoteModel::previewNote() {
+    if (!text_.isEmpty())
+        dialogs_.printPreview(text_, fontSize_);
+}
+
 void NoteModel::moveNote() {
     QPointer<NoteModel> self(this);
     dialogs_.chooseFolder(tr("Move Note"), [self](const QString &folder) {

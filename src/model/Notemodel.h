@@ -93,6 +93,8 @@ public:
 
     void exportNote();
     void printNote();
+    /// Shows the note as printNote() would print it.
+    void previewNote();
     /// Asks for a folder and keeps the note there from now on.
     void moveNote();
 
