@@ -12,6 +12,7 @@
 #include "WidgetDialogs.h"
 
 #include <QAction>
+#include <QFileDialog>
 #include <QImage>
 #include <QMenuBar>
 #include <QSettings>
@@ -114,8 +115,23 @@ void tst_MirtApp::oneCopyPerNoteFileAndNothingLeftBehind() {
 void tst_MirtApp::exportPanelOpensInDocumentsElseHome() {
     const QString documents = QDir::home().filePath(u"Documents"_s);
     QDir(documents).removeRecursively();
+    QSettings().remove(WidgetDialogs::exportFolderKey);
     QCOMPARE(WidgetDialogs::exportFolder(), QDir::homePath()); // never the working folder
     QVERIFY(QDir().mkpath(documents));
+    QCOMPARE(WidgetDialogs::exportFolder(), documents);
+
+    // Then where the last export went, while that folder is there.
+    QTemporaryDir elsewhere;
+    int argc = 1;
+    QApplication app(argc, arguments);
+    WidgetDialogs dialogs([] { return nullptr; });
+    dialogs.showSavePanel({u"Export Note"_s, u"n.txt"_s, u"text/plain"_s}, [](const QString &) {});
+    auto *panel = qobject_cast<QFileDialog *>(QApplication::topLevelWidgets().value(0));
+    QCOMPARE(panel->directory().path(), documents);
+    panel->selectFile(elsewhere.filePath(u"n.txt"_s));
+    static_cast<QDialog *>(panel)->accept();
+    QCOMPARE(WidgetDialogs::exportFolder(), elsewhere.path());
+    QDir(elsewhere.path()).removeRecursively();
     QCOMPARE(WidgetDialogs::exportFolder(), documents);
 }
 
