@@ -47,6 +47,16 @@ void nameTheApp() {
     QCoreApplication::setApplicationVersion(QStringLiteral(MIRT_VERSION));
 }
 
+// "note.txt (~/Sync)": the window list and Alt+Tab tell two notes apart by it.
+QString noteTitle(const QString &path) {
+    const QFileInfo file(path);
+    QString folder = QDir::toNativeSeparators(file.absolutePath());
+    const QString home = QDir::toNativeSeparators(QDir::homePath());
+    if (folder == home || folder.startsWith(home + QDir::separator()))
+        folder.replace(0, home.size(), u'~');
+    return QStringLiteral("%1 (%2)").arg(file.fileName(), folder);
+}
+
 } // namespace
 
 /// Where this run keeps the note, and what the user should hear of it at once.
@@ -172,6 +182,8 @@ bool MirtApp::start() {
     parts_ = std::make_unique<Parts>(location);
     NoteModel &model = parts_->model;
     parts_->window = std::make_unique<MainWindow>(model);
+    if (!notePath_.isEmpty()) // the usual note keeps the app's plain title
+        parts_->window->setWindowTitle(noteTitle(notePath_));
 
     // Every way out passes here: the window closed, Quit, and a termination signal all quit
     // the event loop. A session that ends asks for the data first.

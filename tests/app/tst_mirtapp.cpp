@@ -69,6 +69,9 @@ void tst_MirtApp::everyWayOutWritesTheLastKeystrokes() {
     });
     QCOMPARE(QApplication::exec(), 0);
     QCOMPARE(contents(note), QByteArray("last words"));
+    // A note of its own is named in the title, for the window list and Alt+Tab.
+    QCOMPARE(app.mainWindow().windowTitle(),
+             u"note.txt (%1)"_s.arg(QDir::toNativeSeparators(dir.path())));
 }
 
 void tst_MirtApp::missingRememberedFolderIsToldNotReplaced() {
@@ -80,6 +83,7 @@ void tst_MirtApp::missingRememberedFolderIsToldNotReplaced() {
         QVERIFY(app.start());
         NoticeBar *notice = app.mainWindow().notice();
         QVERIFY(notice->isVisibleTo(&app.mainWindow()));
+        QCOMPARE(app.mainWindow().windowTitle(), u"Mirt"_s); // the usual note
         QVERIFY(notice->text().contains(unmounted));
         QPalette dark = notice->palette(); // drawn in the palette's colours, dark ones too
         dark.setColor(QPalette::AlternateBase, QColor(30, 30, 30));
