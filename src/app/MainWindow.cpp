@@ -2,7 +2,9 @@
 #include "MainWindow.h"
 
 #include "ContentView.h"
+#include "FileDrop.h"
 #include "MenuCommands.h"
+#include "NoteEditor.h"
 #include "Notemodel.h"
 #include "NoticeBar.h"
 #include "Spelling.h"
@@ -47,6 +49,8 @@ MainWindow::MainWindow(NoteModel &model, QWidget *parent)
     connect(&model, &NoteModel::saveRecovered, notice_,
             [this] { notice_->inform(tr("The note is saved again.")); });
     connect(&model, &NoteModel::noticed, notice_, &NoticeBar::inform);
+    connect(new FileDrop(*content_->editor(), this), &FileDrop::refused, notice_,
+            &NoticeBar::inform);
 }
 
 void MainWindow::closeEvent(QCloseEvent *event) {
