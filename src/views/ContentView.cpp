@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ContentView.h"
 
+#include "CountLabel.h"
 #include "Divider.h"
 #include "FindBar.h"
 #include "ModelObserver.h"
@@ -53,7 +54,8 @@ ContentView::ContentView(NoteModel &model, QWidget *parent)
     , editor_(new NoteEditor(model))
     , findBar_(new FindBar(model, *editor_))
     , divider_(new Divider)
-    , layout_(new QVBoxLayout(this)) {
+    , layout_(new QVBoxLayout(this))
+    , count_(new CountLabel(model, *editor_)) {
     setObjectName(QStringLiteral("content"));
     setMinimumSize(320, 320);
     // The text background shows in the editor's margin, so the margin reads as the editor's.
@@ -131,9 +133,25 @@ void ContentView::applyToolbarVisibility() {
         toolbar_ = new ToolbarView(model_);
         layout_->addWidget(toolbar_);
     } else if (!visible && toolbar_) {
+        count_->setParent(this); // out of the row before it goes
         delete toolbar_;
         toolbar_ = nullptr;
     }
+    placeCount();
+}
+
+void ContentView::setCountVisible(bool visible) {
+    countVisible_ = visible;
+    placeCount();
+}
+
+void ContentView::placeCount() {
+    // In the toolbar's empty leading end while there is one, else in a slim row of its own.
+    if (toolbar_)
+        toolbar_->setLeading(count_);
+    else if (layout_->indexOf(count_) < 0)
+        layout_->addWidget(count_);
+    count_->setVisible(countVisible_);
 }
 
 void ContentView::clearRequestRaised() {
