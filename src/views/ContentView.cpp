@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTextEdit>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -75,6 +76,14 @@ ContentView::ContentView(NoteModel &model, QWidget *parent)
     layout_->addWidget(findBar_);
     layout_->addWidget(divider_);
 
+    // Tab is typed into the note; Ctrl+Tab moves on to the controls around it, as in the
+    // desktop's own text views.
+    const auto moveFocus = [this](QKeyCombination keys, bool forward) {
+        connect(new QShortcut(keys, this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut),
+                &QShortcut::activated, this, [this, forward] { focusNextPrevChild(forward); });
+    };
+    moveFocus(Qt::CTRL | Qt::Key_Tab, true);
+    moveFocus(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab, false);
     new ModelObserver(
         model_, [this] { refresh(); }, this);
     applyFontSize();
