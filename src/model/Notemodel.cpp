@@ -275,6 +275,11 @@ void NoteModel::decreaseFontSize() {
     storeFontSize();
 }
 
+void NoteModel::resetFontSize() {
+    setFontSize(minFontSize_);
+    storeFontSize();
+}
+
 void NoteModel::storeFontSize() {
     store_.setFloat(fontSizeKey, static_cast<float>(fontSize_));
 }

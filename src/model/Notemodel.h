@@ -80,6 +80,8 @@ public:
 
     void increaseFontSize();
     void decreaseFontSize();
+    /// Back to the platform's standard size, the size a new user starts with.
+    void resetFontSize();
     void clearNote();
 
     void requestMeetingMode();
