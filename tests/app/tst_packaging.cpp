@@ -34,11 +34,16 @@ void tst_Packaging::installPutsTheAppOnTheDesktop() {
     QVERIFY(root.exists(u"share/icons/hicolor/scalable/apps/"_s + id + u".svg"_s));
     QVERIFY(root.exists(u"share/man/man1/mirt.1.gz"_s));
     QVERIFY(root.exists(u"share/dbus-1/services/"_s + id + u".service"_s));
+    const QString desktop = root.filePath(u"share/applications/"_s + id + u".desktop"_s);
+    const QString metainfo = root.filePath(u"share/metainfo/"_s + id + u".metainfo.xml"_s);
+    for (const QByteArray language : {"de", "fr"}) { // what the software centres show, translated
+        QVERIFY(contents(desktop).contains("\nComment[" + language + "]="));
+        QVERIFY(contents(metainfo).contains("<summary xml:lang=\"" + language + "\">"));
+    }
     // Each checker in its strictest mode: no error and no warning.
     const QList<QStringList> checks = {
-        {u"desktop-file-validate"_s, root.filePath(u"share/applications/"_s + id + u".desktop"_s)},
-        {u"appstreamcli"_s, u"validate"_s, u"--no-net"_s, u"--pedantic"_s,
-         root.filePath(u"share/metainfo/"_s + id + u".metainfo.xml"_s)}};
+        {u"desktop-file-validate"_s, desktop},
+        {u"appstreamcli"_s, u"validate"_s, u"--no-net"_s, u"--pedantic"_s, metainfo}};
     for (const QStringList &check : checks) {
         QCOMPARE(runProgram(check.first(), check.mid(1), &output), 0);
         QVERIFY2(!output.contains("W:") && !output.contains("E:") &&
