@@ -15,6 +15,11 @@ TextFile TextFile::read(const QString &path, qint64 limit) {
         return {QString(), QCoreApplication::translate(
                                "TextFile", "%1 is a folder; only a text file can be inserted.")
                                .arg(name)};
+    const QString notText =
+        QCoreApplication::translate("TextFile", "%1 is not UTF-8 text; nothing was inserted.")
+            .arg(name);
+    if (!info.isFile()) // a device or a pipe, which could keep the app waiting for good
+        return {QString(), notText};
     if (info.size() > limit)
         return {QString(),
                 QCoreApplication::translate(
@@ -31,9 +36,7 @@ TextFile TextFile::read(const QString &path, qint64 limit) {
     bool exact = false;
     QString text = noteFromUtf8(bytes, &exact);
     if (bytes.contains('\0') || !exact)
-        return {QString(), QCoreApplication::translate(
-                               "TextFile", "%1 is not UTF-8 text; nothing was inserted.")
-                               .arg(name)};
+        return {QString(), notText};
     if (bytes.size() > limit) // it grew since
         return {QString(),
                 QCoreApplication::translate("TextFile", "%1 is too large to insert.").arg(name)};
