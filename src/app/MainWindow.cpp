@@ -49,6 +49,8 @@ MainWindow::MainWindow(NoteModel &model, QWidget *parent)
     connect(&model, &NoteModel::saveRecovered, notice_,
             [this] { notice_->inform(tr("The note is saved again.")); });
     connect(&model, &NoteModel::noticed, notice_, &NoticeBar::inform);
+    connect(&model, &NoteModel::copyKept, notice_,
+            [this](const QString &message, const QString &) { notice_->alert(message); });
     connect(new FileDrop(*content_->editor(), this), &FileDrop::refused, notice_,
             &NoticeBar::inform);
 }

@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "MirtApp.h"
 
+#include "AtomicFile.h"
 #include "Clock.h"
 #include "FileDefaultsStore.h"
 #include "MainWindow.h"
 #include "Notemodel.h"
 #include "NoticeBar.h"
 #include "OneShotTimer.h"
+#include "QuitGuard.h"
 #include "SingleInstance.h"
 #include "Translations.h"
 #include "UnixSignals.h"
@@ -64,13 +66,14 @@ struct MirtApp::Location {
     QString path;
     NoteFile::Options options;
     QString problem;
+    bool usual = true; // not a file named for one run, whose moves are not remembered
 };
 
 /// Everything that lives as long as the app, in the order it is built (and backwards torn down:
 /// the window before the model, the model before the store, which writes what is left).
 struct MirtApp::Parts {
     explicit Parts(const Location &location)
-        : store(location.path, location.options, std::make_unique<QSettings>())
+        : store(location.path, location.options, std::make_unique<QSettings>(), location.usual)
         , dialogs([this] { return static_cast<QWidget *>(window.get()); })
         , model({store, clock, std::make_unique<QtOneShotTimer>(), dialogs, standardFontSize()}) {}
 
@@ -80,6 +83,7 @@ struct MirtApp::Parts {
     NoteModel model;
     UnixSignals signals;
     std::unique_ptr<MainWindow> window;
+    std::unique_ptr<QuitGuard> quitGuard;
 };
 
 MirtApp::MirtApp(int &argc, char **argv, const QString &notePath)
@@ -128,6 +132,15 @@ int MirtApp::run(int argc, char **argv) {
         std::printf("mirt %s\n", MIRT_VERSION);
         return 0;
     }
+    const QString notePath =
+        parser.isSet(note) ? QFileInfo(parser.value(note)).absoluteFilePath() : QString();
+    // A FIFO would hold the app before its window forever, and a device or a folder can never
+    // be saved to: the user hears at once, and nothing is replaced.
+    if (const auto refusal = notePath.isEmpty() ? std::nullopt : AtomicFile::refusal(notePath)) {
+        std::fprintf(stderr, "mirt: %s; the note must be a plain text file\n",
+                     qPrintable(*refusal));
+        return 1;
+    }
 #if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
     // Without this the toolkit aborts with a core dump and a message about its plugins.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
@@ -138,8 +151,6 @@ int MirtApp::run(int argc, char **argv) {
         return 1;
     }
 #endif
-    const QString notePath =
-        parser.isSet(note) ? QFileInfo(parser.value(note)).absoluteFilePath() : QString();
     MirtApp app(argc, argv, notePath);
     return app.exec();
 }
@@ -150,8 +161,17 @@ double MirtApp::standardFontSize() {
 }
 
 MirtApp::Location MirtApp::locate() const {
+    Location location = placeOfNote();
+    if (const auto refusal = AtomicFile::refusal(location.path))
+        location.problem = QObject::tr("The note cannot be kept in %1. What you type stays here "
+                                       "and is saved once that is a plain file again.")
+                               .arg(*refusal);
+    return location;
+}
+
+MirtApp::Location MirtApp::placeOfNote() const {
     if (!notePath_.isEmpty())
-        return {notePath_, {.createFolder = true, .privateFolder = false}, QString()};
+        return {notePath_, {.createFolder = true, .privateFolder = false}, QString(), false};
     const QString remembered = QSettings().value(FileDefaultsStore::noteFolderKey).toString();
     if (!remembered.isEmpty()) {
         Location location{QDir(remembered).filePath(noteFileName),
@@ -184,19 +204,30 @@ bool MirtApp::start() {
     parts_->window = std::make_unique<MainWindow>(model);
     if (!notePath_.isEmpty()) // the usual note keeps the app's plain title
         parts_->window->setWindowTitle(noteTitle(notePath_));
+    QuitGuard *guard =
+        (parts_->quitGuard = std::make_unique<QuitGuard>(model, parts_->dialogs, *parts_->window))
+            .get();
+    // Moved, the note is claimed anew, so that one copy of the app writes a file.
+    parts_->store.setClaim([this](const QString &path) { return instance_->reclaim(path); });
 
     // Every way out passes here: the window closed, Quit, and a termination signal all quit
     // the event loop. A session that ends asks for the data first.
-    QObject::connect(&app_, &QApplication::aboutToQuit, &model, &NoteModel::flushAutosave);
-    QObject::connect(&app_, &QGuiApplication::commitDataRequest, &model,
-                     [&model](QSessionManager &) { model.flushAutosave(); });
+    QObject::connect(&app_, &QApplication::aboutToQuit, guard, &QuitGuard::finish);
+    QObject::connect(&app_, &QGuiApplication::commitDataRequest, guard,
+                     [guard](QSessionManager &) { guard->finish(); });
+    // Not quit(), which a window may refuse: a signal leaves nobody to answer a question.
     QObject::connect(&parts_->signals, &UnixSignals::terminationRequested, &app_,
-                     &QApplication::quit);
+                     [] { QCoreApplication::exit(0); });
     QObject::connect(instance_.get(), &SingleInstance::activationRequested, parts_->window.get(),
                      &MainWindow::bringToFront);
     parts_->window->show();
     if (!location.problem.isEmpty())
         parts_->window->notice()->alert(location.problem);
+    for (const QString &copy : QuitGuard::emergencyCopies())
+        parts_->window->notice()->alert(
+            QObject::tr("When Mirt last ended, the note could not be saved. What it held then "
+                        "is kept in %1.")
+                .arg(QDir::toNativeSeparators(copy)));
     return true;
 }
 

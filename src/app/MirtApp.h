@@ -37,6 +37,7 @@ private:
     struct Parts;
     struct Location;
     Location locate() const;
+    Location placeOfNote() const;
 
     QApplication app_;
     QTranslator qtTexts_;

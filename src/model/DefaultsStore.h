@@ -55,6 +55,8 @@ Q_SIGNALS:
                         quint64 version);
     /// Another program removed the stored string; the next write stores it again.
     void removedOutside(const QString &key);
-    /// A file-sync engine left a copy of the string beside it after a conflict of its own.
-    void copyFound(const QString &path, const QString &text);
+    /// A conflict copy of the string beside it, left by a file-sync engine or by the app: `base`
+    /// is the version it was made from, when known; `exact` is false when it is no valid text.
+    void copyFound(const QString &path, const QString &text, const std::optional<QString> &base,
+                   bool exact);
 };

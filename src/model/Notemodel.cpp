@@ -160,7 +160,8 @@ void NoteModel::flushAutosave() {
     // the event loop, which may not turn again when the app is ending: that version is taken in
     // here, and the result written, before the app may go.
     for (int round = 0; round < 3; ++round) {
-        if (saveTimer_->isActive() || saveEncoder_.isRunning()) {
+        // A save that failed is tried again: the cause may have gone since, with nothing typed.
+        if (saveTimer_->isActive() || saveEncoder_.isRunning() || (round == 0 && saveFailing_)) {
             saveTimer_->stop();
             saveEncoder_.cancel();
             store_.setString(saveKey, text_);
@@ -181,6 +182,7 @@ void NoteModel::onWriteSucceeded() {
 
 void NoteModel::onWriteFailed(const QString &reason) {
     // The note stays in memory; the next save tries again.
+    saveFailure_ = reason;
     if (saveFailing_)
         return;
     saveFailing_ = true;
@@ -221,9 +223,10 @@ void NoteModel::onChangedOutside(const QString &key, const QString &current, con
     }
     store_.acceptOutside(key, version);
     scheduleSave();
-    Q_EMIT noticed(tr("The note was changed outside Mirt at the same places as here. Your text "
-                      "stays; the other version is kept in \"%1\".")
-                       .arg(QFileInfo(copy).fileName()));
+    Q_EMIT copyKept(tr("The note was changed outside Mirt at the same places as here. Your text "
+                       "stays; the other version is kept in \"%1\".")
+                        .arg(QFileInfo(copy).fileName()),
+                    copy);
 }
 
 void NoteModel::onRemovedOutside() {
@@ -233,22 +236,45 @@ void NoteModel::onRemovedOutside() {
                       "saved again."));
 }
 
-void NoteModel::onCopyFound(const QString &path, const QString &text) {
+void NoteModel::onCopyFound(const QString &path, const QString &text,
+                            const std::optional<QString> &base, bool exact) {
     const QString name = QFileInfo(path).fileName();
-    const std::optional<QString> merged = TextMerge::withAddedLines(text_, text);
-    if (!merged) {
-        Q_EMIT noticed(tr("A sync engine left another version of the note beside it, \"%1\", "
-                          "with lines changed on both sides. It is kept as it is.")
-                           .arg(name));
+    if (!exact) {
+        Q_EMIT copyKept(tr("Another version of the note, \"%1\", is not UTF-8 text. It is kept "
+                           "as it is.")
+                            .arg(name),
+                        path);
         return;
     }
-    takeInOutsideText(*merged);
+    // Against the version the copy was made from, both sides' changes go in. Without it, or
+    // when that version is the note itself (which cannot tell lines the copy removed from
+    // lines typed here), only the lines the copy adds are taken: it never takes words out.
+    std::optional<QString> merged;
+    if (base && *base != text_)
+        merged = TextMerge::threeWay(*base, text_, text);
+    if (!merged)
+        merged = TextMerge::withAddedLines(text_, text);
+    if (!merged) {
+        Q_EMIT copyKept(tr("A sync engine left another version of the note beside it, \"%1\", "
+                           "with lines changed on both sides. It is kept as it is.")
+                            .arg(name),
+                        path);
+        return;
+    }
+    const bool addsWords = *merged != text_;
+    if (addsWords)
+        takeInOutsideText(*merged);
+    // The copy goes once the note that holds its words is on disk; the same bytes are not
+    // written again.
     saveTimer_->stop();
     saveEncoder_.cancel();
     store_.setStringTakingCopy(saveKey, text_, path);
-    Q_EMIT noticed(tr("The lines of \"%1\", a copy a sync engine left beside the note, are "
-                      "merged into it.")
-                       .arg(name));
+    Q_EMIT noticed(addsWords ? tr("The changes in \"%1\", a copy a sync engine left beside the "
+                                  "note, are merged into it.")
+                                   .arg(name)
+                             : tr("\"%1\", a copy a sync engine left beside the note, holds "
+                                  "nothing the note does not, and is removed.")
+                                   .arg(name));
 }
 
 void NoteModel::takeInOutsideText(const QString &newText) {

@@ -119,6 +119,21 @@ std::optional<QString> threeWay(QStringView base, QStringView ours, QStringView 
     const auto middle = [prefix, suffix](QStringView text) {
         return text.sliced(prefix, text.size() - prefix - suffix);
     };
+    if (prefix + suffix == base.size() && !base.isEmpty()) {
+        // Both only added lines, at the same place: two machines each writing at the end of the
+        // note (two notes begun apart share nothing and stay apart). Both sets stay, in an order
+        // that does not depend on which side merges, so that both machines reach the same note; a
+        // last line without its line break goes last.
+        QStringView first = middle(ours), second = middle(theirs);
+        const bool firstEnds = first.endsWith(u'\n'), secondEnds = second.endsWith(u'\n');
+        if (firstEnds == secondEnds ? second < first : !firstEnds)
+            std::swap(first, second);
+        if (first.endsWith(u'\n') && (second.endsWith(u'\n') || suffix == 0)) {
+            QString merged = base.first(prefix).toString();
+            merged.append(first).append(second).append(base.last(suffix));
+            return merged;
+        }
+    }
     std::optional<QString> merged = mergeWithGit(middle(base), middle(ours), middle(theirs));
     if (merged)
         merged->prepend(base.first(prefix)).append(base.last(suffix));

@@ -14,7 +14,9 @@
 #include <QAction>
 #include <QFileDialog>
 #include <QImage>
+#include <QLineEdit>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -37,6 +39,8 @@ class tst_MirtApp : public QObject {
 private Q_SLOTS:
     void everyWayOutWritesTheLastKeystrokes_data();
     void everyWayOutWritesTheLastKeystrokes();
+    void wordsThatCannotBeSavedOutliveTheApp_data();
+    void wordsThatCannotBeSavedOutliveTheApp();
     void missingRememberedFolderIsToldNotReplaced();
     void oneCopyPerNoteFileAndNothingLeftBehind();
     void exportPanelOpensInDocumentsElseHome();
@@ -74,6 +78,65 @@ void tst_MirtApp::everyWayOutWritesTheLastKeystrokes() {
              u"note.txt (%1)"_s.arg(QDir::toNativeSeparators(dir.path())));
 }
 
+void tst_MirtApp::wordsThatCannotBeSavedOutliveTheApp_data() {
+    QTest::addColumn<QString>("way");
+    QTest::newRow("Keep Working, then the cause mended") << u"keepWorking"_s;
+    QTest::newRow("Quit Without Saving") << u"quitWithoutSaving"_s;
+    QTest::newRow("Save a Copy") << u"saveCopy"_s;
+    QTest::newRow("SIGTERM: nobody to ask") << u"signal"_s;
+}
+
+void tst_MirtApp::wordsThatCannotBeSavedOutliveTheApp() {
+    QFETCH(QString, way);
+    QTemporaryDir dir;
+    const QString note = dir.filePath(u"note.txt"_s), copy = dir.filePath(u"copy.txt"_s);
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QDir(data).removeRecursively();
+    {
+        MirtApp app(argumentCount, arguments, note);
+        QVERIFY(app.start());
+        QVERIFY(QDir().mkdir(note)); // nothing can be saved there
+        QTimer::singleShot(0, [&] {
+            QTest::keyClicks(app.mainWindow().content()->editor(), u"unsaved words"_s);
+            if (way == QLatin1String("signal"))
+                std::raise(SIGTERM);
+            else
+                app.mainWindow().findChild<QAction *>(u"quit"_s)->trigger();
+        });
+        QTimer answer;
+        QObject::connect(&answer, &QTimer::timeout, [&] {
+            if (auto *panel = app.mainWindow().findChild<QFileDialog *>()) {
+                panel->setDirectory(dir.path());
+                panel->findChild<QLineEdit *>(u"fileNameEdit"_s)->setText(u"copy.txt"_s);
+                QMetaObject::invokeMethod(panel, "accept");
+            } else if (auto *button = app.mainWindow().findChild<QPushButton *>(way)) {
+                button->click();
+                if (way == QLatin1String("keepWorking")) { // the words are still here
+                    QCOMPARE(app.model().text(), u"unsaved words"_s);
+                    QDir().rmdir(note);
+                    app.mainWindow().close();
+                }
+            }
+        });
+        answer.start(50);
+        QCOMPARE(QApplication::exec(), 0);
+    }
+    const QStringList emergency = QDir(data).entryList({u"mirt.note.unsaved-*"_s}, QDir::Files);
+    QCOMPARE(contents(way == QLatin1String("keepWorking") ? note
+                      : way == QLatin1String("saveCopy")  ? copy
+                      : way == QLatin1String("signal")    ? data + u'/' + emergency.value(0)
+                                                          : QString()),
+             way == QLatin1String("quitWithoutSaving") ? QByteArray("<missing>")
+                                                       : QByteArray("unsaved words"));
+    QCOMPARE(emergency.size(), way == QLatin1String("signal") ? 1 : 0);
+    if (way == QLatin1String("signal")) { // the next start names it
+        MirtApp again(argumentCount, arguments, dir.filePath(u"other.txt"_s));
+        QVERIFY(again.start());
+        QVERIFY(again.mainWindow().notice()->text().contains(emergency[0]));
+    }
+    QDir(data).removeRecursively();
+}
+
 void tst_MirtApp::missingRememberedFolderIsToldNotReplaced() {
     QTemporaryDir dir;
     const QString unmounted = dir.filePath(u"usb/notes"_s);
@@ -105,13 +168,23 @@ void tst_MirtApp::oneCopyPerNoteFileAndNothingLeftBehind() {
     const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     const QStringList before = QDir(runtime).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
     {
+        QVERIFY(QDir().mkpath(dir.filePath(u"a"_s)));
+        QVERIFY(QFile::link(dir.filePath(u"a"_s), dir.filePath(u"link"_s)));
         SingleInstance first(dir.filePath(u"a/note.txt"_s), false);
         SingleInstance same(dir.filePath(u"a/../a/note.txt"_s), false);
+        SingleInstance linked(dir.filePath(u"link/note.txt"_s), false);
         SingleInstance other(dir.filePath(u"b/note.txt"_s), false);
         QVERIFY(first.claim());
         QVERIFY(!same.claim());
+        QVERIFY(!linked.claim());
         QVERIFY(other.claim());
-        QVERIFY(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
+        // Move Note carries the claim: the old file is free, the taken one refused.
+        QVERIFY(first.reclaim(dir.filePath(u"c/note.txt"_s)));
+        QVERIFY(same.claim());
+        QVERIFY(!first.reclaim(dir.filePath(u"b/note.txt"_s)));
+        QVERIFY(!SingleInstance(dir.filePath(u"c/note.txt"_s), false).claim());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 (QStringList{u"a"_s, u"link"_s}));
     }
     QCOMPARE(QDir(runtime).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
 }

@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using namespace Qt::StringLiterals;
 
 class tst_Packaging : public QObject {
@@ -88,6 +90,13 @@ void tst_Packaging::commandLineIsAnsweredWithoutAWindow_data() {
         << QStringList{u"--help-all"_s} << QStringList{u"QT_QPA_PLATFORM=offscreen"_s} << 0
         << u"--note <FILE>"_s;
     QTest::newRow("no display") << QStringList() << none << 1 << u"no display"_s;
+    // Refused at once, with no window: a FIFO would hold the start for good.
+    for (const auto &[kind, path] :
+         {std::pair{"a FIFO", u"<fifo>"_s}, std::pair{"a device", u"/dev/null"_s},
+          std::pair{"a folder", u"/tmp"_s}})
+        QTest::newRow(qPrintable(u"--note naming "_s + QLatin1String(kind)))
+            << QStringList{u"--note"_s, path} << none << 1
+            << QLatin1String(kind).mid(2) + u", not a file"_s;
 }
 
 void tst_Packaging::commandLineIsAnsweredWithoutAWindow() {
@@ -95,6 +104,10 @@ void tst_Packaging::commandLineIsAnsweredWithoutAWindow() {
     QFETCH(QStringList, environment);
     QFETCH(int, exitCode);
     QFETCH(QString, output);
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath(u"fifo"_s);
+    QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+    arguments.replaceInStrings(u"<fifo>"_s, fifo);
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "LANGUAGE"})

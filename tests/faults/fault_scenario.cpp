@@ -78,12 +78,11 @@ int main(int argc, char **argv) {
         QDir(path).removeRecursively();
     else
         QFile::remove(QDir(folder).filePath(u"filler"_s));
-    rig.model->replaceText(rig.model->text().size(), 0, u"!");
-    rig.autosave();
-    if (!(!rig.recovered.isEmpty() || rig.recovered.wait(1000)))
-        return fail(u"the recovery was not announced within 1 s"_s);
-    rig.store.flush();
-    if (contents(path) != (typed + u'!').toUtf8())
+    // Nothing typed since: the app's end tries the failed save again.
+    rig.model->flushAutosave();
+    if (rig.recovered.isEmpty() || rig.model->isSaveFailing())
+        return fail(u"the recovery was not announced"_s);
+    if (contents(path) != typed.toUtf8())
         return fail(u"the note on disk is not the note in memory"_s);
     std::printf("ok\n");
     return 0;

@@ -47,6 +47,15 @@ void tst_TextMerge::threeWay_data() {
         << abc << QString() << abc << Merged(QString());
     QTest::newRow("both began from nothing")
         << QString() << u"mine\n"_s << u"theirs\n"_s << Merged();
+    // Both machines must reach the same note, whichever merges: the swapped rows agree.
+    for (const auto &[name, mine, theirs, merged] :
+         {std::tuple{"lines added at the same place", u"m\n"_s, u"t1\nt2\n"_s, u"m\nt1\nt2\n"_s},
+          std::tuple{"a last line without its break goes last", u"m"_s, u"t\n"_s, u"t\nm"_s}}) {
+        const QString base = u"a\nb\n"_s;
+        QTest::newRow(name) << base << base + mine << base + theirs << Merged(base + merged);
+        QTest::newRow(qPrintable(u"swapped: "_s + QLatin1String(name)))
+            << base << base + theirs << base + mine << Merged(base + merged);
+    }
     QTest::newRow("CR LF kept on both sides")
         << u"a\r\nb\r\nc\r\n"_s << u"A\r\nb\r\nc\r\n"_s << u"a\r\nb\r\nC\r\n"_s
         << Merged(u"A\r\nb\r\nC\r\n"_s);
