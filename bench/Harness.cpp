@@ -86,3 +86,21 @@ double peakMemoryMiB(qint64 pid) {
     const auto match = hwm.match(QString::fromLatin1(status.readAll()));
     return match.hasMatch() ? match.captured(1).toDouble() / 1024.0 : -1;
 }
+
+namespace {
+std::vector<std::pair<const char *, void (*)()>> &registeredCases() {
+    static std::vector<std::pair<const char *, void (*)()>> cases;
+    return cases;
+}
+} // namespace
+
+bool registerCase(const char *name, void (*run)()) {
+    registeredCases().emplace_back(name, run);
+    return true;
+}
+
+void runRegisteredCases(const std::function<bool(const char *)> &wanted) {
+    for (const auto &[name, run] : registeredCases())
+        if (wanted(name))
+            run();
+}

@@ -33,10 +33,21 @@
     </message>
 </context>
 <context>
+    <name>CountLabel</name>
+    <message>
+        <source>Selected words: %1, characters: %2</source>
+        <translation>Ausgewählte Wörter: %1, Zeichen: %2</translation>
+    </message>
+    <message>
+        <source>Words: %1, characters: %2</source>
+        <translation>Wörter: %1, Zeichen: %2</translation>
+    </message>
+</context>
+<context>
     <name>FindBar</name>
     <message>
         <source>Match &amp;Case</source>
-        <translation>&amp;Groß/Klein beachten</translation>
+        <translation>Groß/&amp;Klein beachten</translation>
     </message>
     <message>
         <source>&amp;Whole Words</source>
@@ -72,7 +83,7 @@
     </message>
     <message>
         <source>Replace &amp;All</source>
-        <translation>&amp;Alle ersetzen</translation>
+        <translation>Alle erse&amp;tzen</translation>
     </message>
     <message>
         <source>No matches</source>
@@ -92,7 +103,10 @@
     </message>
     <message numerus="yes">
         <source>%n replaced</source>
-        <translation><numerusform>%n ersetzt</numerusform><numerusform>%n ersetzt</numerusform></translation>
+        <translation>
+            <numerusform>%n ersetzt</numerusform>
+            <numerusform>%n ersetzt</numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -134,7 +148,7 @@
     </message>
     <message>
         <source>&amp;Redo</source>
-        <translation>&amp;Wiederholen</translation>
+        <translation>Wieder&amp;herstellen</translation>
     </message>
     <message>
         <source>Cu&amp;t</source>
@@ -150,7 +164,7 @@
     </message>
     <message>
         <source>Select &amp;All</source>
-        <translation>Alles &amp;markieren</translation>
+        <translation>Alles aus&amp;wählen</translation>
     </message>
     <message>
         <source>&amp;Find…</source>
@@ -194,7 +208,7 @@
     </message>
     <message>
         <source>Spelling &amp;Language</source>
-        <translation>Sprac&amp;he der Rechtschreibung</translation>
+        <translation>Sprache der Rechtschreib&amp;ung</translation>
     </message>
     <message>
         <source>F&amp;ormat</source>
@@ -231,6 +245,37 @@
     <message>
         <source>&lt;b&gt;Mirt %1&lt;/b&gt;&lt;p&gt;A one-note scratchpad that saves itself.&lt;/p&gt;&lt;p&gt;Released under the MIT licence.&lt;/p&gt;</source>
         <translation>&lt;b&gt;Mirt %1&lt;/b&gt;&lt;p&gt;Ein Notizblock für eine Notiz, der sich selbst speichert.&lt;/p&gt;&lt;p&gt;Veröffentlicht unter der MIT-Lizenz.&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>Print Pre&amp;view…</source>
+        <translation>Dr&amp;uckvorschau …</translation>
+    </message>
+    <message>
+        <source>&amp;Reset Font Size</source>
+        <translation>Schriftgröße &amp;zurücksetzen</translation>
+    </message>
+    <message>
+        <source>&amp;Word Count</source>
+        <translation>Wörter und &amp;Zeichen zählen</translation>
+    </message>
+    <message>
+        <source>No dictionaries installed</source>
+        <translation>Keine Wörterbücher installiert</translation>
+    </message>
+</context>
+<context>
+    <name>MirtApp</name>
+    <message>
+        <source>A one-note scratchpad that saves itself.</source>
+        <translation>Ein Notizblock mit einer Notiz, die sich selbst speichert.</translation>
+    </message>
+    <message>
+        <source>Keep the note in FILE for this run.</source>
+        <translation>Die Notiz für diesen Lauf in DATEI führen.</translation>
+    </message>
+    <message>
+        <source>FILE</source>
+        <translation>DATEI</translation>
     </message>
 </context>
 <context>
@@ -308,6 +353,17 @@
     </message>
 </context>
 <context>
+    <name>NoticeBar</name>
+    <message>
+        <source>Dismiss</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>Dismiss the notice</source>
+        <translation>Hinweis schließen</translation>
+    </message>
+</context>
+<context>
     <name>QObject</name>
     <message>
         <source>The note&apos;s folder %1 cannot be found; is its drive unmounted? What you type stays here and is saved there once it is back.</source>
@@ -320,6 +376,29 @@
     <message>
         <source>Cancel</source>
         <translation>Abbrechen</translation>
+    </message>
+</context>
+<context>
+    <name>TextFile</name>
+    <message>
+        <source>%1 is a folder; only a text file can be inserted.</source>
+        <translation>%1 ist ein Ordner; nur eine Textdatei kann eingefügt werden.</translation>
+    </message>
+    <message>
+        <source>%1 is too large to insert (%2 MB); a text file of up to %3 MB can be.</source>
+        <translation>%1 ist zu groß zum Einfügen (%2 MB); eine Textdatei bis %3 MB kann eingefügt werden.</translation>
+    </message>
+    <message>
+        <source>%1 cannot be read: %2.</source>
+        <translation>%1 kann nicht gelesen werden: %2.</translation>
+    </message>
+    <message>
+        <source>%1 is not UTF-8 text; nothing was inserted.</source>
+        <translation>%1 ist kein UTF-8-Text; nichts wurde eingefügt.</translation>
+    </message>
+    <message>
+        <source>%1 is too large to insert.</source>
+        <translation>%1 ist zu groß zum Einfügen.</translation>
     </message>
 </context>
 <context>

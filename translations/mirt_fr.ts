@@ -33,6 +33,17 @@
     </message>
 </context>
 <context>
+    <name>CountLabel</name>
+    <message>
+        <source>Selected words: %1, characters: %2</source>
+        <translation>Mots sélectionnés : %1, caractères : %2</translation>
+    </message>
+    <message>
+        <source>Words: %1, characters: %2</source>
+        <translation>Mots : %1, caractères : %2</translation>
+    </message>
+</context>
+<context>
     <name>FindBar</name>
     <message>
         <source>Match &amp;Case</source>
@@ -92,7 +103,10 @@
     </message>
     <message numerus="yes">
         <source>%n replaced</source>
-        <translation><numerusform>%n remplacé</numerusform><numerusform>%n remplacés</numerusform></translation>
+        <translation>
+            <numerusform>%n remplacé</numerusform>
+            <numerusform>%n remplacés</numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -232,6 +246,37 @@
         <source>&lt;b&gt;Mirt %1&lt;/b&gt;&lt;p&gt;A one-note scratchpad that saves itself.&lt;/p&gt;&lt;p&gt;Released under the MIT licence.&lt;/p&gt;</source>
         <translation>&lt;b&gt;Mirt %1&lt;/b&gt;&lt;p&gt;Un bloc-notes d’une seule note qui s’enregistre tout seul.&lt;/p&gt;&lt;p&gt;Publié sous licence MIT.&lt;/p&gt;</translation>
     </message>
+    <message>
+        <source>Print Pre&amp;view…</source>
+        <translation>&amp;Aperçu avant impression…</translation>
+    </message>
+    <message>
+        <source>&amp;Reset Font Size</source>
+        <translation>Taille du texte par &amp;défaut</translation>
+    </message>
+    <message>
+        <source>&amp;Word Count</source>
+        <translation>&amp;Nombre de mots</translation>
+    </message>
+    <message>
+        <source>No dictionaries installed</source>
+        <translation>Aucun dictionnaire installé</translation>
+    </message>
+</context>
+<context>
+    <name>MirtApp</name>
+    <message>
+        <source>A one-note scratchpad that saves itself.</source>
+        <translation>Un bloc-notes à une seule note, qui s’enregistre tout seul.</translation>
+    </message>
+    <message>
+        <source>Keep the note in FILE for this run.</source>
+        <translation>Garder la note dans FICHIER pour cette fois.</translation>
+    </message>
+    <message>
+        <source>FILE</source>
+        <translation>FICHIER</translation>
+    </message>
 </context>
 <context>
     <name>NoteEditor</name>
@@ -308,6 +353,17 @@
     </message>
 </context>
 <context>
+    <name>NoticeBar</name>
+    <message>
+        <source>Dismiss</source>
+        <translation>Fermer</translation>
+    </message>
+    <message>
+        <source>Dismiss the notice</source>
+        <translation>Fermer l’avis</translation>
+    </message>
+</context>
+<context>
     <name>QObject</name>
     <message>
         <source>The note&apos;s folder %1 cannot be found; is its drive unmounted? What you type stays here and is saved there once it is back.</source>
@@ -320,6 +376,29 @@
     <message>
         <source>Cancel</source>
         <translation>Annuler</translation>
+    </message>
+</context>
+<context>
+    <name>TextFile</name>
+    <message>
+        <source>%1 is a folder; only a text file can be inserted.</source>
+        <translation>%1 est un dossier ; seul un fichier texte peut être inséré.</translation>
+    </message>
+    <message>
+        <source>%1 is too large to insert (%2 MB); a text file of up to %3 MB can be.</source>
+        <translation>%1 est trop volumineux pour être inséré (%2 Mo) ; un fichier texte jusqu’à %3 Mo peut l’être.</translation>
+    </message>
+    <message>
+        <source>%1 cannot be read: %2.</source>
+        <translation>Impossible de lire %1 : %2.</translation>
+    </message>
+    <message>
+        <source>%1 is not UTF-8 text; nothing was inserted.</source>
+        <translation>%1 n’est pas du texte UTF-8 ; rien n’a été inséré.</translation>
+    </message>
+    <message>
+        <source>%1 is too large to insert.</source>
+        <translation>%1 est trop volumineux pour être inséré.</translation>
     </message>
 </context>
 <context>

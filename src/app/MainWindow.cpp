@@ -2,7 +2,9 @@
 #include "MainWindow.h"
 
 #include "ContentView.h"
+#include "FileDrop.h"
 #include "MenuCommands.h"
+#include "NoteEditor.h"
 #include "Notemodel.h"
 #include "NoticeBar.h"
 #include "Spelling.h"
@@ -49,6 +51,8 @@ MainWindow::MainWindow(NoteModel &model, QWidget *parent)
     connect(&model, &NoteModel::noticed, notice_, &NoticeBar::inform);
     connect(&model, &NoteModel::copyKept, notice_,
             [this](const QString &message, const QString &) { notice_->alert(message); });
+    connect(new FileDrop(*content_->editor(), this), &FileDrop::refused, notice_,
+            &NoticeBar::inform);
 }
 
 void MainWindow::closeEvent(QCloseEvent *event) {

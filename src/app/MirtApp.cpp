@@ -10,6 +10,7 @@
 #include "OneShotTimer.h"
 #include "QuitGuard.h"
 #include "SingleInstance.h"
+#include "Translations.h"
 #include "UnixSignals.h"
 #include "WidgetDialogs.h"
 
@@ -17,7 +18,6 @@
 #include <QDir>
 #include <QFontDatabase>
 #include <QIcon>
-#include <QLibraryInfo>
 #include <QSessionManager>
 #include <QSettings>
 #include <QStandardPaths>
@@ -28,11 +28,35 @@ namespace {
 
 const QString noteFileName = QStringLiteral("mirt.note.autosave.txt");
 
+// The options, described in the language of the translations installed.
+QCommandLineOption describeOptions(QCommandLineParser &parser) {
+    parser.setApplicationDescription(
+        QCoreApplication::translate("MirtApp", "A one-note scratchpad that saves itself."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption note(
+        QStringLiteral("note"),
+        QCoreApplication::translate("MirtApp", "Keep the note in FILE for this run."),
+        QCoreApplication::translate("MirtApp", "FILE"));
+    parser.addOption(note);
+    return note;
+}
+
 void nameTheApp() {
     // The names decide where the platform keeps the note and the preferences.
     QCoreApplication::setOrganizationName(QStringLiteral("Mirt"));
     QCoreApplication::setApplicationName(QStringLiteral("Mirt"));
     QCoreApplication::setApplicationVersion(QStringLiteral(MIRT_VERSION));
+}
+
+// "note.txt (~/Sync)": the window list and Alt+Tab tell two notes apart by it.
+QString noteTitle(const QString &path) {
+    const QFileInfo file(path);
+    QString folder = QDir::toNativeSeparators(file.absolutePath());
+    const QString home = QDir::toNativeSeparators(QDir::homePath());
+    if (folder == home || folder.startsWith(home + QDir::separator()))
+        folder.replace(0, home.size(), u'~');
+    return QStringLiteral("%1 (%2)").arg(file.fileName(), folder);
 }
 
 } // namespace
@@ -69,15 +93,7 @@ MirtApp::MirtApp(int &argc, char **argv, const QString &notePath)
     QApplication::setApplicationDisplayName(QStringLiteral("Mirt"));
     QGuiApplication::setDesktopFileName(SingleInstance::appId);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/mirt/mirt.svg")));
-    // The toolkit's own dialogs speak the app's language, or both stay English: never a mix.
-    const QLocale language;
-    if (appTexts_.load(language, QStringLiteral("mirt"), QStringLiteral("_"),
-                       QStringLiteral(":/i18n"))) {
-        QCoreApplication::installTranslator(&appTexts_);
-        if (qtTexts_.load(language, QStringLiteral("qtbase"), QStringLiteral("_"),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-            QCoreApplication::installTranslator(&qtTexts_);
-    }
+    installTranslations(QLocale(), appTexts_, qtTexts_);
 }
 
 MirtApp::~MirtApp() {
@@ -90,20 +106,27 @@ int MirtApp::run(int argc, char **argv) {
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("A one-note scratchpad that saves itself."));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    const QCommandLineOption note(QStringLiteral("note"),
-                                  QStringLiteral("Keep the note in FILE for this run."),
-                                  QStringLiteral("FILE"));
-    parser.addOption(note);
-    if (!parser.parse(arguments)) {
-        std::fprintf(stderr, "mirt: %s\n", qPrintable(parser.errorText()));
-        return 2;
-    }
-    if (parser.isSet(QStringLiteral("help"))) {
-        std::fputs(qPrintable(parser.helpText()), stdout);
-        return 0;
+    const QCommandLineOption note = describeOptions(parser);
+    const bool parsed = parser.parse(arguments);
+    if (!parsed || parser.isSet(QStringLiteral("help")) ||
+        parser.isSet(QStringLiteral("help-all"))) {
+        // Answered without a window, in the user's language and under the program's own name,
+        // which the toolkit takes from a running application.
+        char name[] = "mirt"; // not the path the program was started by
+        std::vector<char *> named(argv, argv + argc);
+        named[0] = name;
+        QCoreApplication answering(argc, named.data());
+        QTranslator appTexts;
+        QTranslator qtTexts;
+        installTranslations(QLocale(), appTexts, qtTexts);
+        QCommandLineParser translated;
+        describeOptions(translated);
+        if (!parsed) {
+            translated.parse(arguments);
+            std::fprintf(stderr, "mirt: %s\n", qPrintable(translated.errorText()));
+            return 2;
+        }
+        translated.process(answering); // prints the help and ends the process
     }
     if (parser.isSet(QStringLiteral("version"))) {
         std::printf("mirt %s\n", MIRT_VERSION);
@@ -179,6 +202,8 @@ bool MirtApp::start() {
     parts_ = std::make_unique<Parts>(location);
     NoteModel &model = parts_->model;
     parts_->window = std::make_unique<MainWindow>(model);
+    if (!notePath_.isEmpty()) // the usual note keeps the app's plain title
+        parts_->window->setWindowTitle(noteTitle(notePath_));
     QuitGuard *guard =
         (parts_->quitGuard = std::make_unique<QuitGuard>(model, parts_->dialogs, *parts_->window))
             .get();

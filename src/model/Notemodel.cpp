@@ -301,6 +301,11 @@ void NoteModel::decreaseFontSize() {
     storeFontSize();
 }
 
+void NoteModel::resetFontSize() {
+    setFontSize(minFontSize_);
+    storeFontSize();
+}
+
 void NoteModel::storeFontSize() {
     store_.setFloat(fontSizeKey, static_cast<float>(fontSize_));
 }
@@ -395,6 +400,11 @@ void NoteModel::exportNote() {
 void NoteModel::printNote() {
     if (!text_.isEmpty())
         dialogs_.print(text_, fontSize_);
+}
+
+void NoteModel::previewNote() {
+    if (!text_.isEmpty())
+        dialogs_.printPreview(text_, fontSize_);
 }
 
 void NoteModel::moveNote() {

@@ -82,6 +82,8 @@ public:
 
     void increaseFontSize();
     void decreaseFontSize();
+    /// Back to the platform's standard size, the size a new user starts with.
+    void resetFontSize();
     void clearNote();
 
     void requestMeetingMode();
@@ -95,6 +97,8 @@ public:
 
     void exportNote();
     void printNote();
+    /// Shows the note as printNote() would print it.
+    void previewNote();
     /// Asks for a folder and keeps the note there from now on.
     void moveNote();
 

@@ -8,6 +8,7 @@
 #include "NoteEditor.h"
 #include "NoticeBar.h"
 #include "SingleInstance.h"
+#include "Translations.h"
 #include "WidgetDialogs.h"
 
 #include <QAction>
@@ -72,6 +73,9 @@ void tst_MirtApp::everyWayOutWritesTheLastKeystrokes() {
     });
     QCOMPARE(QApplication::exec(), 0);
     QCOMPARE(contents(note), QByteArray("last words"));
+    // A note of its own is named in the title, for the window list and Alt+Tab.
+    QCOMPARE(app.mainWindow().windowTitle(),
+             u"note.txt (%1)"_s.arg(QDir::toNativeSeparators(dir.path())));
 }
 
 void tst_MirtApp::wordsThatCannotBeSavedOutliveTheApp_data() {
@@ -142,6 +146,7 @@ void tst_MirtApp::missingRememberedFolderIsToldNotReplaced() {
         QVERIFY(app.start());
         NoticeBar *notice = app.mainWindow().notice();
         QVERIFY(notice->isVisibleTo(&app.mainWindow()));
+        QCOMPARE(app.mainWindow().windowTitle(), u"Mirt"_s); // the usual note
         QVERIFY(notice->text().contains(unmounted));
         QPalette dark = notice->palette(); // drawn in the palette's colours, dark ones too
         dark.setColor(QPalette::AlternateBase, QColor(30, 30, 30));
@@ -187,32 +192,60 @@ void tst_MirtApp::oneCopyPerNoteFileAndNothingLeftBehind() {
 void tst_MirtApp::exportPanelOpensInDocumentsElseHome() {
     const QString documents = QDir::home().filePath(u"Documents"_s);
     QDir(documents).removeRecursively();
+    QSettings().remove(WidgetDialogs::exportFolderKey);
     QCOMPARE(WidgetDialogs::exportFolder(), QDir::homePath()); // never the working folder
     QVERIFY(QDir().mkpath(documents));
+    QCOMPARE(WidgetDialogs::exportFolder(), documents);
+
+    // Then where the last export went, while that folder is there.
+    QTemporaryDir elsewhere;
+    int argc = 1;
+    QApplication app(argc, arguments);
+    WidgetDialogs dialogs([] { return nullptr; });
+    dialogs.showSavePanel({u"Export Note"_s, u"n.txt"_s, u"text/plain"_s}, [](const QString &) {});
+    auto *panel = qobject_cast<QFileDialog *>(QApplication::topLevelWidgets().value(0));
+    QCOMPARE(panel->directory().path(), documents);
+    panel->selectFile(elsewhere.filePath(u"n.txt"_s));
+    static_cast<QDialog *>(panel)->accept();
+    QCOMPARE(WidgetDialogs::exportFolder(), elsewhere.path());
+    QDir(elsewhere.path()).removeRecursively();
     QCOMPARE(WidgetDialogs::exportFolder(), documents);
 }
 
 void tst_MirtApp::speaksTheUsersLanguage_data() {
     QTest::addColumn<QLocale>("language");
+    QTest::addColumn<bool>("toolkitTranslated");
     QTest::addColumn<QStringList>("titles"); // the File menu, and the toolkit's Cancel
-    QTest::newRow("German") << QLocale(QLocale::German, QLocale::Germany)
+    QTest::newRow("German") << QLocale(QLocale::German, QLocale::Germany) << true
                             << QStringList{u"&Datei"_s, u"Abbrechen"_s};
-    QTest::newRow("French") << QLocale(QLocale::French, QLocale::France)
-                            << QStringList{u"&Fichier"_s, u"Annuler"_s};
     QTest::newRow("a language without a translation: English throughout")
-        << QLocale(QLocale::Finnish) << QStringList{u"&File"_s, u"Cancel"_s};
+        << QLocale(QLocale::Finnish) << true << QStringList{u"&File"_s, u"Cancel"_s};
+    QTest::newRow("German without the toolkit's translation: English throughout")
+        << QLocale(QLocale::German, QLocale::Germany) << false
+        << QStringList{u"&File"_s, u"Cancel"_s};
 }
 
 void tst_MirtApp::speaksTheUsersLanguage() {
     QFETCH(QLocale, language);
+    QFETCH(bool, toolkitTranslated);
     QFETCH(QStringList, titles);
     QTemporaryDir dir;
     QLocale::setDefault(language);
-    MirtApp app(argumentCount, arguments, dir.filePath(u"note.txt"_s));
-    QVERIFY(app.start());
-    QCOMPARE((QStringList{app.mainWindow().menuBar()->actions().first()->text(),
-                          QCoreApplication::translate("QPlatformTheme", "Cancel")}),
-             titles);
+    if (toolkitTranslated) { // as the app installs them
+        MirtApp app(argumentCount, arguments, dir.filePath(u"note.txt"_s));
+        QVERIFY(app.start());
+        QCOMPARE((QStringList{app.mainWindow().menuBar()->actions().first()->text(),
+                              QCoreApplication::translate("QPlatformTheme", "Cancel")}),
+                 titles);
+    } else {
+        QCoreApplication app(argumentCount, arguments);
+        QTranslator appTexts;
+        QTranslator qtTexts;
+        QVERIFY(!installTranslations(language, appTexts, qtTexts, dir.path()));
+        QCOMPARE((QStringList{QCoreApplication::translate("MenuCommands", "&File"),
+                              QCoreApplication::translate("QPlatformTheme", "Cancel")}),
+                 titles);
+    }
     QLocale::setDefault(QLocale::c());
 }
 

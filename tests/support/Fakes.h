@@ -130,6 +130,9 @@ public:
     void print(const QString &text, double fontSize) override {
         printed.push_back({text, fontSize});
     }
+    void printPreview(const QString &text, double fontSize) override {
+        previewed.push_back({text, fontSize});
+    }
 
     /// Closes the open panel as the user would: with a path, or empty for Cancel.
     void answer(const QString &path) {
@@ -142,6 +145,7 @@ public:
     std::function<void(const QString &)> pendingAnswer;
     std::vector<std::pair<QString, QString>> warnings;
     std::vector<std::pair<QString, double>> printed;
+    std::vector<std::pair<QString, double>> previewed;
 };
 
 /// A model on fake services, as the tests need it.
