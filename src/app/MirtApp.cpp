@@ -224,10 +224,11 @@ bool MirtApp::start() {
     if (!location.problem.isEmpty())
         parts_->window->notice()->alert(location.problem);
     for (const QString &copy : QuitGuard::emergencyCopies())
-        parts_->window->notice()->alert(
+        parts_->window->nameKeptFile(
             QObject::tr("When Mirt last ended, the note could not be saved. What it held then "
                         "is kept in %1.")
-                .arg(QDir::toNativeSeparators(copy)));
+                .arg(QDir::toNativeSeparators(copy)),
+            copy);
     return true;
 }
 

@@ -12,6 +12,7 @@
 #include "WidgetDialogs.h"
 
 #include <QAction>
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QImage>
 #include <QLineEdit>
@@ -29,6 +30,16 @@ using namespace Qt::StringLiterals;
 
 namespace {
 char name[] = "tst_mirtapp";
+
+/// Takes the URLs the app asks the desktop to open.
+class UrlSink : public QObject {
+    Q_OBJECT
+public Q_SLOTS:
+    void open(const QUrl &url) { urls << url; }
+
+public:
+    QList<QUrl> urls;
+};
 char *arguments[] = {name, nullptr};
 int argumentCount = 1;
 } // namespace
@@ -133,6 +144,12 @@ void tst_MirtApp::wordsThatCannotBeSavedOutliveTheApp() {
         MirtApp again(argumentCount, arguments, dir.filePath(u"other.txt"_s));
         QVERIFY(again.start());
         QVERIFY(again.mainWindow().notice()->text().contains(emergency[0]));
+        // Its button shows the file: with no file manager on the bus, its folder opens.
+        UrlSink opened;
+        QDesktopServices::setUrlHandler(u"file"_s, &opened, "open");
+        again.mainWindow().findChild<QPushButton *>(u"noticeAction"_s)->click();
+        QTRY_COMPARE(opened.urls, QList<QUrl>{QUrl::fromLocalFile(data)});
+        QDesktopServices::unsetUrlHandler(u"file"_s);
     }
     QDir(data).removeRecursively();
 }
