@@ -44,6 +44,17 @@
     </message>
 </context>
 <context>
+    <name>FileDefaultsStore</name>
+    <message>
+        <source>%1 is no folder that can be found</source>
+        <translation>%1 ist kein auffindbarer Ordner</translation>
+    </message>
+    <message>
+        <source>another Mirt window keeps the note in %1</source>
+        <translation>ein anderes Mirt-Fenster führt die Notiz in %1</translation>
+    </message>
+</context>
+<context>
     <name>FindBar</name>
     <message>
         <source>Match &amp;Case</source>
@@ -118,6 +129,10 @@
     <message>
         <source>The note is saved again.</source>
         <translation>Die Notiz wird wieder gespeichert.</translation>
+    </message>
+    <message>
+        <source>Show Copy</source>
+        <translation>Kopie zeigen</translation>
     </message>
 </context>
 <context>
@@ -328,10 +343,6 @@
         <translation>Ein Synchronisationsdienst hat eine andere Fassung der Notiz daneben abgelegt, „%1“, mit auf beiden Seiten geänderten Zeilen. Sie bleibt, wie sie ist.</translation>
     </message>
     <message>
-        <source>The lines of &quot;%1&quot;, a copy a sync engine left beside the note, are merged into it.</source>
-        <translation>Die Zeilen von „%1“, einer Kopie eines Synchronisationsdienstes, sind in die Notiz übernommen.</translation>
-    </message>
-    <message>
         <source>Export Note</source>
         <translation>Notiz exportieren</translation>
     </message>
@@ -350,6 +361,18 @@
     <message>
         <source>The note is kept in %1 from now on.</source>
         <translation>Die Notiz liegt ab jetzt in %1.</translation>
+    </message>
+    <message>
+        <source>Another version of the note, &quot;%1&quot;, is not UTF-8 text. It is kept as it is.</source>
+        <translation>Eine andere Fassung der Notiz, „%1“, ist kein UTF-8-Text. Sie bleibt, wie sie ist.</translation>
+    </message>
+    <message>
+        <source>The changes in &quot;%1&quot;, a copy a sync engine left beside the note, are merged into it.</source>
+        <translation>Die Änderungen in „%1“, einer Kopie, die ein Synchronisationsdienst neben der Notiz abgelegt hat, sind in sie übernommen.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot;, a copy a sync engine left beside the note, holds nothing the note does not, and is removed.</source>
+        <translation>„%1“, eine Kopie, die ein Synchronisationsdienst neben der Notiz abgelegt hat, enthält nichts, was die Notiz nicht hat, und wird entfernt.</translation>
     </message>
 </context>
 <context>
@@ -376,6 +399,49 @@
     <message>
         <source>Cancel</source>
         <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>When Mirt last ended, the note could not be saved. What it held then is kept in %1.</source>
+        <translation>Als Mirt zuletzt beendet wurde, konnte die Notiz nicht gespeichert werden. Was sie damals enthielt, liegt in %1.</translation>
+    </message>
+    <message>
+        <source>The note cannot be kept where it is: %1. What you type stays here and is saved once that is a plain file again.</source>
+        <translation>Die Notiz kann nicht bleiben, wo sie ist: %1. Was Sie tippen, bleibt hier und wird gespeichert, sobald das wieder eine gewöhnliche Datei ist.</translation>
+    </message>
+</context>
+<context>
+    <name>QuitGuard</name>
+    <message>
+        <source>The note cannot be saved.</source>
+        <translation>Die Notiz kann nicht gespeichert werden.</translation>
+    </message>
+    <message>
+        <source>%1
+
+What you typed since the last save is only in this window.</source>
+        <translation>%1
+
+Was Sie seit dem letzten Speichern getippt haben, gibt es nur in diesem Fenster.</translation>
+    </message>
+    <message>
+        <source>Save a &amp;Copy…</source>
+        <translation>&amp;Kopie speichern …</translation>
+    </message>
+    <message>
+        <source>&amp;Quit Without Saving</source>
+        <translation>Ohne Speichern &amp;beenden</translation>
+    </message>
+    <message>
+        <source>&amp;Keep Working</source>
+        <translation>&amp;Weiterarbeiten</translation>
+    </message>
+    <message>
+        <source>Save a Copy of the Note</source>
+        <translation>Eine Kopie der Notiz speichern</translation>
+    </message>
+    <message>
+        <source>The Copy Was Not Saved</source>
+        <translation>Die Kopie wurde nicht gespeichert</translation>
     </message>
 </context>
 <context>

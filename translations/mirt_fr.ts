@@ -44,6 +44,17 @@
     </message>
 </context>
 <context>
+    <name>FileDefaultsStore</name>
+    <message>
+        <source>%1 is no folder that can be found</source>
+        <translation>%1 n’est pas un dossier qui existe</translation>
+    </message>
+    <message>
+        <source>another Mirt window keeps the note in %1</source>
+        <translation>une autre fenêtre de Mirt garde la note dans %1</translation>
+    </message>
+</context>
+<context>
     <name>FindBar</name>
     <message>
         <source>Match &amp;Case</source>
@@ -118,6 +129,10 @@
     <message>
         <source>The note is saved again.</source>
         <translation>La note est de nouveau enregistrée.</translation>
+    </message>
+    <message>
+        <source>Show Copy</source>
+        <translation>Afficher la copie</translation>
     </message>
 </context>
 <context>
@@ -328,10 +343,6 @@
         <translation>Un outil de synchronisation a laissé une autre version de la note à côté, « %1 », avec des lignes modifiées des deux côtés. Elle est gardée telle quelle.</translation>
     </message>
     <message>
-        <source>The lines of &quot;%1&quot;, a copy a sync engine left beside the note, are merged into it.</source>
-        <translation>Les lignes de « %1 », une copie laissée par un outil de synchronisation, sont fusionnées dans la note.</translation>
-    </message>
-    <message>
         <source>Export Note</source>
         <translation>Exporter la note</translation>
     </message>
@@ -350,6 +361,18 @@
     <message>
         <source>The note is kept in %1 from now on.</source>
         <translation>La note est désormais gardée dans %1.</translation>
+    </message>
+    <message>
+        <source>Another version of the note, &quot;%1&quot;, is not UTF-8 text. It is kept as it is.</source>
+        <translation>Une autre version de la note, « %1 », n’est pas du texte UTF-8. Elle est gardée telle quelle.</translation>
+    </message>
+    <message>
+        <source>The changes in &quot;%1&quot;, a copy a sync engine left beside the note, are merged into it.</source>
+        <translation>Les modifications de « %1 », une copie laissée à côté de la note par un service de synchronisation, y sont fusionnées.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot;, a copy a sync engine left beside the note, holds nothing the note does not, and is removed.</source>
+        <translation>« %1 », une copie laissée à côté de la note par un service de synchronisation, ne contient rien que la note n’ait déjà ; elle est supprimée.</translation>
     </message>
 </context>
 <context>
@@ -376,6 +399,49 @@
     <message>
         <source>Cancel</source>
         <translation>Annuler</translation>
+    </message>
+    <message>
+        <source>When Mirt last ended, the note could not be saved. What it held then is kept in %1.</source>
+        <translation>À la dernière fermeture de Mirt, la note n’a pas pu être enregistrée. Ce qu’elle contenait alors est gardé dans %1.</translation>
+    </message>
+    <message>
+        <source>The note cannot be kept where it is: %1. What you type stays here and is saved once that is a plain file again.</source>
+        <translation>La note ne peut pas être gardée à cet endroit : %1. Ce que vous tapez reste ici et sera enregistré dès que ce sera de nouveau un fichier ordinaire.</translation>
+    </message>
+</context>
+<context>
+    <name>QuitGuard</name>
+    <message>
+        <source>The note cannot be saved.</source>
+        <translation>La note ne peut pas être enregistrée.</translation>
+    </message>
+    <message>
+        <source>%1
+
+What you typed since the last save is only in this window.</source>
+        <translation>%1
+
+Ce que vous avez tapé depuis le dernier enregistrement n’existe que dans cette fenêtre.</translation>
+    </message>
+    <message>
+        <source>Save a &amp;Copy…</source>
+        <translation>Enregistrer une &amp;copie…</translation>
+    </message>
+    <message>
+        <source>&amp;Quit Without Saving</source>
+        <translation>&amp;Quitter sans enregistrer</translation>
+    </message>
+    <message>
+        <source>&amp;Keep Working</source>
+        <translation>Continuer à &amp;travailler</translation>
+    </message>
+    <message>
+        <source>Save a Copy of the Note</source>
+        <translation>Enregistrer une copie de la note</translation>
+    </message>
+    <message>
+        <source>The Copy Was Not Saved</source>
+        <translation>La copie n’a pas été enregistrée</translation>
     </message>
 </context>
 <context>

@@ -163,8 +163,9 @@ double MirtApp::standardFontSize() {
 MirtApp::Location MirtApp::locate() const {
     Location location = placeOfNote();
     if (const auto refusal = AtomicFile::refusal(location.path))
-        location.problem = QObject::tr("The note cannot be kept in %1. What you type stays here "
-                                       "and is saved once that is a plain file again.")
+        location.problem = QObject::tr("The note cannot be kept where it is: %1. What you type "
+                                       "stays here and is saved once that is a plain file "
+                                       "again.")
                                .arg(*refusal);
     return location;
 }
