@@ -374,6 +374,54 @@ void NoteModel::handleTextChange() {
     previousText_.matchCurrent(text_.size());
 }
 
+QList<QStringView> NoteModel::splitLines(QStringView lines) {
+    QList<QStringView> split = lines.split(u'\n');
+    if (split.last().isEmpty()) // the line break that ends the last line starts none
+        split.removeLast();
+    for (QStringView &line : split)
+        if (line.endsWith(u'\r'))
+            line.chop(1);
+    return split;
+}
+
+QString NoteModel::appendix(QStringView note, QStringView lines) {
+    QString added;
+    for (const QStringView line : splitLines(lines)) {
+        // Never onto the end of a line that is there already.
+        if (added.isEmpty() && !note.isEmpty() && !note.endsWith(u'\n'))
+            added += u'\n';
+        added.append(line).append(u'\n');
+    }
+    return added;
+}
+
+void NoteModel::appendLines(QStringView lines) {
+    handleTextChange(); // what the editor changed last is handled first, as its refresh would
+    if (!isMeetingMode_) {
+        if (const QString added = appendix(text_, lines); !added.isEmpty())
+            replaceText(text_.size(), 0, added, UndoStep::OfItsOwn);
+        handleTextChange();
+        return;
+    }
+    // Typed key by key: a line break, which gets a fresh stamp (or refreshes one waiting on its
+    // own line), then the words.
+    UndoStep step = UndoStep::OfItsOwn;
+    const auto type = [this, &step](QStringView keys) {
+        if (keys.isEmpty())
+            return;
+        replaceText(text_.size(), 0, keys, step);
+        step = UndoStep::JoinsLastEdit;
+        handleTextChange();
+    };
+    const QList<QStringView> split = splitLines(lines);
+    for (const QStringView line : split) {
+        type(u"\n");
+        type(line);
+    }
+    if (!split.isEmpty())
+        type(u"\n");
+}
+
 void NoteModel::exportNote() {
     const QString name = QStringLiteral("mirt-note-") +
                          QLocale::system().toString(clock_.now(), u"yyyy-MM-dd-HHmm") +

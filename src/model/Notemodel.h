@@ -95,6 +95,14 @@ public:
     /// is on, a single line feed typed at the end gets the current time stamp after it.
     void handleTextChange();
 
+    /// Adds `lines` at the end of the note as if they were typed there, each on a line of its
+    /// own; a CR LF counts as one line break. In meeting mode each line starts with a fresh
+    /// stamp, from the same handling as a typed line break, and a fresh stamp waits after the
+    /// last one. One undo step.
+    void appendLines(QStringView lines);
+    /// What appendLines() adds at the end of `note` outside meeting mode.
+    static QString appendix(QStringView note, QStringView lines);
+
     void exportNote();
     void printNote();
     /// Shows the note as printNote() would print it.
@@ -145,6 +153,7 @@ private:
                      bool exact);
     void takeInOutsideText(const QString &newText);
     QString stamp() const;
+    static QList<QStringView> splitLines(QStringView lines);
 
     DefaultsStore &store_;
     Clock &clock_;

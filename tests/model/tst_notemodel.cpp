@@ -43,6 +43,8 @@ private Q_SLOTS:
     void lineBreakHandling();
     void modelOperationsLeaveNothingToStamp_data();
     void modelOperationsLeaveNothingToStamp();
+    void appendedLinesAreTypedAtTheEnd_data();
+    void appendedLinesAreTypedAtTheEnd();
     void exportWritesExactUtf8OfTheConfirmedMoment_data();
     void exportWritesExactUtf8OfTheConfirmedMoment();
     void exportCancelAndFailureAreQuiet();
@@ -286,6 +288,63 @@ void tst_NoteModel::modelOperationsLeaveNothingToStamp() {
     model->replaceText(model->text().size(), 0, u"x\n"); // pasted: no stamp
     model->handleTextChange();
     QCOMPARE(model->text(), header + u"x\n"_s);
+}
+
+void tst_NoteModel::appendedLinesAreTypedAtTheEnd_data() {
+    QTest::addColumn<QString>("note");
+    QTest::addColumn<QString>("typed"); // after the note, not yet seen by the handler
+    QTest::addColumn<QString>("lines");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<bool>("meeting");
+    QTest::newRow("to an empty note") << QString() << QString() << u"a"_s << u"a\n"_s << false;
+    QTest::newRow("after a line break")
+        << u"x\n"_s << QString() << u"a\nb\n"_s << u"x\na\nb\n"_s << false;
+    QTest::newRow("never onto the last line")
+        << u"x"_s << QString() << u"a"_s << u"x\na\n"_s << false;
+    QTest::newRow("CR LF is one line break, an empty line stays")
+        << u"x\n"_s << QString() << u"a\r\n\r\nb"_s << u"x\na\n\nb\n"_s << false;
+    QTest::newRow("nothing to add") << u"x"_s << QString() << QString() << u"x"_s << false;
+    const QString stamp = u"09:07 - "_s;
+    QTest::newRow("meeting, right after the header")
+        << header << QString() << u"a"_s << header + u"\n"_s + stamp + u"a\n"_s + stamp << true;
+    QTest::newRow("meeting, the waiting stamp is refreshed")
+        << header + u"first\n09:05 - "_s << QString() << u"a\r\nb"_s
+        << header + u"first\n"_s + stamp + u"a\n"_s + stamp + u"b\n"_s + stamp << true;
+    QTest::newRow("meeting, after words on the last line")
+        << header + u"09:05 - x"_s << QString() << u"a"_s
+        << header + u"09:05 - x\n"_s + stamp + u"a\n"_s + stamp << true;
+    QTest::newRow("meeting, a line break typed just before is stamped first")
+        << header + u"09:05 - x"_s << u"\n"_s << u"a"_s
+        << header + u"09:05 - x\n"_s + stamp + u"a\n"_s + stamp << true;
+}
+
+void tst_NoteModel::appendedLinesAreTypedAtTheEnd() {
+    QFETCH(QString, note);
+    QFETCH(QString, typed);
+    QFETCH(QString, lines);
+    QFETCH(QString, expected);
+    QFETCH(bool, meeting);
+    ModelFixture f;
+    auto model = f.make();
+    if (meeting)
+        model->startMeetingMode();
+    edit(*model, note);
+    model->handleTextChange();
+    model->replaceText(note.size(), 0, typed);
+    f.timeline.advance(120'000);
+    QSignalSpy replaced(model.get(), &NoteModel::textReplaced);
+    model->appendLines(lines);
+    QCOMPARE(model->text(), expected);
+    // One undo step of its own takes the lines and their stamps away together.
+    QList<NoteModel::UndoStep> steps;
+    for (const QList<QVariant> &signal : replaced)
+        steps << signal[3].value<NoteModel::UndoStep>();
+    QCOMPARE(steps.count(NoteModel::UndoStep::OfItsOwn), lines.isEmpty() ? 0 : 1);
+    if (!meeting) // what the command line writes straight to the file when no window runs
+        QCOMPARE(note + typed + NoteModel::appendix(note + typed, lines), expected);
+    model->handleTextChange(); // the editor's next refresh finds nothing left to stamp
+    f.timeline.advance(500);
+    QCOMPARE(f.store.strings[NoteModel::saveKey], expected);
 }
 
 void tst_NoteModel::exportWritesExactUtf8OfTheConfirmedMoment_data() {
