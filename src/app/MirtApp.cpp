@@ -2,12 +2,14 @@
 #include "MirtApp.h"
 
 #include "AtomicFile.h"
+#include "CaptureRequests.h"
 #include "Clock.h"
 #include "FileDefaultsStore.h"
 #include "MainWindow.h"
 #include "Notemodel.h"
 #include "NoticeBar.h"
 #include "OneShotTimer.h"
+#include "QuickCapture.h"
 #include "QuitGuard.h"
 #include "SingleInstance.h"
 #include "Translations.h"
@@ -61,14 +63,6 @@ QString noteTitle(const QString &path) {
 
 } // namespace
 
-/// Where this run keeps the note, and what the user should hear of it at once.
-struct MirtApp::Location {
-    QString path;
-    NoteFile::Options options;
-    QString problem;
-    bool usual = true; // not a file named for one run, whose moves are not remembered
-};
-
 /// Everything that lives as long as the app, in the order it is built (and backwards torn down:
 /// the window before the model, the model before the store, which writes what is left).
 struct MirtApp::Parts {
@@ -84,6 +78,7 @@ struct MirtApp::Parts {
     UnixSignals signals;
     std::unique_ptr<MainWindow> window;
     std::unique_ptr<QuitGuard> quitGuard;
+    std::unique_ptr<CaptureRequests> requests;
 };
 
 MirtApp::MirtApp(int &argc, char **argv, const QString &notePath)
@@ -107,6 +102,7 @@ int MirtApp::run(int argc, char **argv) {
         arguments << QString::fromLocal8Bit(argv[i]);
     QCommandLineParser parser;
     const QCommandLineOption note = describeOptions(parser);
+    const QuickCapture capture(parser);
     const bool parsed = parser.parse(arguments);
     if (!parsed || parser.isSet(QStringLiteral("help")) ||
         parser.isSet(QStringLiteral("help-all"))) {
@@ -121,6 +117,7 @@ int MirtApp::run(int argc, char **argv) {
         installTranslations(QLocale(), appTexts, qtTexts);
         QCommandLineParser translated;
         describeOptions(translated);
+        const QuickCapture described(translated);
         if (!parsed) {
             translated.parse(arguments);
             std::fprintf(stderr, "mirt: %s\n", qPrintable(translated.errorText()));
@@ -141,6 +138,8 @@ int MirtApp::run(int argc, char **argv) {
                      qPrintable(*refusal));
         return 1;
     }
+    if (const std::optional<int> code = capture.run(notePath, argc, argv))
+        return *code;
 #if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
     // Without this the toolkit aborts with a core dump and a message about its plugins.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
@@ -152,6 +151,7 @@ int MirtApp::run(int argc, char **argv) {
     }
 #endif
     MirtApp app(argc, argv, notePath);
+    app.setStartsHidden(capture.startsHidden());
     return app.exec();
 }
 
@@ -161,7 +161,7 @@ double MirtApp::standardFontSize() {
 }
 
 MirtApp::Location MirtApp::locate() const {
-    Location location = placeOfNote();
+    Location location = placeOfNote(notePath_);
     if (const auto refusal = AtomicFile::refusal(location.path))
         location.problem = QObject::tr("The note cannot be kept where it is: %1. What you type "
                                        "stays here and is saved once that is a plain file "
@@ -170,9 +170,9 @@ MirtApp::Location MirtApp::locate() const {
     return location;
 }
 
-MirtApp::Location MirtApp::placeOfNote() const {
-    if (!notePath_.isEmpty())
-        return {notePath_, {.createFolder = true, .privateFolder = false}, QString(), false};
+MirtApp::Location MirtApp::placeOfNote(const QString &notePath) {
+    if (!notePath.isEmpty())
+        return {notePath, {.createFolder = true, .privateFolder = false}, QString(), false};
     const QString remembered = QSettings().value(FileDefaultsStore::noteFolderKey).toString();
     if (!remembered.isEmpty()) {
         Location location{QDir(remembered).filePath(noteFileName),
@@ -197,7 +197,8 @@ bool MirtApp::start() {
     // Another copy owns this note; two writers would overwrite each other.
     instance_ = std::make_unique<SingleInstance>(location.path, notePath_.isEmpty());
     if (!instance_->claim()) {
-        instance_->activateRunning();
+        if (!startsHidden_)
+            instance_->activateRunning();
         return false;
     }
     parts_ = std::make_unique<Parts>(location);
@@ -219,9 +220,9 @@ bool MirtApp::start() {
     // Not quit(), which a window may refuse: a signal leaves nobody to answer a question.
     QObject::connect(&parts_->signals, &UnixSignals::terminationRequested, &app_,
                      [] { QCoreApplication::exit(0); });
-    QObject::connect(instance_.get(), &SingleInstance::activationRequested, parts_->window.get(),
-                     &MainWindow::bringToFront);
-    parts_->window->show();
+    parts_->requests = std::make_unique<CaptureRequests>(*instance_, *parts_->window, model);
+    if (!startsHidden_)
+        parts_->window->show();
     if (!location.problem.isEmpty())
         parts_->window->notice()->alert(location.problem);
     for (const QString &copy : QuitGuard::emergencyCopies())

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "NoteFile.h"
+
 #include <QApplication>
 #include <QTranslator>
 
@@ -27,22 +29,34 @@ public:
     /// Starts, then runs the event loop; returns the process exit code.
     int exec();
 
+    /// Whether start() leaves the window hidden, as `--hidden` asks.
+    void setStartsHidden(bool hidden) { startsHidden_ = hidden; }
+
     NoteModel &model() const;
     MainWindow &mainWindow() const;
 
     /// The platform's standard font size in points, the note's smallest.
     static double standardFontSize();
 
+    /// Where a run keeps the note, and what the user should hear of it at once.
+    struct Location {
+        QString path;
+        NoteFile::Options options;
+        QString problem;
+        bool usual = true; // not a file named for one run, whose moves are not remembered
+    };
+    /// The note's place for `notePath` from `--note`, or the remembered place when it is empty.
+    static Location placeOfNote(const QString &notePath);
+
 private:
     struct Parts;
-    struct Location;
     Location locate() const;
-    Location placeOfNote() const;
 
     QApplication app_;
     QTranslator qtTexts_;
     QTranslator appTexts_;
     QString notePath_;
+    bool startsHidden_ = false;
     std::unique_ptr<SingleInstance> instance_;
     std::unique_ptr<Parts> parts_;
 };

@@ -8,6 +8,7 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -17,7 +18,20 @@
 
 namespace {
 
-const QByteArray activate = "activate\n";
+const QString busyError = QStringLiteral("io.github.mirtapp.Mirt.Error.Busy");
+const QString refusedError = QStringLiteral("io.github.mirtapp.Mirt.Error.Refused");
+
+// The token the launcher gave this process lets the running window take the focus.
+QVariantMap platformData() {
+    QVariantMap data;
+    if (qEnvironmentVariableIsSet("XDG_ACTIVATION_TOKEN"))
+        data.insert(QStringLiteral("activation-token"),
+                    qEnvironmentVariable("XDG_ACTIVATION_TOKEN"));
+    if (qEnvironmentVariableIsSet("DESKTOP_STARTUP_ID"))
+        data.insert(QStringLiteral("desktop-startup-id"),
+                    qEnvironmentVariable("DESKTOP_STARTUP_ID"));
+    return data;
+}
 
 QString runtimePath(const QString &key, const char *suffix) {
     return QDir(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation))
@@ -30,10 +44,7 @@ SingleInstance::SingleInstance(const QString &notePath, bool usualNote, QObject 
     : QObject(parent)
     , usualNote_(usualNote)
     , claim_(claimFor(notePath))
-    , application_(new ApplicationInterface(this)) {
-    connect(application_, &ApplicationInterface::activated, this,
-            &SingleInstance::activationRequested);
-}
+    , application_(new ApplicationInterface(*this, this)) {}
 
 SingleInstance::~SingleInstance() {
     if (claim_.server)
@@ -102,15 +113,46 @@ bool SingleInstance::claimSocket(Claim &claim) {
     }
     connect(server, &QLocalServer::newConnection, this, [this, server] {
         while (QLocalSocket *socket = server->nextPendingConnection()) {
-            connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-                if (socket->readAll().contains(activate.trimmed()))
-                    Q_EMIT activationRequested();
-                socket->disconnectFromServer();
-            });
+            connect(socket, &QLocalSocket::readyRead, this,
+                    [this, socket] { answerSocket(socket); });
             connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         }
     });
     return true;
+}
+
+// One request a connection, one line: the action and the text and token in base64; the answer
+// is one line too.
+void SingleInstance::answerSocket(QLocalSocket *socket) {
+    if (!socket->canReadLine())
+        return; // a long text arrives in parts
+    const QList<QByteArray> fields = socket->readLine().chopped(1).split(' ');
+    const Request request{QString::fromUtf8(fields.value(0)),
+                          QString::fromUtf8(QByteArray::fromBase64(fields.value(1))),
+                          QString::fromUtf8(QByteArray::fromBase64(fields.value(2)))};
+    QString reason;
+    switch (answer(request, &reason)) {
+    case Delivery::Done:
+        socket->write("done\n");
+        break;
+    case Delivery::Refused:
+        socket->write("refused " + reason.toUtf8().toBase64() + '\n');
+        break;
+    default:
+        socket->write("busy\n");
+    }
+    socket->disconnectFromServer(); // once the answer is written
+}
+
+SingleInstance::Delivery SingleInstance::answer(const Request &request, QString *reason) const {
+    if (!handler_)
+        return Delivery::Busy;
+    const std::optional<QString> refusal = handler_(request);
+    if (!refusal)
+        return Delivery::Done;
+    if (reason)
+        *reason = *refusal;
+    return Delivery::Refused;
 }
 
 void SingleInstance::release(Claim &claim) {
@@ -139,31 +181,79 @@ bool SingleInstance::reclaim(const QString &notePath) {
 }
 
 bool SingleInstance::activateRunning() {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (bus.isConnected()) {
-        QDBusMessage call = QDBusMessage::createMethodCall(
-            claim_.busName, claim_.objectPath, QStringLiteral("org.freedesktop.Application"),
-            QStringLiteral("Activate"));
-        // The token the launcher gave this process lets the running window take the focus.
-        QVariantMap platformData;
-        for (const char *name : {"XDG_ACTIVATION_TOKEN", "DESKTOP_STARTUP_ID"})
-            if (qEnvironmentVariableIsSet(name))
-                platformData.insert(name == QByteArrayView("XDG_ACTIVATION_TOKEN")
-                                        ? QStringLiteral("activation-token")
-                                        : QStringLiteral("desktop-startup-id"),
-                                    qEnvironmentVariable(name));
-        call << platformData;
-        return bus.call(call, QDBus::Block, 5000).type() == QDBusMessage::ReplyMessage;
+    return send({QStringLiteral("activate"), QString(), QString()}) == Delivery::Done;
+}
+
+SingleInstance::Delivery SingleInstance::send(const Request &request, QString *reason) {
+    // A copy that is starting holds the claim a moment before it answers, and one that is
+    // ending a moment after.
+    const QDeadlineTimer deadline(10000);
+    for (;;) {
+        Delivery delivery = QDBusConnection::sessionBus().isConnected() ? sendOnBus(request, reason)
+                                                                        : Delivery::NotRunning;
+        // Where the bus refused the app its name, the copy listens on its socket instead.
+        if (delivery == Delivery::NotRunning)
+            delivery = sendOnSocket(request, reason);
+        if (delivery != Delivery::Busy || deadline.hasExpired())
+            return delivery;
+        QThread::msleep(50);
     }
-    // The running copy may still be starting; give it a moment to listen.
-    for (int attempt = 0; attempt < 20; ++attempt) {
-        QLocalSocket socket;
-        socket.connectToServer(claim_.socketPath);
-        if (socket.waitForConnected(250)) {
-            socket.write(activate);
-            return socket.waitForBytesWritten(1000) && socket.waitForDisconnected(1000);
+}
+
+SingleInstance::Delivery SingleInstance::sendOnBus(const Request &request, QString *reason) {
+    const bool activate = request.action == QLatin1String("activate");
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        claim_.busName, claim_.objectPath, QStringLiteral("org.freedesktop.Application"),
+        activate ? QStringLiteral("Activate") : QStringLiteral("ActivateAction"));
+    if (!activate)
+        call << request.action
+             << (request.text.isEmpty() ? QVariantList() : QVariantList{request.text});
+    call << platformData();
+    // Adding lines to a large note on a slow disk takes a while; the answer comes once they are
+    // on it.
+    const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, 60000);
+    if (reply.type() == QDBusMessage::ReplyMessage)
+        return Delivery::Done;
+    const QString error = reply.errorName();
+    if (error == QLatin1String("org.freedesktop.DBus.Error.ServiceUnknown") ||
+        error == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner"))
+        return Delivery::NotRunning;
+    if (error == refusedError || error == QLatin1String("org.freedesktop.DBus.Error.NoReply")) {
+        if (reason)
+            *reason = error == refusedError ? reply.errorMessage()
+                                            : QStringLiteral("the running Mirt does not answer");
+        return Delivery::Refused;
+    }
+    return Delivery::Busy; // no object yet, or a claim held by a process that answers nothing
+}
+
+SingleInstance::Delivery SingleInstance::sendOnSocket(const Request &request, QString *reason) {
+    QLocalSocket socket;
+    socket.connectToServer(claim_.socketPath);
+    if (!socket.waitForConnected(1000)) {
+        if (!claim_.lock->tryLock(0))
+            return Delivery::Busy; // its holder is not listening yet
+        claim_.lock->unlock();
+        return Delivery::NotRunning;
+    }
+    socket.write(request.action.toUtf8() + ' ' + request.text.toUtf8().toBase64() + ' ' +
+                 qgetenv("XDG_ACTIVATION_TOKEN").toBase64() + '\n');
+    while (!socket.canReadLine()) {
+        if (socket.waitForReadyRead(60000))
+            continue;
+        if (socket.state() == QLocalSocket::ConnectedState) {
+            if (reason)
+                *reason = QStringLiteral("the running Mirt does not answer");
+            return Delivery::Refused;
         }
-        QThread::msleep(100);
+        return Delivery::Busy; // it ended, or holds the claim without answering
     }
-    return false;
+    const QByteArray answer = socket.readLine().chopped(1);
+    if (answer == "done")
+        return Delivery::Done;
+    if (!answer.startsWith("refused "))
+        return Delivery::Busy;
+    if (reason)
+        *reason = QString::fromUtf8(QByteArray::fromBase64(answer.mid(8)));
+    return Delivery::Refused;
 }

@@ -1,0 +1,59 @@
+// SPDX-License-Identifier: MIT
+#include "CaptureRequests.h"
+
+#include "ContentView.h"
+#include "MainWindow.h"
+#include "NoteEditor.h"
+#include "Notemodel.h"
+
+CaptureRequests::CaptureRequests(SingleInstance &instance, MainWindow &window, NoteModel &model,
+                                 QObject *parent)
+    : QObject(parent)
+    , instance_(instance)
+    , window_(window)
+    , model_(model) {
+    instance_.setHandler(
+        [this](const SingleInstance::Request &request) { return answer(request); });
+}
+
+CaptureRequests::~CaptureRequests() {
+    instance_.setHandler(nullptr);
+}
+
+std::optional<QString> CaptureRequests::answer(const SingleInstance::Request &request) {
+    if (request.action == QLatin1String("activate") || request.action == QLatin1String("show"))
+        show(request.activationToken);
+    else if (request.action == QLatin1String("toggle"))
+        toggle(request.activationToken);
+    else if (request.action == QLatin1String("append"))
+        return append(request.text);
+    else
+        return tr("Mirt has no action \"%1\"").arg(request.action);
+    return std::nullopt;
+}
+
+void CaptureRequests::show(const QString &activationToken) {
+    // The toolkit hands the token to the compositor with the next activation request.
+    if (!activationToken.isEmpty())
+        qputenv("XDG_ACTIVATION_TOKEN", activationToken.toUtf8());
+    // A window first shown now, after a start without one, has no focus to give back yet.
+    if (!window_.focusWidget())
+        window_.content()->editor()->setFocus();
+    window_.bringToFront();
+}
+
+void CaptureRequests::toggle(const QString &activationToken) {
+    if (window_.isVisible() && !window_.isMinimized() && window_.isActiveWindow())
+        window_.hide(); // the app goes on; closing the window is what quits
+    else
+        show(activationToken);
+}
+
+std::optional<QString> CaptureRequests::append(const QString &lines) {
+    model_.appendLines(lines);
+    model_.flushAutosave();
+    if (model_.isSaveFailing())
+        return tr("the lines are in the window, but the note cannot be saved: %1")
+            .arg(model_.saveFailure());
+    return std::nullopt;
+}

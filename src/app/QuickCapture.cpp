@@ -1,0 +1,170 @@
+// SPDX-License-Identifier: MIT
+#include "QuickCapture.h"
+
+#include "MirtApp.h"
+#include "NoteEncoding.h"
+#include "NoteFile.h"
+#include "Notemodel.h"
+#include "SingleInstance.h"
+
+#include <QCommandLineParser>
+#include <QFile>
+
+#include <cerrno>
+#include <cstdio>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+void complain(const QString &message) {
+    std::fprintf(stderr, "mirt: %s\n", qPrintable(message));
+}
+
+// The bytes given to --append as they are: the toolkit's decoding of the command line would
+// turn bytes that are no UTF-8 into replacement characters, which are valid.
+std::optional<QByteArray> rawAppendValue(int argc, char **argv) {
+    for (int i = 1; i < argc; ++i) {
+        const QByteArrayView argument(argv[i]);
+        if (argument == "--")
+            break;
+        if (argument == "--append" && i + 1 < argc)
+            return QByteArray(argv[i + 1]);
+        if (argument.startsWith("--append="))
+            return argument.sliced(9).toByteArray();
+    }
+    return std::nullopt;
+}
+
+/// Adds `lines` to the note file itself, as NoteFile writes it for the app: atomically, and
+/// never over a version it has not read.
+int appendToFile(const MirtApp::Location &location, const QString &lines) {
+    NoteFile note(location.path, location.options);
+    std::optional<QString> failure;
+    bool changed = false;
+    QObject::connect(&note, &NoteFile::writeFailed, &note,
+                     [&failure](const QString &reason) { failure = reason; });
+    QObject::connect(&note, &NoteFile::changedOutside, &note, [&changed] { changed = true; });
+    // Another program that writes between the read and the write keeps its words: nothing is
+    // written then, and the lines go after what it wrote.
+    for (int round = 0; round < 10; ++round) {
+        changed = false;
+        const QString text = note.read().value_or(QString());
+        note.write(noteToUtf8(text + NoteModel::appendix(text, lines)));
+        note.flush();
+        QCoreApplication::sendPostedEvents(&note, QEvent::MetaCall);
+        if (failure) {
+            complain(
+                QuickCapture::tr("the note cannot be saved, nothing was added: %1").arg(*failure));
+            return 1;
+        }
+        if (!changed)
+            return 0;
+    }
+    complain(QuickCapture::tr("the note keeps changing; nothing was added"));
+    return 1;
+}
+
+// None runs: the app starts, and shows the note. In a process of its own, as a plain `mirt`
+// would: the bus connection made to ask would not serve the app that follows.
+int startApp(int argc, char **argv) {
+    std::vector<char *> plain;
+    for (int i = 0; i < argc; ++i)
+        if (qstrcmp(argv[i], "--toggle") != 0 && qstrcmp(argv[i], "--show") != 0)
+            plain.push_back(argv[i]);
+    plain.push_back(nullptr);
+    const QByteArray program = QFile::encodeName(QCoreApplication::applicationFilePath());
+    ::execv(program.constData(), plain.data());
+    complain(QuickCapture::tr("cannot start %1: %2")
+                 .arg(QCoreApplication::applicationFilePath(), qt_error_string(errno)));
+    return 1;
+}
+
+} // namespace
+
+QuickCapture::QuickCapture(QCommandLineParser &parser)
+    : parser_(parser)
+    , toggle_(QStringLiteral("toggle"),
+              tr("Show the note, or hide it when it has the keyboard. Starts Mirt when it is not "
+                 "running."))
+    , show_(QStringLiteral("show"),
+            tr("Show the note with the keyboard in it. Starts Mirt when it is not running."))
+    , append_(QStringLiteral("append"),
+              tr("Add TEXT at the end of the note as lines of their own, or what standard input "
+                 "holds for -. Returns once they are saved."),
+              tr("TEXT"))
+    , hidden_(QStringLiteral("hidden"),
+              tr("Start without a window, as at login; --toggle, --show or the shortcut shows "
+                 "it.")) {
+    parser.addOptions({toggle_, show_, append_, hidden_});
+}
+
+bool QuickCapture::startsHidden() const {
+    return parser_.isSet(hidden_);
+}
+
+std::optional<QString> QuickCapture::linesToAppend(int argc, char **argv) const {
+    QByteArray bytes = rawAppendValue(argc, argv).value_or(parser_.value(append_).toUtf8());
+    if (bytes == "-") {
+        QFile input;
+        if (!input.open(stdin, QIODevice::ReadOnly)) {
+            complain(tr("cannot read standard input"));
+            return std::nullopt;
+        }
+        bytes = input.readAll();
+    }
+    bool exact = false;
+    QString lines = noteFromUtf8(bytes, &exact);
+    if (!exact) {
+        complain(tr("the text to add is not valid UTF-8; nothing was added"));
+        return std::nullopt;
+    }
+    return lines;
+}
+
+std::optional<int> QuickCapture::run(const QString &notePath, int &argc, char **argv) const {
+    const bool append = parser_.isSet(append_);
+    const QString action = parser_.isSet(toggle_) ? QStringLiteral("toggle")
+                           : parser_.isSet(show_) ? QStringLiteral("show")
+                           : append               ? QStringLiteral("append")
+                                                  : QString();
+    if (int(parser_.isSet(toggle_)) + int(parser_.isSet(show_)) + int(append) +
+            int(startsHidden()) >
+        1) {
+        complain(tr("--toggle, --show, --append and --hidden go one at a time"));
+        return 2;
+    }
+    if (action.isEmpty())
+        return std::nullopt;
+    const std::optional<QString> lines = append ? linesToAppend(argc, argv) : QString();
+    if (!lines)
+        return 1;
+    if (append && NoteModel::appendix(QString(), *lines).isEmpty())
+        return 0; // nothing to add
+
+    QCoreApplication core(argc, argv); // for the bus; no window is built
+    const MirtApp::Location location = MirtApp::placeOfNote(notePath);
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        SingleInstance instance(location.path, location.usual);
+        QString reason;
+        switch (instance.send({action, *lines, QString()}, &reason)) {
+        case SingleInstance::Delivery::Done:
+            return 0;
+        case SingleInstance::Delivery::Refused:
+            complain(reason);
+            return 1;
+        case SingleInstance::Delivery::Busy:
+            complain(tr("the Mirt that keeps the note does not answer"));
+            return 1;
+        case SingleInstance::Delivery::NotRunning:
+            break;
+        }
+        if (!append)
+            return startApp(argc, argv);
+        if (instance.claim())
+            return appendToFile(location, *lines);
+        // Another copy started meanwhile: it takes the lines.
+    }
+    complain(tr("the Mirt that keeps the note does not answer"));
+    return 1;
+}
