@@ -2,18 +2,30 @@
 #include "CaptureRequests.h"
 
 #include "ContentView.h"
+#include "GlobalShortcut.h"
 #include "MainWindow.h"
 #include "NoteEditor.h"
 #include "Notemodel.h"
+#include "NoticeBar.h"
+
+#include <QSettings>
 
 CaptureRequests::CaptureRequests(SingleInstance &instance, MainWindow &window, NoteModel &model,
-                                 QObject *parent)
+                                 bool globalShortcut, QObject *parent)
     : QObject(parent)
     , instance_(instance)
     , window_(window)
     , model_(model) {
     instance_.setHandler(
         [this](const SingleInstance::Request &request) { return answer(request); });
+    if (!globalShortcut)
+        return;
+    auto *shortcut = new GlobalShortcut(this);
+    connect(shortcut, &GlobalShortcut::activated, this, &CaptureRequests::toggle);
+    connect(shortcut, &GlobalShortcut::unavailable, this, [this] {
+        shortcutMissing_ = !QSettings().value(shortcutToldKey).toBool();
+        tellShortcutMissing();
+    });
 }
 
 CaptureRequests::~CaptureRequests() {
@@ -40,6 +52,7 @@ void CaptureRequests::show(const QString &activationToken) {
     if (!window_.focusWidget())
         window_.content()->editor()->setFocus();
     window_.bringToFront();
+    tellShortcutMissing();
 }
 
 void CaptureRequests::toggle(const QString &activationToken) {
@@ -56,4 +69,16 @@ std::optional<QString> CaptureRequests::append(const QString &lines) {
         return tr("the lines are in the window, but the note cannot be saved: %1")
             .arg(model_.saveFailure());
     return std::nullopt;
+}
+
+void CaptureRequests::tellShortcutMissing() {
+    // Said once, where it is seen, and never over another notice.
+    NoticeBar *notice = window_.notice();
+    if (!shortcutMissing_ || !window_.isVisible() || notice->isVisibleTo(&window_))
+        return;
+    shortcutMissing_ = false;
+    QSettings().setValue(shortcutToldKey, true);
+    notice->inform(tr("This desktop offers apps no global shortcut. To show or hide the note "
+                      "with a key, bind the command \"mirt --toggle\" in the desktop's keyboard "
+                      "settings."));
 }

@@ -8,14 +8,20 @@
 class MainWindow;
 class NoteModel;
 
-/// What the running app does when it is asked from outside its window: through SingleInstance
-/// by `mirt --toggle`, `--show` and `--append`, by a launcher or by a second launch.
+/// What the running app does when it is asked from outside its window: by the desktop's global
+/// shortcut, and through SingleInstance by `mirt --toggle`, `--show` and `--append`, by a
+/// launcher or by a second launch.
 class CaptureRequests : public QObject {
     Q_OBJECT
 public:
+    /// With `globalShortcut`, the shortcut is bound too: by the usual note's copy only, since
+    /// two copies would compete for the same keys.
     CaptureRequests(SingleInstance &instance, MainWindow &window, NoteModel &model,
-                    QObject *parent = nullptr);
+                    bool globalShortcut, QObject *parent = nullptr);
     ~CaptureRequests() override;
+
+    /// Set once the user has heard that the desktop offers no global shortcut.
+    static inline const QString shortcutToldKey = QStringLiteral("mirt.shortcut.missingTold");
 
     /// Brings the window forward with the keyboard in the note, the caret where it was.
     void show(const QString &activationToken);
@@ -26,8 +32,10 @@ public:
 
 private:
     std::optional<QString> answer(const SingleInstance::Request &request);
+    void tellShortcutMissing();
 
     SingleInstance &instance_;
     MainWindow &window_;
     NoteModel &model_;
+    bool shortcutMissing_ = false; // and the user has not heard it yet
 };

@@ -220,7 +220,8 @@ bool MirtApp::start() {
     // Not quit(), which a window may refuse: a signal leaves nobody to answer a question.
     QObject::connect(&parts_->signals, &UnixSignals::terminationRequested, &app_,
                      [] { QCoreApplication::exit(0); });
-    parts_->requests = std::make_unique<CaptureRequests>(*instance_, *parts_->window, model);
+    parts_->requests =
+        std::make_unique<CaptureRequests>(*instance_, *parts_->window, model, notePath_.isEmpty());
     if (!startsHidden_)
         parts_->window->show();
     if (!location.problem.isEmpty())
