@@ -3,6 +3,7 @@
 
 #include "ContentView.h"
 #include "FileDrop.h"
+#include "KeepAtHand.h"
 #include "MenuCommands.h"
 #include "NoteEditor.h"
 #include "Notemodel.h"
@@ -43,6 +44,7 @@ MainWindow::MainWindow(NoteModel &model, QWidget *parent)
     layout->addWidget(notice_);
     layout->addWidget(content_, 1);
     setCentralWidget(central);
+    new KeepAtHand(*this, *menuBar());
     // Where the user left it; the first time, 420 × 420 points of content.
     if (!restoreGeometry(QSettings().value(geometryKey).toByteArray()))
         resize(420, 420 + menuBar()->sizeHint().height());

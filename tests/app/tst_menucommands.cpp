@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "ContentView.h"
 #include "Fakes.h"
+#include "Files.h"
 #include "MainWindow.h"
 #include "NoteEditor.h"
 #include "Notemodel.h"
+#include "StartAtLogin.h"
 #include "Translations.h"
 
 #include "FindBar.h"
@@ -31,6 +33,8 @@ private Q_SLOTS:
     void stateTitlesFollowTheModelWhoeverChangesIt();
     void eachLanguageNamesEveryControlWithItsMnemonicsAndTheToolkitsTerms_data();
     void eachLanguageNamesEveryControlWithItsMnemonicsAndTheToolkitsTerms();
+    void choicesThatKeepTheNoteAtHandAreRemembered_data();
+    void choicesThatKeepTheNoteAtHandAreRemembered();
 
 private:
     QAction *action(const char *name) const {
@@ -203,6 +207,43 @@ void tst_MenuCommands::eachLanguageNamesEveryControlWithItsMnemonicsAndTheToolki
     for (const auto &[name, source] : terms)
         QCOMPARE(QString(action(name)->text()).remove(u'&'),
                  QCoreApplication::translate("QWidgetTextControl", source).remove(u'&'));
+}
+
+void tst_MenuCommands::choicesThatKeepTheNoteAtHandAreRemembered_data() {
+    QTest::addColumn<QString>("choice");
+    QTest::newRow("Start at Login") << u"startAtLogin"_s;
+    QTest::newRow("Keep on Top") << u"keepOnTop"_s;
+}
+
+void tst_MenuCommands::choicesThatKeepTheNoteAtHandAreRemembered() {
+    QFETCH(QString, choice);
+    const QString entry = StartAtLogin::entryPath();
+    // Whether the item is checked, and whether what it stands for is so.
+    const auto state = [&](MainWindow &window) {
+        return std::pair(window.findChild<QAction *>(choice)->isChecked(),
+                         choice == u"startAtLogin"_s
+                             ? QFile::exists(entry)
+                             : window.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    };
+    for (const bool on : {true, false}) {
+        action(qPrintable(choice))->trigger();
+        QCOMPARE(state(*window_), std::pair(on, on));
+        QVERIFY(window_->isVisible());
+        MainWindow next(*model_); // the next start
+        QCOMPARE(state(next), std::pair(on, on));
+        if (!on || choice != u"startAtLogin"_s)
+            continue;
+        // An entry every desktop takes, that starts this very program without a window.
+        QByteArray output;
+        QCOMPARE(runProgram(u"desktop-file-validate"_s, {entry}, &output), 0);
+        QVERIFY2(output.isEmpty(), output.constData());
+        QVERIFY(contents(entry).contains(
+            "\nExec=\"" + QCoreApplication::applicationFilePath().toUtf8() + "\" --hidden\n"));
+        // Switched off in the desktop's own list of startup programs, it is off here too.
+        writeFile(entry, contents(entry) + "Hidden=true\n");
+        QVERIFY(!MainWindow(*model_).findChild<QAction *>(choice)->isChecked());
+        writeFile(entry, contents(entry).replace("Hidden=true\n", ""));
+    }
 }
 
 QTEST_MAIN(tst_MenuCommands)
