@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: MIT
-// The real binary under Xvfb, driven with real key events through xdotool, and two real
-// Syncthing instances carrying its note between two homes.
+// The real binary under Xvfb, driven with real key events through xdotool, two real
+// Syncthing instances carrying its note between two homes, and a stand-in for the desktop
+// portal's global shortcuts.
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
 #include <QDir>
 #include <QEventLoop>
 #include <QGuiApplication>
@@ -72,6 +76,35 @@ public:
         return process;
     }
 
+    /// Runs `mirt ARGUMENTS` to its end, with no display: a command that reaches the running
+    /// app builds no window. Returns its exit code, and what it printed in `printed`.
+    int command(const QStringList &arguments, const QByteArray &input = {},
+                QByteArray *printed = nullptr) {
+        QProcess process;
+        QProcessEnvironment env = env_;
+        env.remove(u"DISPLAY"_s);
+        process.setProcessEnvironment(env);
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        process.start(QStringLiteral(MIRT_BINARY), arguments);
+        process.write(input);
+        process.closeWriteChannel();
+        if (!process.waitForFinished(30000))
+            qFatal("mirt %s hung", qPrintable(arguments.join(u' ')));
+        if (printed)
+            *printed = process.readAll();
+        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    }
+    /// The app and the commands find each other without a session bus, as in some sandboxes.
+    void withoutBus() {
+        // Not merely unset: the bus library would start a bus of its own for the display.
+        env_.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, u"unix:path="_s + home_.filePath(u"no-bus"_s));
+    }
+    /// The window `process` shows, if any.
+    static QString shownWindow(QProcess *process) {
+        return xdotool(
+            {u"search"_s, u"--onlyvisible"_s, u"--pid"_s, QString::number(process->processId())});
+    }
+
     void type(const QString &text) { xdotool({u"type"_s, u"--delay"_s, u"40"_s, text}); }
     void key(const QString &keys) { xdotool({u"key"_s, keys}); }
     void focus() {
@@ -80,9 +113,17 @@ public:
     }
     QString home() const { return home_.path(); }
 
+    QString notePath() const { return home_.filePath(u"data/Mirt/Mirt/mirt.note.autosave.txt"_s); }
     QByteArray note() const {
-        QFile file(home_.filePath(u"data/Mirt/Mirt/mirt.note.autosave.txt"_s));
+        QFile file(notePath());
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<no note>");
+    }
+    /// Writes the note as another program does.
+    void writeNote(const QByteArray &bytes) const {
+        QDir().mkpath(QFileInfo(notePath()).absolutePath());
+        QFile file(notePath());
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            qFatal("cannot write the note");
     }
 
 private:
@@ -207,6 +248,46 @@ private:
     QNetworkAccessManager network_;
 };
 
+/// The desktop portal's global shortcuts on the test's session bus: python-dbusmock with a
+/// template of the project's, which also presses the bound keys when asked.
+class ShortcutsPortal {
+public:
+    ShortcutsPortal() {
+        process_.setStandardOutputFile(QProcess::nullDevice()); // it logs every call
+        process_.start(u"/usr/bin/python3"_s,
+                       {u"-m"_s, u"dbusmock"_s, u"--session"_s, u"-t"_s,
+                        QStringLiteral(MIRT_SOURCE_DIR "/tests/e2e/shortcuts_portal.py")});
+        if (!QTest::qWaitFor(
+                [] {
+                    return QDBusConnection::sessionBus().interface()->isServiceRegistered(
+                        u"org.freedesktop.portal.Desktop"_s);
+                },
+                20000))
+            qFatal("the portal stand-in did not start: scripts/install-deps installs dbusmock");
+    }
+    ~ShortcutsPortal() {
+        process_.terminate();
+        process_.waitForFinished(5000);
+    }
+    /// What apps bound, as "id|description|preferred trigger".
+    QStringList bound() const { return call(u"Bound"_s).value(0).toStringList(); }
+    /// The user presses the keys bound to `id`.
+    void press(const QString &id, const QString &activationToken) const {
+        call(u"Press"_s, {id, activationToken});
+    }
+
+private:
+    static QVariantList call(const QString &method, const QVariantList &arguments = {}) {
+        QDBusMessage message = QDBusMessage::createMethodCall(
+            u"org.freedesktop.portal.Desktop"_s, u"/org/freedesktop/portal/desktop"_s,
+            u"org.freedesktop.DBus.Mock"_s, method);
+        message.setArguments(arguments);
+        return QDBusConnection::sessionBus().call(message).arguments();
+    }
+
+    QProcess process_;
+};
+
 bool ended(QProcess *process) {
     return (process->state() == QProcess::NotRunning || process->waitForFinished(10000)) &&
            process->exitStatus() == QProcess::NormalExit;
@@ -221,6 +302,10 @@ private Q_SLOTS:
     void secondLaunchLeavesOneWindow();
     void lastKeystrokesSurviveEveryWayOut();
     void twoMachinesShareANoteThroughSyncthing();
+    void appendAddsEachLineOnce_data();
+    void appendAddsEachLineOnce();
+    void toggleShowsAndHidesTheNote_data();
+    void toggleShowsAndHidesTheNote();
 };
 
 void tst_EndToEnd::secondLaunchLeavesOneWindow() {
@@ -358,6 +443,122 @@ void tst_EndToEnd::twoMachinesShareANoteThroughSyncthing() {
              state().constData());
     QVERIFY(both().contains("by the laptop") != both().contains("by the desktop"));
     QVERIFY2(!engines.log().contains("~mirt.note"), "the engine saw a save under way");
+}
+
+void tst_EndToEnd::appendAddsEachLineOnce_data() {
+    QTest::addColumn<QString>("app");
+    QTest::addColumn<QString>("situation");
+    for (const QString &app : {u"nothing runs"_s, u"Mirt runs"_s, u"Mirt runs without a bus"_s})
+        for (const QString &situation :
+             {u"plain"_s, u"note changed outside just before"_s, u"meeting mode"_s, u"not UTF-8"_s})
+            if (app != u"nothing runs"_s || situation != u"meeting mode"_s) // needs a window
+                QTest::newRow(qPrintable(app + u", "_s + situation)) << app << situation;
+}
+
+void tst_EndToEnd::appendAddsEachLineOnce() {
+    QFETCH(QString, app);
+    QFETCH(QString, situation);
+    Session session;
+    if (app.endsWith(u"without a bus"_s))
+        session.withoutBus();
+    const bool meeting = situation == u"meeting mode"_s;
+    session.writeNote(meeting ? "" : "first\n");
+    const bool running = app != u"nothing runs"_s;
+    if (running)
+        session.launch();
+    if (meeting) {
+        session.key(u"ctrl+shift+m"_s); // at once on a blank note
+        session.type(u"first"_s);
+        session.key(u"Return"_s);
+        QTRY_VERIFY(session.note().contains("first\n")); // every key handled
+    }
+    if (situation == u"note changed outside just before"_s)
+        session.writeNote("first\noutside\n");
+    const QByteArray before = session.note();
+    QByteArray printed;
+    if (situation == u"not UTF-8"_s) {
+        QCOMPARE(session.command({u"--append"_s, u"-"_s}, "second\xff\n", &printed), 1);
+        QVERIFY2(printed.contains("not valid UTF-8"), printed.constData());
+        QTest::qWait(1000); // and nothing is saved later either
+        QCOMPARE(session.note(), before);
+        return;
+    }
+    QVERIFY2(session.command({u"--append"_s, u"second\nthird"_s}, {}, &printed) == 0,
+             printed.constData());
+    // On disk when the command returns: each line once, and in meeting mode each stamped as if
+    // typed. The window holds the same, and goes on from there.
+    static const QRegularExpression minutes(
+        uR"(^\d{4} \d\d \d\d, \d\d:\d\d\n\nfirst\n\d\d:\d\d - second\n\d\d:\d\d - third\n\d\d:\d\d - )"_s);
+    const QByteArray expected =
+        situation == u"plain"_s ? "first\nsecond\nthird\n" : "first\noutside\nsecond\nthird\n";
+    const auto sorted = [](const QByteArray &text) {
+        QList<QByteArray> lines = text.split('\n');
+        std::sort(lines.begin(), lines.end());
+        return lines;
+    };
+    const auto holdsTheLines = [&](const QByteArray &note, const QByteArray &end) {
+        if (meeting)
+            return minutes.match(QString::fromUtf8(note)).capturedLength() + end.size() ==
+                       note.size() &&
+                   note.endsWith(end);
+        // Lines both sides added at the end are merged in an order of the merge's own.
+        return running ? sorted(note) == sorted(expected + end) : note == expected + end;
+    };
+    QVERIFY2(holdsTheLines(session.note(), ""), session.note().constData());
+    if (!running)
+        return;
+    session.focus();
+    session.key(u"ctrl+End"_s);
+    session.type(u"!"_s);
+    QTRY_VERIFY2(holdsTheLines(session.note(), "!"), session.note().constData());
+}
+
+void tst_EndToEnd::toggleShowsAndHidesTheNote_data() {
+    QTest::addColumn<QString>("through");
+    QTest::newRow("mirt --toggle") << u"command"_s;
+    QTest::newRow("mirt --toggle without a bus") << u"command without a bus"_s;
+    QTest::newRow("the global shortcut, after a start at login") << u"shortcut"_s;
+}
+
+void tst_EndToEnd::toggleShowsAndHidesTheNote() {
+    QFETCH(QString, through);
+    Session session;
+    std::optional<ShortcutsPortal> portal;
+    QProcess *app = nullptr;
+    std::function<void()> toggle;
+    if (through == u"shortcut"_s) {
+        portal.emplace();
+        app = session.start({u"--hidden"_s});
+        QTRY_COMPARE(portal->bound(),
+                     QStringList{u"toggle-note|Show or hide the note|CTRL+ALT+n"_s});
+        QVERIFY(Session::shownWindow(app).isEmpty());
+        toggle = [&] {
+            portal->press(u"toggle-note"_s, u"token"_s);
+        };
+        toggle();
+    } else {
+        if (through.endsWith(u"without a bus"_s))
+            session.withoutBus();
+        toggle = [&] {
+            QCOMPARE(session.command({u"--toggle"_s}), 0);
+        };
+        app = session.start({u"--toggle"_s}); // nothing runs: the app starts
+        QTRY_VERIFY(!Session::shownWindow(app).isEmpty());
+        xdotool({u"windowfocus"_s, u"--sync"_s, Session::shownWindow(app)});
+    }
+    QTRY_VERIFY(!Session::shownWindow(app).isEmpty());
+    const QString window = Session::shownWindow(app);
+    QTRY_COMPARE(xdotool({u"getwindowfocus"_s}), window);
+    session.type(u"ab"_s);
+    session.key(u"Left"_s);
+    toggle(); // it has the keyboard: it hides, and the app goes on
+    QTRY_VERIFY(Session::shownWindow(app).isEmpty());
+    QCOMPARE(app->state(), QProcess::Running);
+    toggle(); // back, with the keyboard, and the caret where it was
+    QTRY_COMPARE(Session::shownWindow(app), window);
+    QTRY_COMPARE(xdotool({u"getwindowfocus"_s}), window);
+    session.type(u"X"_s);
+    QTRY_COMPARE(session.note(), QByteArray("aXb"));
 }
 
 QTEST_MAIN(tst_EndToEnd)
