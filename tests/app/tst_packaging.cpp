@@ -83,6 +83,8 @@ void tst_Packaging::commandLineIsAnsweredWithoutAWindow_data() {
     QTest::newRow("--version") << QStringList{u"--version"_s} << none << 0 << u"mirt 1.0.0"_s;
     QTest::newRow("--help") << QStringList{u"--help"_s} << none << 0
                             << u"Usage: mirt [options]\n"_s;
+    QTest::newRow("--help names the ways to reach a running note")
+        << QStringList{u"--help"_s} << none << 0 << u"--append <TEXT>"_s;
     QTest::newRow("--help in German")
         << QStringList{u"--help"_s} << QStringList{u"LANG=de_DE.UTF-8"_s, u"LANGUAGE=de"_s} << 0
         << u"Aufruf: mirt [Optionen]\n"_s;
