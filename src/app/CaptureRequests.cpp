@@ -74,7 +74,7 @@ std::optional<QString> CaptureRequests::append(const QString &lines) {
 void CaptureRequests::tellShortcutMissing() {
     // Said once, where it is seen, and never over another notice.
     NoticeBar *notice = window_.notice();
-    if (!shortcutMissing_ || !window_.isVisible() || notice->isVisibleTo(&window_))
+    if (!shortcutMissing_ || !window_.isVisible() || !notice->text().isEmpty())
         return;
     shortcutMissing_ = false;
     QSettings().setValue(shortcutToldKey, true);
