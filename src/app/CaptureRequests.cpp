@@ -8,7 +8,9 @@
 #include "Notemodel.h"
 #include "NoticeBar.h"
 
+#include <QApplication>
 #include <QSettings>
+#include <QWindow>
 
 CaptureRequests::CaptureRequests(SingleInstance &instance, MainWindow &window, NoteModel &model,
                                  bool globalShortcut, QObject *parent)
@@ -52,6 +54,12 @@ void CaptureRequests::show(const QString &activationToken) {
     if (!window_.focusWidget())
         window_.content()->editor()->setFocus();
     window_.bringToFront();
+    // Hidden and shown again before the toolkit takes a lost focus for lasting (0.4 s on X11),
+    // the window never lost the keyboard for the platform, and the widgets are not told that it
+    // has it back: without a focus widget the caret is not drawn, and the next toggle would
+    // show the window again instead of hiding it.
+    if (window_.windowHandle()->isActive() && !window_.isActiveWindow())
+        QApplication::setActiveWindow(&window_);
     tellShortcutMissing();
 }
 
