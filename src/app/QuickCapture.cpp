@@ -49,8 +49,11 @@ int appendToFile(const MirtApp::Location &location, const QString &lines) {
     // written then, and the lines go after what it wrote.
     for (int round = 0; round < 10; ++round) {
         changed = false;
-        const QString text = note.read().value_or(QString());
-        note.write(noteToUtf8(text + NoteModel::appendix(text, lines)));
+        // Bytes in, bytes out: a large note is neither decoded nor encoded again, and bytes
+        // that are no UTF-8 stay as they are.
+        const QByteArray bytes = note.readBytes().value_or(QByteArray());
+        note.write(bytes +
+                   noteToUtf8(NoteModel::appendix(QString::fromUtf8(bytes.right(1)), lines)));
         note.flush();
         QCoreApplication::sendPostedEvents(&note, QEvent::MetaCall);
         if (failure) {

@@ -238,23 +238,26 @@ public:
     /// The file the note's path leads to, through any symbolic links.
     QString realPath() { return AtomicFile::resolve(path()); }
 
-    std::optional<QString> read() {
+    std::optional<QByteArray> readBytes() {
         const QString path = realPath();
         sweepTemporaryFiles(path);
         // The state before the bytes: a change while they are read shows as a change later.
         const DiskState state = stateOf(path);
         const std::optional<QByteArray> bytes = readAll(path);
-        {
-            std::lock_guard lock(mutex_);
-            known_ = bytes ? state : DiskState();
-            startCommon(bytes.value_or(QByteArray()));
-        }
+        std::lock_guard lock(mutex_);
+        known_ = bytes ? state : DiskState();
+        startCommon(bytes.value_or(QByteArray()));
+        return bytes;
+    }
+
+    std::optional<QString> read() {
+        const std::optional<QByteArray> bytes = readBytes();
         if (!bytes)
             return std::nullopt;
         bool exact = false;
         QString text = decode(*bytes, &exact);
         if (!exact) {
-            keepAside(path, *bytes);
+            keepAside(realPath(), *bytes);
             std::lock_guard lock(mutex_);
             reencodedCommon_ = noteToUtf8(text);
         }
@@ -649,6 +652,10 @@ QString NoteFile::realPath() const {
 
 std::optional<QString> NoteFile::read() {
     return worker_->read();
+}
+
+std::optional<QByteArray> NoteFile::readBytes() {
+    return worker_->readBytes();
 }
 
 void NoteFile::write(QByteArray utf8, const QString &supersededFile) {

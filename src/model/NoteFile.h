@@ -35,6 +35,9 @@ public:
     QString realPath() const;
     /// Reads the note; what it reads becomes the common version. Nothing when there is none.
     std::optional<QString> read();
+    /// The same, for a writer that keeps the bytes as they are, and so needs no copy of bytes
+    /// that are no UTF-8 kept aside.
+    std::optional<QByteArray> readBytes();
     /// Writes `utf8` once the disk is known to hold the common version, then removes
     /// `supersededFile` (a copy whose words `utf8` took in), if one is named.
     void write(QByteArray utf8, const QString &supersededFile = QString());

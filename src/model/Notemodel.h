@@ -100,7 +100,8 @@ public:
     /// stamp, from the same handling as a typed line break, and a fresh stamp waits after the
     /// last one. One undo step.
     void appendLines(QStringView lines);
-    /// What appendLines() adds at the end of `note` outside meeting mode.
+    /// What appendLines() adds at the end of `note` outside meeting mode; only the note's last
+    /// character counts.
     static QString appendix(QStringView note, QStringView lines);
 
     void exportNote();
