@@ -16,6 +16,9 @@
 #include <QStandardPaths>
 #include <QThread>
 
+#include <cerrno>
+#include <csignal>
+
 namespace {
 
 const QString busyError = QStringLiteral("io.github.mirtapp.Mirt.Error.Busy");
@@ -231,10 +234,13 @@ SingleInstance::Delivery SingleInstance::sendOnSocket(const Request &request, QS
     QLocalSocket socket;
     socket.connectToServer(claim_.socketPath);
     if (!socket.waitForConnected(1000)) {
-        if (!claim_.lock->tryLock(0))
-            return Delivery::Busy; // its holder is not listening yet
-        claim_.lock->unlock();
-        return Delivery::NotRunning;
+        // Whether a live process holds the lock; taking it to see would write and sync a file.
+        qint64 pid = 0;
+        QString host, application;
+        if (!claim_.lock->getLockInfo(&pid, &host, &application) ||
+            (::kill(pid_t(pid), 0) != 0 && errno == ESRCH))
+            return Delivery::NotRunning;
+        return Delivery::Busy; // its holder is not listening yet
     }
     socket.write(request.action.toUtf8() + ' ' + request.text.toUtf8().toBase64() + ' ' +
                  qgetenv("XDG_ACTIVATION_TOKEN").toBase64() + '\n');
