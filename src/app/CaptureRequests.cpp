@@ -46,6 +46,11 @@ std::optional<QString> CaptureRequests::answer(const SingleInstance::Request &re
     return std::nullopt;
 }
 
+void CaptureRequests::standBy() {
+    window_.winId();
+    window_.grab();
+}
+
 void CaptureRequests::show(const QString &activationToken) {
     // The toolkit hands the token to the compositor with the next activation request.
     if (!activationToken.isEmpty())

@@ -23,6 +23,10 @@ public:
     /// Set once the user has heard that the desktop offers no global shortcut.
     static inline const QString shortcutToldKey = QStringLiteral("mirt.shortcut.missingTold");
 
+    /// Readies the hidden window of a start without one, so that its first show costs no more
+    /// than a later one: the platform's window made, the widgets laid out and drawn once off
+    /// screen.
+    void standBy();
     /// Brings the window forward with the keyboard in the note, the caret where it was.
     void show(const QString &activationToken);
     /// Hides the window when it has the keyboard, and shows it otherwise.

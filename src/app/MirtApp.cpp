@@ -222,7 +222,9 @@ bool MirtApp::start() {
                      [] { QCoreApplication::exit(0); });
     parts_->requests =
         std::make_unique<CaptureRequests>(*instance_, *parts_->window, model, notePath_.isEmpty());
-    if (!startsHidden_)
+    if (startsHidden_)
+        parts_->requests->standBy();
+    else
         parts_->window->show();
     if (!location.problem.isEmpty())
         parts_->window->notice()->alert(location.problem);
