@@ -1,0 +1,261 @@
+// SPDX-License-Identifier: MIT
+// The way in from outside the window, with the real `mirt` command: --toggle to the editor
+// focused and painted while Mirt runs hidden, beside a cold start in the same run; --append of
+// a line into a 10 MB note until the bytes are on disk, with Mirt running and without.
+//
+// The running Mirt is built in this process, as the app builds itself, so that the moment its
+// editor paints with the keyboard can be seen. The case runs twice, in child processes: under a
+// session bus of its own, and with no bus, where the requests go through the runtime-folder
+// socket.
+#include "CaptureRequests.h"
+#include "Clock.h"
+#include "ContentView.h"
+#include "FileDefaultsStore.h"
+#include "Harness.h"
+#include "MainWindow.h"
+#include "NoteEditor.h"
+#include "Notemodel.h"
+#include "OneShotTimer.h"
+#include "SingleInstance.h"
+#include "WidgetDialogs.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+namespace {
+
+constexpr qsizetype KB = 1000;
+constexpr qsizetype MB = 1000 * KB;
+
+double quantile(std::vector<double> samples, double q) {
+    std::sort(samples.begin(), samples.end());
+    return samples[size_t(q * double(samples.size() - 1) + 0.5)];
+}
+
+QString mirt() {
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/../src/app/mirt");
+}
+
+// Turns the event loop until `done`, as the running app would while it waits.
+void turnUntil(const std::function<bool()> &done) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        if (clock.elapsed() > 30000)
+            qFatal("the running Mirt did not answer");
+    }
+}
+
+/// A running Mirt for the note at `path`, as MirtApp builds it, without its window shown.
+struct RunningMirt {
+    explicit RunningMirt(const QString &path, const QString &preferences)
+        : store(path, {}, std::make_unique<QSettings>(preferences, QSettings::IniFormat), false)
+        , dialogs([this] { return static_cast<QWidget *>(&window); })
+        , model({store, clock, std::make_unique<QtOneShotTimer>(), dialogs, 13.0})
+        , window(model)
+        , instance(path, false)
+        , requests(instance, window, model, false) {
+        if (!instance.claim())
+            qFatal("another Mirt keeps %s", qPrintable(path));
+    }
+    FileDefaultsStore store;
+    SystemClock clock;
+    WidgetDialogs dialogs;
+    NoteModel model;
+    MainWindow window;
+    SingleInstance instance;
+    CaptureRequests requests;
+};
+
+/// Milliseconds from starting `mirt ARGUMENTS` until `done`, or until it returns, with the event
+/// loop turning.
+double commandUntil(const QStringList &arguments, const std::function<bool()> &done = {}) {
+    QProcess command;
+    command.setProcessChannelMode(QProcess::ForwardedChannels);
+    QElapsedTimer clock;
+    clock.start();
+    command.start(mirt(), arguments);
+    const auto ended = [&] {
+        return command.state() == QProcess::NotRunning;
+    };
+    turnUntil(done ? done : ended);
+    const double ms = double(clock.nsecsElapsed()) / 1e6;
+    turnUntil(ended);
+    if (command.exitCode() != 0)
+        qFatal("mirt %s failed", qPrintable(arguments.join(u' ')));
+    return ms;
+}
+
+/// Tells when the editor has been painted since it was made, and has the keyboard.
+class FocusedPaint : public QObject {
+public:
+    explicit FocusedPaint(NoteEditor *editor)
+        : editor_(editor) {
+        editor->viewport()->installEventFilter(this);
+    }
+    bool seen() const { return painted_ && editor_->hasFocus(); }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override {
+        painted_ = painted_ || event->type() == QEvent::Paint;
+        return false;
+    }
+
+private:
+    NoteEditor *editor_;
+    bool painted_ = false;
+};
+
+// Milliseconds from the start of a cold `mirt` to its first painted frame: the benchmark's own
+// start-up child, with the note in the place the app keeps it.
+double coldStart(const QTemporaryDir &home) {
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const auto &[name, folder] :
+         {std::pair("XDG_DATA_HOME", "data"), std::pair("XDG_CONFIG_HOME", "config")})
+        env.insert(QLatin1String(name), home.filePath(QLatin1String(folder)));
+    child.setProcessEnvironment(env);
+    QElapsedTimer clock;
+    clock.start();
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--startup"), QStringLiteral("app")});
+    while (!child.canReadLine())
+        if (!child.waitForReadyRead(30000))
+            qFatal("the start-up child gave no answer");
+    const double ms = double(clock.nsecsElapsed()) / 1e6;
+    child.waitForFinished(30000);
+    return ms;
+}
+
+void toggleAndColdStart(const QString &way) {
+    QTemporaryDir home;
+    const QString note = home.filePath(QStringLiteral("data/Mirt/Mirt/mirt.note.autosave.txt"));
+    QDir().mkpath(QFileInfo(note).absolutePath());
+    QFile file(note);
+    if (!file.open(QIODevice::WriteOnly) || file.write(makeNote(10 * KB).toUtf8()) < 0)
+        qFatal("cannot write the note");
+    file.close();
+    std::vector<double> cold;
+    for (int run = 0; run < 12; ++run)
+        cold.push_back(coldStart(home));
+    cold.erase(cold.begin(), cold.begin() + 2); // the first starts fill the caches
+
+    RunningMirt app(note, home.filePath(QStringLiteral("prefs.ini")));
+    app.requests.standBy(); // as `mirt --hidden` leaves it, long before the first press
+    QElapsedTimer settled;
+    settled.start();
+    turnUntil([&] { return settled.elapsed() > 1000; });
+    NoteEditor *editor = app.window.content()->editor();
+    std::vector<double> shown;
+    double first = 0;
+    for (int run = 0; run < 42; ++run) {
+        const FocusedPaint paint(editor);
+        const double ms = commandUntil({QStringLiteral("--note"), note, QStringLiteral("--toggle")},
+                                       [&] { return paint.seen(); });
+        if (run == 0)
+            first = ms; // the first show after a start without a window
+        else if (run > 1)
+            shown.push_back(ms);
+        app.window.hide();
+        turnUntil([&] { return !app.window.isVisible(); });
+        QCoreApplication::processEvents();
+    }
+    std::printf("| %-52s | %9.1f ms |\n",
+                qPrintable(QStringLiteral("--toggle, first show after a hidden start, ") + way),
+                first);
+    std::printf("| %-52s | median %.1f ms, p95 %.1f ms, %zu runs |\n",
+                qPrintable(QStringLiteral("--toggle to the editor focused, painted, ") + way),
+                quantile(shown, 0.5), quantile(shown, 0.95), shown.size());
+    std::printf("| %-52s | median %.1f ms, p95 %.1f ms, %zu runs |\n",
+                "cold start to the first painted frame", quantile(cold, 0.5), quantile(cold, 0.95),
+                cold.size());
+    goal(QStringLiteral("15. --toggle to the editor focused and painted, p95, ") + way,
+         quantile(shown, 0.95), 50, QStringLiteral("ms"));
+}
+
+void appendInto10MB(const QString &way) {
+    QTemporaryDir home;
+    const QString large = makeNote(10 * MB);
+    for (const bool running : {true, false}) {
+        const QString note = home.filePath(running ? QStringLiteral("running/note.txt")
+                                                   : QStringLiteral("alone/note.txt"));
+        QDir().mkpath(QFileInfo(note).absolutePath());
+        QFile file(note);
+        if (!file.open(QIODevice::WriteOnly) || file.write(large.toUtf8()) < 0)
+            qFatal("cannot write the note");
+        file.close();
+        std::unique_ptr<RunningMirt> app;
+        if (running) {
+            app = std::make_unique<RunningMirt>(note, home.filePath(QStringLiteral("prefs.ini")));
+            app->window.show(); // as the user has it, with the whole note in the editor
+            turnUntil([&] { return app->window.content()->editor()->hasWholeNote(); });
+        }
+        std::vector<double> samples;
+        for (int run = 0; run < 32; ++run) {
+            const QByteArray line = "captured line " + QByteArray::number(run);
+            const double ms = commandUntil({QStringLiteral("--note"), note,
+                                            QStringLiteral("--append"), QString::fromLatin1(line)});
+            QFile written(note);
+            written.open(QIODevice::ReadOnly);
+            written.seek(written.size() - line.size() - 1);
+            if (written.readAll() != line + '\n')
+                qFatal("the line is not on disk when the command returns");
+            if (run >= 2)
+                samples.push_back(ms);
+            // One line now and then, as a person adds them: a note written within the file
+            // system's clock tick of doubt is read once more before it is replaced.
+            turnUntil([&, since = QDateTime::currentDateTime()] {
+                return since.msecsTo(QDateTime::currentDateTime()) > 2100;
+            });
+        }
+        const QString name = (running ? QStringLiteral("--append into 10 MB, Mirt running, ")
+                                      : QStringLiteral("--append into 10 MB, none running, ")) +
+                             way;
+        std::printf("| %-52s | median %.1f ms, p95 %.1f ms, %zu runs |\n", qPrintable(name),
+                    quantile(samples, 0.5), quantile(samples, 0.95), samples.size());
+        goal(QStringLiteral("15. ") + name + QStringLiteral(", p95 to the bytes on disk"),
+             quantile(samples, 0.95), 100, QStringLiteral("ms"));
+    }
+}
+
+void quickCapture() {
+    // Each way in a process of its own: a bus library that finds no bus starts one for the
+    // display, which would outlive the run.
+    const QString way = qEnvironmentVariable("MIRT_BENCH_CAPTURE");
+    if (!way.isEmpty()) {
+        std::printf("\n## Quick capture from outside the window, through the %s\n\n",
+                    qPrintable(way));
+        toggleAndColdStart(way);
+        appendInto10MB(way);
+        return;
+    }
+    for (const QString &child : {QStringLiteral("bus"), QStringLiteral("socket")}) {
+        QProcess measuring;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("MIRT_BENCH_CAPTURE"), child);
+        QStringList command{QCoreApplication::applicationFilePath(), QStringLiteral("capture")};
+        if (child == QLatin1String("bus"))
+            command.prepend(QStringLiteral("--"));
+        else
+            env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
+                       QStringLiteral("unix:path=/nonexistent/no-bus"));
+        measuring.setProcessEnvironment(env);
+        measuring.setProcessChannelMode(QProcess::ForwardedChannels);
+        measuring.start(child == QLatin1String("bus") ? QStringLiteral("dbus-run-session")
+                                                      : command.takeFirst(),
+                        command);
+        measuring.waitForFinished(-1);
+    }
+}
+
+const bool registered = registerCase("capture", &quickCapture);
+
+} // namespace
