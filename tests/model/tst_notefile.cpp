@@ -7,10 +7,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -88,6 +91,7 @@ private Q_SLOTS:
     void conflictCopiesAreMergedOrKeptNamed();
     void everyKindOfPathKeepsTheWords_data();
     void everyKindOfPathKeepsTheWords();
+    void aNoteRewrittenInPlaceIsWholeWhenTheDiskRefuses();
     void interruptedSavesAreSweptAtStart();
     void moveWritesTheNewPlaceBeforeTheOldGoes();
 };
@@ -305,8 +309,12 @@ void tst_NoteFile::everyKindOfPathKeepsTheWords() {
     }
     if (kind == QLatin1String("hard link"))
         QVERIFY(::link(QFile::encodeName(path), QFile::encodeName(sync + u"/other name"_s)) == 0);
-    if (kind == QLatin1String("file shared 0664"))
+    if (kind == QLatin1String("file shared 0664")) { // in a folder whose files take its group
         QVERIFY(::chmod(QFile::encodeName(path), 0664) == 0);
+        QVERIFY(::chown(QFile::encodeName(data), uid_t(-1), 4242) == 0 &&
+                ::chmod(QFile::encodeName(data), 02775) == 0);
+        QVERIFY(::setxattr(QFile::encodeName(path), "user.tag", "kept", 4, 0) == 0);
+    }
     const QString readOnly = kind == QLatin1String("read-only file")     ? path
                              : kind == QLatin1String("read-only folder") ? data
                                                                          : QString();
@@ -339,6 +347,11 @@ void tst_NoteFile::everyKindOfPathKeepsTheWords() {
     QCOMPARE(contents(real), saved);
     QCOMPARE(stated(path).st_mode & S_IFMT, kind.startsWith(u"link to a file") ? S_IFLNK : S_IFREG);
     QCOMPARE(mode(real), originalMode < 0 ? 0600 : originalMode); // only new files are private
+    QCOMPARE(stated(real).st_gid, original.st_gid);
+    if (kind == QLatin1String("file shared 0664")) {
+        char tag[8] = {};
+        QCOMPARE(::getxattr(QFile::encodeName(real), "user.tag", tag, sizeof tag), ssize_t(4));
+    }
     if (kind == QLatin1String("hard link"))
         QCOMPARE(contents(sync + u"/other name"_s), saved);
 
@@ -361,6 +374,31 @@ void tst_NoteFile::everyKindOfPathKeepsTheWords() {
     QCOMPARE(rig.store.moveTo(NoteModel::saveKey, moved, rig.model->text()), std::nullopt);
     QCOMPARE(contents(moved + u'/' + name), saved + "outside\n");
     QVERIFY2(!QFileInfo(path).exists() && !QFileInfo(path).isSymLink(), "the old name stays");
+}
+
+void tst_NoteFile::aNoteRewrittenInPlaceIsWholeWhenTheDiskRefuses() {
+    // A note with a second name is rewritten in place. The disk refuses its last byte (a file
+    // size limit stands in for a full disk): the file keeps its old bytes, and says so.
+    QTemporaryDir home;
+    Rig rig(home.path());
+    rig.model->setText(QString(100'000, u'o'));
+    rig.save();
+    QVERIFY(::link(QFile::encodeName(rig.notePath()),
+                   QFile::encodeName(home.filePath(u"other"_s))) == 0);
+    ::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit unlimited {};
+    ::getrlimit(RLIMIT_FSIZE, &unlimited);
+    const struct rlimit full = {100'000, unlimited.rlim_max};
+    ::setrlimit(RLIMIT_FSIZE, &full);
+    rig.model->replaceText(0, 0, u"n");
+    rig.save();
+    ::setrlimit(RLIMIT_FSIZE, &unlimited);
+    QCOMPARE(contents(home.filePath(u"other"_s)), QByteArray(100'000, 'o'));
+    QCOMPARE(rig.failed.count(), 1);
+    QTest::qWait(300); // what a watcher would make of a file cut short
+    QCOMPARE(rig.noticed.count(), 0);
+    rig.model->flushAutosave();
+    QCOMPARE(contents(home.filePath(u"other"_s)), u'n' + QByteArray(100'000, 'o'));
 }
 
 void tst_NoteFile::interruptedSavesAreSweptAtStart() {
