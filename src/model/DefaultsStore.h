@@ -33,6 +33,9 @@ public:
     /// The version that changedOutside() announced as `version` has been taken in: it becomes
     /// the store's own, and the next write may replace it.
     virtual void acceptOutside(const QString &key, quint64 version) = 0;
+    /// Of the versions stored under `key` before, the one `text` was most likely made from:
+    /// another machine's version may have grown from one older than the last.
+    virtual std::optional<QString> earlierVersion(const QString &key, const QString &text) = 0;
     /// Keeps `text` in a file beside the string stored under `key`, named as a conflict copy.
     /// Returns its path, or the reason it could not be written.
     virtual std::pair<QString, std::optional<QString>> keepConflictCopy(const QString &key,

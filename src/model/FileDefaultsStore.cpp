@@ -108,6 +108,10 @@ void FileDefaultsStore::acceptOutside(const QString &, quint64 version) {
     note_->accept(version);
 }
 
+std::optional<QString> FileDefaultsStore::earlierVersion(const QString &, const QString &text) {
+    return note_->baseOf(noteToUtf8(text));
+}
+
 std::pair<QString, std::optional<QString>>
 FileDefaultsStore::keepConflictCopy(const QString &, const QString &text) {
     return note_->keepCopy(noteToUtf8(text));

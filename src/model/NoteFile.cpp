@@ -329,6 +329,36 @@ public:
         reportedCopies_.clear();
     }
 
+    // The version a conflict copy was made from. One of the app's own earlier versions was
+    // left by the note when a sync engine put another machine's over it: that one came from
+    // the version before it. A copy from another machine came from the version nearest to it.
+    std::optional<QString> baseOf(const QByteArray &copy) {
+        QByteArray version;
+        std::deque<Step> steps;
+        {
+            std::lock_guard lock(mutex_);
+            version = common_;
+            steps = steps_;
+        }
+        const QString theirs = decode(copy);
+        std::optional<QString> nearest;
+        qsizetype nearestDistance = std::numeric_limits<qsizetype>::max();
+        for (auto step = steps.begin();; ++step) { // newest first
+            if (version == copy) {
+                return step == steps.end() ? std::nullopt
+                                           : std::optional(decode(step->applyTo(version)));
+            }
+            QString text = decode(version);
+            if (const qsizetype d = distance(text, theirs); d < nearestDistance) {
+                nearestDistance = d;
+                nearest = std::move(text);
+            }
+            if (step == steps.end())
+                return nearest;
+            version = step->applyTo(version);
+        }
+    }
+
 private:
     enum class Disk { Same, Changed, Removed, Unreadable };
 
@@ -539,36 +569,6 @@ private:
         }
     }
 
-    // The version a conflict copy was made from. One of the app's own earlier versions was
-    // left by the note when a sync engine put another machine's over it: that one came from
-    // the version before it. A copy from another machine came from the version nearest to it.
-    std::optional<QString> baseOf(const QByteArray &copy) {
-        QByteArray version;
-        std::deque<Step> steps;
-        {
-            std::lock_guard lock(mutex_);
-            version = common_;
-            steps = steps_;
-        }
-        const QString theirs = decode(copy);
-        std::optional<QString> nearest;
-        qsizetype nearestDistance = std::numeric_limits<qsizetype>::max();
-        for (auto step = steps.begin();; ++step) { // newest first
-            if (version == copy) {
-                return step == steps.end() ? std::nullopt
-                                           : std::optional(decode(step->applyTo(version)));
-            }
-            QString text = decode(version);
-            if (const qsizetype d = distance(text, theirs); d < nearestDistance) {
-                nearestDistance = d;
-                nearest = std::move(text);
-            }
-            if (step == steps.end())
-                return nearest;
-            version = step->applyTo(version);
-        }
-    }
-
     // A save killed between writing its temporary file and renaming it leaves that file behind.
     static void sweepTemporaryFiles(const QString &path) {
         QDir dir = QFileInfo(path).dir();
@@ -665,6 +665,10 @@ void NoteFile::flush() {
 
 void NoteFile::accept(quint64 version) {
     worker_->accept(version);
+}
+
+std::optional<QString> NoteFile::baseOf(const QByteArray &utf8) {
+    return worker_->baseOf(utf8);
 }
 
 std::pair<QString, std::optional<QString>> NoteFile::keepCopy(const QByteArray &utf8) {

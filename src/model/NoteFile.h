@@ -44,6 +44,9 @@ public:
     void flush();
     /// The version announced by changedOutside() becomes the common one.
     void accept(quint64 version);
+    /// The earlier common version that `utf8`, another version of the note, was made from:
+    /// for one of the app's own, the version before it, else the nearest one.
+    std::optional<QString> baseOf(const QByteArray &utf8);
     /// Writes `utf8` beside the note as a conflict copy, never over another file. Returns its
     /// path, or the reason it could not be written.
     std::pair<QString, std::optional<QString>> keepCopy(const QByteArray &utf8);

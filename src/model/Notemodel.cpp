@@ -205,7 +205,15 @@ void NoteModel::onChangedOutside(const QString &key, const QString &current, con
                           "Undo brings back what was here."));
         return;
     }
-    if (const std::optional<QString> merged = TextMerge::threeWay(common, text_, current)) {
+    std::optional<QString> merged = TextMerge::threeWay(common, text_, current);
+    if (!merged) {
+        // The other machine may have made its version from an earlier one than the last that
+        // both sides share: merged against that one, its changes are its own.
+        const std::optional<QString> earlier = store_.earlierVersion(key, current);
+        if (earlier && *earlier != common && *earlier != text_)
+            merged = TextMerge::threeWay(*earlier, text_, current);
+    }
+    if (merged) {
         takeInOutsideText(*merged);
         store_.acceptOutside(key, version);
         scheduleSave();

@@ -91,6 +91,7 @@ private Q_SLOTS:
     void conflictCopiesAreMergedOrKeptNamed();
     void everyKindOfPathKeepsTheWords_data();
     void everyKindOfPathKeepsTheWords();
+    void aLateVersionMergesAgainstTheOneItCameFrom();
     void aNoteRewrittenInPlaceIsWholeWhenTheDiskRefuses();
     void interruptedSavesAreSweptAtStart();
     void moveWritesTheNewPlaceBeforeTheOldGoes();
@@ -374,6 +375,25 @@ void tst_NoteFile::everyKindOfPathKeepsTheWords() {
     QCOMPARE(rig.store.moveTo(NoteModel::saveKey, moved, rig.model->text()), std::nullopt);
     QCOMPARE(contents(moved + u'/' + name), saved + "outside\n");
     QVERIFY2(!QFileInfo(path).exists() && !QFileInfo(path).isSymLink(), "the old name stays");
+}
+
+void tst_NoteFile::aLateVersionMergesAgainstTheOneItCameFrom() {
+    // Two lines typed and saved at the top here; another machine's line at the end was made
+    // from the note before them, and arrives while a third is typed.
+    QTemporaryDir home;
+    Rig rig(home.path());
+    rig.model->setText(u"minutes\n\nA1"_s);
+    rig.save();
+    for (const QString &line : {u"B1\n"_s, u"B2\n"_s}) {
+        rig.model->replaceText(0, 0, line);
+        rig.save();
+    }
+    rig.model->replaceText(0, 0, u"B3 slow ");
+    writeFile(rig.notePath() + u".new"_s, "minutes\n\nA1\nA2");
+    QVERIFY(QFile::remove(rig.notePath()) &&
+            QFile::rename(rig.notePath() + u".new"_s, rig.notePath()));
+    QTRY_COMPARE_WITH_TIMEOUT(rig.noticed.count() + rig.kept.count(), 1, 3000);
+    QCOMPARE(rig.model->text(), u"B3 slow B2\nB1\nminutes\n\nA1\nA2"_s);
 }
 
 void tst_NoteFile::aNoteRewrittenInPlaceIsWholeWhenTheDiskRefuses() {
