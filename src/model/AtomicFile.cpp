@@ -296,7 +296,8 @@ std::optional<QString> write(const QString &path, QByteArrayView bytes, Access a
     // umask's choice, as any new file of the user's, or stays private.
     const mode_t mode = exists || access == Access::OwnerOnly ? 0600 : 0666;
     Pending pending(target, mode);
-    if (pending.error() == EACCES && exists) // a folder the user may not add to
+    // A folder the user may not add to, though the file itself may change.
+    if ((pending.error() == EACCES || pending.error() == EPERM) && exists)
         return writeInPlace(target, bytes);
     if (pending.error())
         return describe(target, pending.error());

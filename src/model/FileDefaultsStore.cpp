@@ -153,6 +153,8 @@ std::optional<QString> FileDefaultsStore::moveTo(const QString &, const QString 
                 claim_(note_->realPath()); // this note is still where it was
             return error;
         }
+        if (QFileInfo::exists(note_->realPath())) // as private, or as shared, as it was
+            QFile::setPermissions(realTarget, QFile::permissions(note_->realPath()));
         note_->relocate(target, chosenOptions, true);
         QFile::remove(old);
     }

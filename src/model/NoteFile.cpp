@@ -149,7 +149,7 @@ QRegularExpression conflictCopyPattern(const QFileInfo &note) {
     return QRegularExpression(
         u'^' + QRegularExpression::escape(note.completeBaseName()) +
             QStringLiteral(R"((?:\.sync-conflict-\d{8}-\d{6}-\w+|\.conflict-\d{4}-\d{2}-\d{2}-)"
-                           R"(\d{6}(?:-\d+)?| \([^)]*conflicted copy[^)]*\)))") +
+                           R"(\d{6}(?:-\d+)?| \(.*conflicted copy.*\)))") +
             (suffix.isEmpty() ? QString() : QRegularExpression::escape(u'.' + suffix)) + u'$',
         QRegularExpression::CaseInsensitiveOption);
 }
@@ -518,6 +518,9 @@ private:
         case Disk::Removed:
             break;
         }
+        // The app's own folder stays the user's alone, whatever changed it since.
+        if (options_.privateFolder)
+            QFile::setPermissions(folder, ownerOnlyFolder);
         std::optional<QString> error =
             AtomicFile::write(path, bytes, AtomicFile::Access::OwnerOnly);
         if (!error) {
@@ -525,9 +528,6 @@ private:
             known_ = stateOf(path);
             setCommon(bytes);
         }
-        // The app's own folder stays the user's alone, whatever widened it since.
-        if (options_.privateFolder)
-            QFile::setPermissions(folder, ownerOnlyFolder);
         report(error);
         return !error;
     }

@@ -263,8 +263,8 @@ void NoteModel::onCopyFound(const QString &path, const QString &text,
     if (!merged)
         merged = TextMerge::withAddedLines(text_, text);
     if (!merged) {
-        Q_EMIT copyKept(tr("A sync engine left another version of the note beside it, \"%1\", "
-                           "with lines changed on both sides. It is kept as it is.")
+        Q_EMIT copyKept(tr("Another version of the note beside it, \"%1\", changes the same "
+                           "lines as the note. It is kept as it is.")
                             .arg(name),
                         path);
         return;
@@ -277,10 +277,10 @@ void NoteModel::onCopyFound(const QString &path, const QString &text,
     saveTimer_->stop();
     saveEncoder_.cancel();
     store_.setStringTakingCopy(saveKey, text_, path);
-    Q_EMIT noticed(addsWords ? tr("The changes in \"%1\", a copy a sync engine left beside the "
-                                  "note, are merged into it.")
+    Q_EMIT noticed(addsWords ? tr("The changes in \"%1\", another version of the note beside "
+                                  "it, are merged into it.")
                                    .arg(name)
-                             : tr("\"%1\", a copy a sync engine left beside the note, holds "
+                             : tr("\"%1\", another version of the note beside it, holds "
                                   "nothing the note does not, and is removed.")
                                    .arg(name));
 }
