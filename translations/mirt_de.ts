@@ -374,6 +374,10 @@
         <source>&quot;%1&quot;, another version of the note beside it, holds nothing the note does not, and is removed.</source>
         <translation>„%1“, eine andere Fassung der Notiz daneben, enthält nichts, was die Notiz nicht hat, und wird entfernt.</translation>
     </message>
+    <message>
+        <source>The changes in &quot;%1&quot;, another version of the note beside it, are merged into it. It holds lines the note does not, and is kept.</source>
+        <translation>Die Änderungen in „%1“, einer anderen Fassung der Notiz daneben, sind in sie übernommen. Sie enthält Zeilen, die die Notiz nicht hat, und bleibt erhalten.</translation>
+    </message>
 </context>
 <context>
     <name>NoticeBar</name>

@@ -374,6 +374,10 @@
         <source>&quot;%1&quot;, another version of the note beside it, holds nothing the note does not, and is removed.</source>
         <translation>« %1 », une autre version de la note à côté d’elle, ne contient rien que la note n’ait déjà ; elle est supprimée.</translation>
     </message>
+    <message>
+        <source>The changes in &quot;%1&quot;, another version of the note beside it, are merged into it. It holds lines the note does not, and is kept.</source>
+        <translation>Les modifications de « %1 », une autre version de la note à côté d’elle, y sont fusionnées. Elle contient des lignes que la note n’a pas ; elle est gardée.</translation>
+    </message>
 </context>
 <context>
     <name>NoticeBar</name>

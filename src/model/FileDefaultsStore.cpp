@@ -108,8 +108,9 @@ void FileDefaultsStore::acceptOutside(const QString &, quint64 version) {
     note_->accept(version);
 }
 
-std::optional<QString> FileDefaultsStore::earlierVersion(const QString &, const QString &text) {
-    return note_->baseOf(noteToUtf8(text));
+std::optional<QString> FileDefaultsStore::commonVersion(const QString &, const QString &one,
+                                                        const QString &other) {
+    return note_->baseOf(one, other);
 }
 
 std::pair<QString, std::optional<QString>>

@@ -241,6 +241,13 @@ std::optional<QString> withAddedLines(QStringView note, QStringView other) {
     return merged;
 }
 
+bool keepsEveryLine(QStringView earlier, QStringView later) {
+    const std::vector<Change> found = changes(earlier, later);
+    return std::none_of(found.begin(), found.end(), [](const Change &change) {
+        return change.removed > 0 && change.inserted.isEmpty();
+    });
+}
+
 std::vector<Change> changes(QStringView before, QStringView after) {
     // Only the lines between the shared start and end go through the diff.
     const Common common = commonLines(before, after);

@@ -213,6 +213,12 @@ void tst_NoteFile::conflictCopiesAreMergedOrKeptNamed_data() {
         << note << QStringList{x, x1} << syncthing << x3.toUtf8() << both;
     QTest::newRow("Syncthing: our version that the other machine's replaced")
         << note << QStringList{x, x3, x1} << syncthing << x3.toUtf8() << both;
+    // The other machine's version grew from before two of ours: its lines are no deletions.
+    QTest::newRow("Syncthing: ours, displaced by a version from before the one before it")
+        << note
+        << QStringList{u"m\nA10\n"_s, u"m\nA10\nA11\n"_s, u"m\nA10\nA11\nA12\n"_s,
+                       u"B top\nm\nA10\n"_s}
+        << syncthing << u"m\nA10\nA11\nA12\n"_s.toUtf8() << u"B top\nm\nA10\nA11\nA12\n"_s;
     QTest::newRow("Nextcloud: nothing the note lacks")
         << note << QStringList{x, x + u"5\n"_s}
         << u"mirt.note.autosave (conflicted copy 2026-12-07 090512).txt"_s << x.toUtf8()

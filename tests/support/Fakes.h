@@ -92,7 +92,8 @@ public:
     void setFloat(const QString &key, float value) override;
     void flush() override { ++flushes; }
     void acceptOutside(const QString &, quint64 version) override { accepted.push_back(version); }
-    std::optional<QString> earlierVersion(const QString &, const QString &) override {
+    std::optional<QString> commonVersion(const QString &, const QString &,
+                                         const QString &) override {
         return earlier;
     }
     std::pair<QString, std::optional<QString>> keepConflictCopy(const QString &key,
