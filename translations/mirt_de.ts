@@ -339,10 +339,6 @@
         <translation>Die Notizdatei wurde außerhalb von Mirt entfernt. Die Notiz ist noch hier und wird wieder gespeichert.</translation>
     </message>
     <message>
-        <source>A sync engine left another version of the note beside it, &quot;%1&quot;, with lines changed on both sides. It is kept as it is.</source>
-        <translation>Ein Synchronisationsdienst hat eine andere Fassung der Notiz daneben abgelegt, „%1“, mit auf beiden Seiten geänderten Zeilen. Sie bleibt, wie sie ist.</translation>
-    </message>
-    <message>
         <source>Export Note</source>
         <translation>Notiz exportieren</translation>
     </message>
@@ -367,12 +363,20 @@
         <translation>Eine andere Fassung der Notiz, „%1“, ist kein UTF-8-Text. Sie bleibt, wie sie ist.</translation>
     </message>
     <message>
-        <source>The changes in &quot;%1&quot;, a copy a sync engine left beside the note, are merged into it.</source>
-        <translation>Die Änderungen in „%1“, einer Kopie, die ein Synchronisationsdienst neben der Notiz abgelegt hat, sind in sie übernommen.</translation>
+        <source>Another version of the note beside it, &quot;%1&quot;, changes the same lines as the note. It is kept as it is.</source>
+        <translation>Eine andere Fassung der Notiz daneben, „%1“, ändert dieselben Zeilen wie die Notiz. Sie bleibt, wie sie ist.</translation>
     </message>
     <message>
-        <source>&quot;%1&quot;, a copy a sync engine left beside the note, holds nothing the note does not, and is removed.</source>
-        <translation>„%1“, eine Kopie, die ein Synchronisationsdienst neben der Notiz abgelegt hat, enthält nichts, was die Notiz nicht hat, und wird entfernt.</translation>
+        <source>The changes in &quot;%1&quot;, another version of the note beside it, are merged into it.</source>
+        <translation>Die Änderungen in „%1“, einer anderen Fassung der Notiz daneben, sind in sie übernommen.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot;, another version of the note beside it, holds nothing the note does not, and is removed.</source>
+        <translation>„%1“, eine andere Fassung der Notiz daneben, enthält nichts, was die Notiz nicht hat, und wird entfernt.</translation>
+    </message>
+    <message>
+        <source>The changes in &quot;%1&quot;, another version of the note beside it, are merged into it. It holds lines the note does not, and is kept.</source>
+        <translation>Die Änderungen in „%1“, einer anderen Fassung der Notiz daneben, sind in sie übernommen. Sie enthält Zeilen, die die Notiz nicht hat, und bleibt erhalten.</translation>
     </message>
 </context>
 <context>

@@ -339,10 +339,6 @@
         <translation>Le fichier de la note a été supprimé hors de Mirt. La note est toujours là et est de nouveau enregistrée.</translation>
     </message>
     <message>
-        <source>A sync engine left another version of the note beside it, &quot;%1&quot;, with lines changed on both sides. It is kept as it is.</source>
-        <translation>Un outil de synchronisation a laissé une autre version de la note à côté, « %1 », avec des lignes modifiées des deux côtés. Elle est gardée telle quelle.</translation>
-    </message>
-    <message>
         <source>Export Note</source>
         <translation>Exporter la note</translation>
     </message>
@@ -367,12 +363,20 @@
         <translation>Une autre version de la note, « %1 », n’est pas du texte UTF-8. Elle est gardée telle quelle.</translation>
     </message>
     <message>
-        <source>The changes in &quot;%1&quot;, a copy a sync engine left beside the note, are merged into it.</source>
-        <translation>Les modifications de « %1 », une copie laissée à côté de la note par un service de synchronisation, y sont fusionnées.</translation>
+        <source>Another version of the note beside it, &quot;%1&quot;, changes the same lines as the note. It is kept as it is.</source>
+        <translation>Une autre version de la note à côté d’elle, « %1 », modifie les mêmes lignes que la note. Elle est gardée telle quelle.</translation>
     </message>
     <message>
-        <source>&quot;%1&quot;, a copy a sync engine left beside the note, holds nothing the note does not, and is removed.</source>
-        <translation>« %1 », une copie laissée à côté de la note par un service de synchronisation, ne contient rien que la note n’ait déjà ; elle est supprimée.</translation>
+        <source>The changes in &quot;%1&quot;, another version of the note beside it, are merged into it.</source>
+        <translation>Les modifications de « %1 », une autre version de la note à côté d’elle, y sont fusionnées.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot;, another version of the note beside it, holds nothing the note does not, and is removed.</source>
+        <translation>« %1 », une autre version de la note à côté d’elle, ne contient rien que la note n’ait déjà ; elle est supprimée.</translation>
+    </message>
+    <message>
+        <source>The changes in &quot;%1&quot;, another version of the note beside it, are merged into it. It holds lines the note does not, and is kept.</source>
+        <translation>Les modifications de « %1 », une autre version de la note à côté d’elle, y sont fusionnées. Elle contient des lignes que la note n’a pas ; elle est gardée.</translation>
     </message>
 </context>
 <context>

@@ -55,7 +55,7 @@ MainWindow::MainWindow(NoteModel &model, QWidget *parent)
                            .arg(reason));
     });
     connect(&model, &NoteModel::saveRecovered, notice_,
-            [this] { notice_->inform(tr("The note is saved again.")); });
+            [this] { notice_->resolve(tr("The note is saved again.")); });
     connect(&model, &NoteModel::noticed, notice_, &NoticeBar::inform);
     connect(&model, &NoteModel::copyKept, this, &MainWindow::nameKeptFile);
     connect(new FileDrop(*content_->editor(), this), &FileDrop::refused, notice_,

@@ -129,8 +129,15 @@ int MirtApp::run(int argc, char **argv) {
         std::printf("mirt %s\n", MIRT_VERSION);
         return 0;
     }
-    const QString notePath =
-        parser.isSet(note) ? QFileInfo(parser.value(note)).absoluteFilePath() : QString();
+    const QString named = parser.value(note);
+    // A name the system's encoding cannot spell back would lead to another file than the one
+    // named, and one ending in a slash names a folder.
+    if (parser.isSet(note) &&
+        (named.endsWith(u'/') || named.contains(QChar::ReplacementCharacter))) {
+        std::fprintf(stderr, "mirt: %s cannot name the note's file\n", qPrintable(named));
+        return 1;
+    }
+    const QString notePath = parser.isSet(note) ? QFileInfo(named).absoluteFilePath() : QString();
     // A FIFO would hold the app before its window forever, and a device or a folder can never
     // be saved to: the user hears at once, and nothing is replaced.
     if (const auto refusal = notePath.isEmpty() ? std::nullopt : AtomicFile::refusal(notePath)) {

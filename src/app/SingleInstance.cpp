@@ -18,6 +18,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <sys/stat.h>
 
 namespace {
 
@@ -56,11 +57,17 @@ SingleInstance::~SingleInstance() {
 
 SingleInstance::Claim SingleInstance::claimFor(const QString &notePath) {
     // One key per note file, however the path was spelled: through a link, or a folder
-    // reached through one, two windows would write the same file.
+    // reached through one, two windows would write the same file. A file with several names
+    // is rewritten in place, and keeps its inode: that names it.
+    const QString real = AtomicFile::resolve(notePath);
+    struct stat info {};
+    const QByteArray identity =
+        ::stat(QFile::encodeName(real).constData(), &info) == 0 && info.st_nlink > 1
+            ? "inode " + QByteArray::number(quint64(info.st_dev)) + ' ' +
+                  QByteArray::number(quint64(info.st_ino))
+            : real.toUtf8();
     const QString key = QString::fromLatin1(
-        QCryptographicHash::hash(AtomicFile::resolve(notePath).toUtf8(), QCryptographicHash::Sha256)
-            .toHex()
-            .left(16));
+        QCryptographicHash::hash(identity, QCryptographicHash::Sha256).toHex().left(16));
     Claim claim;
     claim.key = key;
     claim.busName = appId + QStringLiteral(".Note_") + key;

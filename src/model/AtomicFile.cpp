@@ -9,6 +9,7 @@
 #include <climits>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace {
@@ -96,16 +97,23 @@ public:
         return error_;
     }
 
-    /// Writes, gives the bytes the permissions and owner of `like`, and syncs them. 0 or errno.
-    int fill(QByteArrayView bytes, const struct stat *like) {
+    /// Writes, gives the bytes the owner, permissions and extended attributes (an access
+    /// control list among them) of the file at `like`, when there is one, and syncs them.
+    /// 0 or errno.
+    int fill(QByteArrayView bytes, const QByteArray &likePath, const struct stat *like) {
         if (int error = writeAll(fd_, bytes))
             return error;
         if (like) {
-            if ((like->st_uid != ::geteuid() || like->st_gid != ::getegid()) &&
+            // A new file takes the folder's group where the folder says so (setgid).
+            struct stat made {};
+            if (::fstat(fd_, &made) != 0)
+                return errno;
+            if ((like->st_uid != made.st_uid || like->st_gid != made.st_gid) &&
                 ::fchown(fd_, like->st_uid, like->st_gid) != 0)
                 return errno;
             if (::fchmod(fd_, like->st_mode & 07777) != 0)
                 return errno;
+            copyAttributes(likePath);
         }
         if (::fsync(fd_) != 0)
             return errno;
@@ -157,20 +165,74 @@ public:
     }
 
 private:
+    // What the system keeps beside the bytes: access control lists, tags, security labels.
+    // Those the user may not set are left to the system.
+    void copyAttributes(const QByteArray &from) {
+        const ssize_t size = ::listxattr(from.constData(), nullptr, 0);
+        if (size <= 0)
+            return;
+        QByteArray names(size, Qt::Uninitialized);
+        const ssize_t listed = ::listxattr(from.constData(), names.data(), size_t(size));
+        for (const QByteArray &name :
+             QByteArrayView(names.constData(), std::max<ssize_t>(listed, 0))
+                 .toByteArray()
+                 .split('\0')) {
+            if (name.isEmpty())
+                continue;
+            const ssize_t length = ::getxattr(from.constData(), name.constData(), nullptr, 0);
+            if (length < 0)
+                continue;
+            QByteArray value(length, Qt::Uninitialized);
+            const ssize_t read =
+                ::getxattr(from.constData(), name.constData(), value.data(), size_t(length));
+            if (read >= 0)
+                ::fsetxattr(fd_, name.constData(), value.constData(), size_t(read), 0);
+        }
+    }
+
     int fd_ = -1;
     int error_ = 0;
     QString temporary_;
 };
 
-// For a file linked or shared on purpose: the same file gets the new bytes. A crash in the
-// middle would leave it cut short, which is why this is never the way for the usual note.
+// For a file linked or shared on purpose, or in a folder only its bytes may change in: the
+// same file gets the new bytes. The space is taken before a byte changes, and if a write still
+// fails, the old bytes go back, so that the file is whole, old or new.
 std::optional<QString> writeInPlace(const QString &path, QByteArrayView bytes) {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW);
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0)
         return describe(path, errno);
-    int error = writeAll(fd, bytes);
-    if (!error && ::ftruncate(fd, off_t(bytes.size())) != 0)
+    QByteArray old;
+    struct stat info {};
+    int error = ::fstat(fd, &info) == 0 ? 0 : errno;
+    if (!error) {
+        old.resize(qsizetype(info.st_size));
+        qsizetype done = 0;
+        while (done < old.size()) {
+            const ssize_t n = ::pread(fd, old.data() + done, size_t(old.size() - done), done);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0) {
+                error = n < 0 ? errno : 0;
+                break;
+            }
+            done += n;
+        }
+        old.truncate(done);
+    }
+    // File systems without fallocate find out when they write; the old bytes mend that.
+    if (!error && bytes.size() > old.size() && ::fallocate(fd, 0, 0, off_t(bytes.size())) != 0 &&
+        errno != EOPNOTSUPP)
         error = errno;
+    const auto put = [fd](QByteArrayView content) {
+        if (::lseek(fd, 0, SEEK_SET) != 0)
+            return errno;
+        if (int failed = writeAll(fd, content))
+            return failed;
+        return ::ftruncate(fd, off_t(content.size())) == 0 ? 0 : errno;
+    };
+    if (!error && (error = put(bytes)) != 0)
+        put(old);
     if (!error && ::fsync(fd) != 0)
         error = errno;
     if (::close(fd) != 0 && !error)
@@ -234,9 +296,12 @@ std::optional<QString> write(const QString &path, QByteArrayView bytes, Access a
     // umask's choice, as any new file of the user's, or stays private.
     const mode_t mode = exists || access == Access::OwnerOnly ? 0600 : 0666;
     Pending pending(target, mode);
+    // A folder the user may not add to, though the file itself may change.
+    if ((pending.error() == EACCES || pending.error() == EPERM) && exists)
+        return writeInPlace(target, bytes);
     if (pending.error())
         return describe(target, pending.error());
-    int error = pending.fill(bytes, exists ? &existing : nullptr);
+    int error = pending.fill(bytes, encoded, exists ? &existing : nullptr);
     if (error == EPERM && exists) // a group the user is not in: the file itself is rewritten
         return writeInPlace(target, bytes);
     if (!error)
@@ -255,7 +320,7 @@ QString createNew(const std::function<QString(int attempt)> &name, QByteArrayVie
     Pending pending(first, 0600);
     int failure = pending.error();
     if (!failure)
-        failure = pending.fill(bytes, nullptr);
+        failure = pending.fill(bytes, QByteArray(), nullptr);
     for (int attempt = 1; !failure && attempt <= 1000; ++attempt) {
         const QString path = name(attempt);
         failure = pending.link(path);

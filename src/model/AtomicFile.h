@@ -26,11 +26,12 @@ std::optional<QString> refusal(const QString &path);
 /// that a power cut leaves the old file or the new one. On failure the file is untouched and
 /// the reason is returned.
 ///
-/// An existing file keeps its permissions and owner; a new one gets the umask's, or owner-only
-/// with OwnerOnly. The new bytes are written to an unnamed file where the file system has them,
-/// so that a sync engine never sees a half-written file; elsewhere to `~<name>.<six
-/// characters>.tmp`. A file with more than one name (a hard link) or of another owner is
-/// rewritten in place instead, as the user linked or shared that very file.
+/// An existing file keeps its permissions, owner and extended attributes; a new one gets the
+/// umask's permissions, or owner-only with OwnerOnly. The new bytes are written to an unnamed
+/// file where the file system has them, so that a sync engine never sees a half-written file;
+/// elsewhere to `~<name>.<six characters>.tmp`. A file with more than one name (a hard link),
+/// of another owner, or in a folder the user may not add to is rewritten in place instead, as
+/// the user linked or shared that very file; a failed write there puts the old bytes back.
 std::optional<QString> write(const QString &path, QByteArrayView bytes,
                              Access access = Access::Default);
 

@@ -108,6 +108,11 @@ void FileDefaultsStore::acceptOutside(const QString &, quint64 version) {
     note_->accept(version);
 }
 
+std::optional<QString> FileDefaultsStore::commonVersion(const QString &, const QString &one,
+                                                        const QString &other) {
+    return note_->baseOf(one, other);
+}
+
 std::pair<QString, std::optional<QString>>
 FileDefaultsStore::keepConflictCopy(const QString &, const QString &text) {
     return note_->keepCopy(noteToUtf8(text));
@@ -149,6 +154,8 @@ std::optional<QString> FileDefaultsStore::moveTo(const QString &, const QString 
                 claim_(note_->realPath()); // this note is still where it was
             return error;
         }
+        if (QFileInfo::exists(note_->realPath())) // as private, or as shared, as it was
+            QFile::setPermissions(realTarget, QFile::permissions(note_->realPath()));
         note_->relocate(target, chosenOptions, true);
         QFile::remove(old);
     }

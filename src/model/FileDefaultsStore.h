@@ -31,6 +31,8 @@ public:
     void setFloat(const QString &key, float value) override;
     void flush() override;
     void acceptOutside(const QString &key, quint64 version) override;
+    std::optional<QString> commonVersion(const QString &key, const QString &one,
+                                         const QString &other) override;
     std::pair<QString, std::optional<QString>> keepConflictCopy(const QString &key,
                                                                 const QString &text) override;
     void setStringTakingCopy(const QString &key, const QString &value,

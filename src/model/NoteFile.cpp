@@ -19,7 +19,6 @@
 #include <ctime>
 #include <deque>
 #include <fcntl.h>
-#include <limits>
 #include <mutex>
 #include <set>
 #include <sys/stat.h>
@@ -149,7 +148,7 @@ QRegularExpression conflictCopyPattern(const QFileInfo &note) {
     return QRegularExpression(
         u'^' + QRegularExpression::escape(note.completeBaseName()) +
             QStringLiteral(R"((?:\.sync-conflict-\d{8}-\d{6}-\w+|\.conflict-\d{4}-\d{2}-\d{2}-)"
-                           R"(\d{6}(?:-\d+)?| \([^)]*conflicted copy[^)]*\)))") +
+                           R"(\d{6}(?:-\d+)?| \(.*conflicted copy.*\)))") +
             (suffix.isEmpty() ? QString() : QRegularExpression::escape(u'.' + suffix)) + u'$',
         QRegularExpression::CaseInsensitiveOption);
 }
@@ -193,6 +192,20 @@ struct Step {
         return {prefix, newer.size() - prefix - suffix,
                 older.sliced(prefix, older.size() - prefix - suffix)};
     }
+    /// The newer version's bytes around what the step changed, whole characters only.
+    QByteArray around(const QByteArray &newer) const {
+        constexpr qsizetype context = 24;
+        qsizetype from = std::max<qsizetype>(0, prefix - context);
+        qsizetype to = std::min(newer.size(), prefix + newerLength + context);
+        const auto continues = [&newer](qsizetype at) {
+            return at < newer.size() && (uchar(newer[at]) & 0xC0) == 0x80;
+        };
+        while (continues(from))
+            ++from;
+        while (to > from && continues(to))
+            --to;
+        return newer.sliced(from, to - from);
+    }
     QByteArray applyTo(const QByteArray &newer) const {
         QByteArray older;
         older.reserve(newer.size() - newerLength + olderMiddle.size());
@@ -202,14 +215,6 @@ struct Step {
         return older;
     }
 };
-
-// How far apart two versions are, in characters of the lines that differ.
-qsizetype distance(const QString &from, const QString &to) {
-    qsizetype changed = 0;
-    for (const TextMerge::Change &change : TextMerge::changes(from, to))
-        changed += change.removed + change.inserted.size();
-    return changed;
-}
 
 } // namespace
 
@@ -330,6 +335,36 @@ public:
         startCommon(bytes.value_or(QByteArray()));
         offeredVersion_ = 0;
         reportedCopies_.clear();
+    }
+
+    // The version two versions of the note both grew from: the newest remembered one that
+    // both have seen. A version is known by the text around the change that made it; one
+    // too new would have either side take out, or take back, what the other never had.
+    std::optional<QString> baseOf(const QString &one, const QString &other) {
+        QByteArray version;
+        std::deque<Step> steps;
+        {
+            std::lock_guard lock(mutex_);
+            version = common_;
+            steps = steps_;
+        }
+        for (const Step &step : steps) { // newest first
+            const QByteArray older = step.applyTo(version);
+            if (older.isEmpty())
+                break; // a version made from nothing: all of it is what made it
+            const QString mark = decode(step.around(version));
+            if (one.contains(mark) && other.contains(mark))
+                return decode(version);
+            version = older;
+        }
+        // The oldest one remembered, or the first: nothing tells what made it, but it may be
+        // no base of a version that lacks one of its lines; and were it one of the two, the
+        // other would simply replace it, on no evidence that it grew from it.
+        const QString oldest = decode(version);
+        if (oldest != one && oldest != other && TextMerge::keepsEveryLine(oldest, one) &&
+            TextMerge::keepsEveryLine(oldest, other))
+            return oldest;
+        return std::nullopt;
     }
 
 private:
@@ -491,6 +526,9 @@ private:
         case Disk::Removed:
             break;
         }
+        // The app's own folder stays the user's alone, whatever changed it since.
+        if (options_.privateFolder)
+            QFile::setPermissions(folder, ownerOnlyFolder);
         std::optional<QString> error =
             AtomicFile::write(path, bytes, AtomicFile::Access::OwnerOnly);
         if (!error) {
@@ -498,9 +536,6 @@ private:
             known_ = stateOf(path);
             setCommon(bytes);
         }
-        // The app's own folder stays the user's alone, whatever widened it since.
-        if (options_.privateFolder)
-            QFile::setPermissions(folder, ownerOnlyFolder);
         report(error);
         return !error;
     }
@@ -536,39 +571,9 @@ private:
                 continue;
             bool exact = false;
             QString text = decode(*bytes, &exact);
-            std::optional<QString> base = exact ? baseOf(*bytes) : std::nullopt;
-            post([this, path = entry.filePath(), text = std::move(text), base = std::move(base),
-                  exact] { Q_EMIT owner_.copyFound(path, text, base, exact); });
-        }
-    }
-
-    // The version a conflict copy was made from. One of the app's own earlier versions was
-    // left by the note when a sync engine put another machine's over it: that one came from
-    // the version before it. A copy from another machine came from the version nearest to it.
-    std::optional<QString> baseOf(const QByteArray &copy) {
-        QByteArray version;
-        std::deque<Step> steps;
-        {
-            std::lock_guard lock(mutex_);
-            version = common_;
-            steps = steps_;
-        }
-        const QString theirs = decode(copy);
-        std::optional<QString> nearest;
-        qsizetype nearestDistance = std::numeric_limits<qsizetype>::max();
-        for (auto step = steps.begin();; ++step) { // newest first
-            if (version == copy) {
-                return step == steps.end() ? std::nullopt
-                                           : std::optional(decode(step->applyTo(version)));
-            }
-            QString text = decode(version);
-            if (const qsizetype d = distance(text, theirs); d < nearestDistance) {
-                nearestDistance = d;
-                nearest = std::move(text);
-            }
-            if (step == steps.end())
-                return nearest;
-            version = step->applyTo(version);
+            post([this, path = entry.filePath(), text = std::move(text), exact] {
+                Q_EMIT owner_.copyFound(path, text, exact);
+            });
         }
     }
 
@@ -672,6 +677,10 @@ void NoteFile::flush() {
 
 void NoteFile::accept(quint64 version) {
     worker_->accept(version);
+}
+
+std::optional<QString> NoteFile::baseOf(const QString &one, const QString &other) {
+    return worker_->baseOf(one, other);
 }
 
 std::pair<QString, std::optional<QString>> NoteFile::keepCopy(const QByteArray &utf8) {

@@ -47,6 +47,9 @@ public:
     void flush();
     /// The version announced by changedOutside() becomes the common one.
     void accept(quint64 version);
+    /// Of the common versions, the one that two versions of the note both grew from: the
+    /// newest that each keeps every line of. Nothing when there is none.
+    std::optional<QString> baseOf(const QString &one, const QString &other);
     /// Writes `utf8` beside the note as a conflict copy, never over another file. Returns its
     /// path, or the reason it could not be written.
     std::pair<QString, std::optional<QString>> keepCopy(const QByteArray &utf8);
@@ -59,10 +62,9 @@ Q_SIGNALS:
     void writeFailed(const QString &reason);
     void changedOutside(const QString &current, const QString &common, quint64 version);
     void removedOutside();
-    /// A sync engine's conflict copy, or one of the app's own: `base` is the version it was
-    /// made from, when one is known; `exact` is false when it is no valid UTF-8.
-    void copyFound(const QString &path, const QString &text, const std::optional<QString> &base,
-                   bool exact);
+    /// A sync engine's conflict copy, or one of the app's own; `exact` is false when it is no
+    /// valid UTF-8.
+    void copyFound(const QString &path, const QString &text, bool exact);
 
 private:
     class Worker;

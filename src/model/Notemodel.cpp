@@ -13,6 +13,7 @@
 #include <QLocale>
 #include <QPointer>
 #include <QRegularExpression>
+#include <QSet>
 
 #include <algorithm>
 #include <cmath>
@@ -26,6 +27,19 @@ const QRegularExpression &stampOnlyLine() {
         QStringLiteral(R"(^\d{2}:\d{2} - (?:\r\n|[\n\x{0B}\x{0C}\r\x{85}\x{2028}\x{2029}])?\z)"),
         QRegularExpression::UseUnicodePropertiesOption);
     return pattern;
+}
+
+// Whether every line of `other` stands somewhere in `note`, but those of `base`, which the
+// note's side may have changed or taken out.
+bool holdsEveryLine(const QString &note, const QString &other, const QString &base = QString()) {
+    QSet<QStringView> lines;
+    for (const QString &text : {note, base})
+        for (const QStringView line : QStringView(text).tokenize(u'\n'))
+            lines.insert(line);
+    for (const QStringView line : QStringView(other).tokenize(u'\n'))
+        if (!lines.contains(line))
+            return false;
+    return true;
 }
 
 // The last grapheme cluster is a line feed of its own: CR LF is one cluster and does not count.
@@ -205,7 +219,18 @@ void NoteModel::onChangedOutside(const QString &key, const QString &current, con
                           "Undo brings back what was here."));
         return;
     }
-    if (const std::optional<QString> merged = TextMerge::threeWay(common, text_, current)) {
+    std::optional<QString> merged = TextMerge::threeWay(common, text_, current);
+    if (!merged) {
+        // The other machine may have made its version from an earlier one than the last that
+        // both sides share: merged against that one, its changes are its own.
+        const std::optional<QString> earlier = store_.commonVersion(key, text_, current);
+        if (earlier && *earlier != common)
+            merged = TextMerge::threeWay(*earlier, text_, current);
+        // No line of the window's may go on that guess: there is no copy of them elsewhere.
+        if (merged && !holdsEveryLine(*merged, text_))
+            merged.reset();
+    }
+    if (merged) {
         takeInOutsideText(*merged);
         store_.acceptOutside(key, version);
         scheduleSave();
@@ -236,8 +261,7 @@ void NoteModel::onRemovedOutside() {
                       "saved again."));
 }
 
-void NoteModel::onCopyFound(const QString &path, const QString &text,
-                            const std::optional<QString> &base, bool exact) {
+void NoteModel::onCopyFound(const QString &path, const QString &text, bool exact) {
     const QString name = QFileInfo(path).fileName();
     if (!exact) {
         Q_EMIT copyKept(tr("Another version of the note, \"%1\", is not UTF-8 text. It is kept "
@@ -246,17 +270,20 @@ void NoteModel::onCopyFound(const QString &path, const QString &text,
                         path);
         return;
     }
-    // Against the version the copy was made from, both sides' changes go in. Without it, or
-    // when that version is the note itself (which cannot tell lines the copy removed from
-    // lines typed here), only the lines the copy adds are taken: it never takes words out.
-    std::optional<QString> merged;
-    if (base && *base != text_)
-        merged = TextMerge::threeWay(*base, text_, text);
+    // Against the version both grew from, both sides' changes go in. Without one, only the
+    // lines the copy adds are taken: it never takes words out.
+    const std::optional<QString> base = store_.commonVersion(saveKey, text_, text);
+    std::optional<QString> merged = base ? TextMerge::threeWay(*base, text_, text) : std::nullopt;
+    // A copy is the version that lost to another at a sync engine, not a choice to take lines
+    // out: one that would take lines out of the note only adds its own.
+    if (merged && !TextMerge::keepsEveryLine(text_, *merged))
+        merged.reset();
+    const QString changedHere = merged ? *base : QString(); // lines the note's side may change
     if (!merged)
         merged = TextMerge::withAddedLines(text_, text);
     if (!merged) {
-        Q_EMIT copyKept(tr("A sync engine left another version of the note beside it, \"%1\", "
-                           "with lines changed on both sides. It is kept as it is.")
+        Q_EMIT copyKept(tr("Another version of the note beside it, \"%1\", changes the same "
+                           "lines as the note. It is kept as it is.")
                             .arg(name),
                         path);
         return;
@@ -264,15 +291,24 @@ void NoteModel::onCopyFound(const QString &path, const QString &text,
     const bool addsWords = *merged != text_;
     if (addsWords)
         takeInOutsideText(*merged);
+    // A line the copy added that the note lacks would be lost with it: the copy stays while
+    // it holds one.
+    if (!holdsEveryLine(text_, text, changedHere)) {
+        Q_EMIT copyKept(tr("The changes in \"%1\", another version of the note beside it, are "
+                           "merged into it. It holds lines the note does not, and is kept.")
+                            .arg(name),
+                        path);
+        return;
+    }
     // The copy goes once the note that holds its words is on disk; the same bytes are not
     // written again.
     saveTimer_->stop();
     saveEncoder_.cancel();
     store_.setStringTakingCopy(saveKey, text_, path);
-    Q_EMIT noticed(addsWords ? tr("The changes in \"%1\", a copy a sync engine left beside the "
-                                  "note, are merged into it.")
+    Q_EMIT noticed(addsWords ? tr("The changes in \"%1\", another version of the note beside "
+                                  "it, are merged into it.")
                                    .arg(name)
-                             : tr("\"%1\", a copy a sync engine left beside the note, holds "
+                             : tr("\"%1\", another version of the note beside it, holds "
                                   "nothing the note does not, and is removed.")
                                    .arg(name));
 }

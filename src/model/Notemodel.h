@@ -150,8 +150,7 @@ private:
     void onChangedOutside(const QString &key, const QString &current, const QString &common,
                           quint64 version);
     void onRemovedOutside();
-    void onCopyFound(const QString &path, const QString &text, const std::optional<QString> &base,
-                     bool exact);
+    void onCopyFound(const QString &path, const QString &text, bool exact);
     void takeInOutsideText(const QString &newText);
     QString stamp() const;
     static QList<QStringView> splitLines(QStringView lines);

@@ -95,8 +95,13 @@ void NoticeBar::alert(const QString &message) {
     showCurrent();
 }
 
+void NoticeBar::resolve(const QString &message) {
+    dropAlert();
+    inform(message);
+}
+
 void NoticeBar::inform(const QString &message) {
-    dropAlert(); // the news that ends a lasting problem replaces it
+    // Other news passes over a problem that lasts: the problem comes back after it.
     transient_ = message;
     timeout_->start();
     showCurrent();

@@ -20,10 +20,12 @@ class NoticeBar : public QWidget {
 public:
     explicit NoticeBar(QWidget *parent = nullptr);
 
-    /// Shows `message` until it is replaced: a problem that lasts.
+    /// Shows `message` until it is replaced or resolved: a problem that lasts.
     void alert(const QString &message);
-    /// Shows `message` for a while.
+    /// Shows `message` for a while, over what lasts.
     void inform(const QString &message);
+    /// The problem alert() told of is over: `message` says so for a while.
+    void resolve(const QString &message);
     /// Shows `message` until the user dismisses it, with a button `actionTitle` that runs `action`
     /// (e.g. "Show Copy" that reveals a kept conflict copy). Held notices stack: the newest shows;
     /// a transient inform() shows over it for its time and then the held one returns; dismissing

@@ -25,6 +25,7 @@
 #include <QTimer>
 
 #include <csignal>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -187,13 +188,18 @@ void tst_MirtApp::oneCopyPerNoteFileAndNothingLeftBehind() {
     {
         QVERIFY(QDir().mkpath(dir.filePath(u"a"_s)));
         QVERIFY(QFile::link(dir.filePath(u"a"_s), dir.filePath(u"link"_s)));
+        writeFile(dir.filePath(u"a/note.txt"_s), "");
+        QVERIFY(::link(QFile::encodeName(dir.filePath(u"a/note.txt"_s)),
+                       QFile::encodeName(dir.filePath(u"hard.txt"_s))) == 0);
         SingleInstance first(dir.filePath(u"a/note.txt"_s), false);
         SingleInstance same(dir.filePath(u"a/../a/note.txt"_s), false);
         SingleInstance linked(dir.filePath(u"link/note.txt"_s), false);
+        SingleInstance hard(dir.filePath(u"hard.txt"_s), false);
         SingleInstance other(dir.filePath(u"b/note.txt"_s), false);
         QVERIFY(first.claim());
         QVERIFY(!same.claim());
         QVERIFY(!linked.claim());
+        QVERIFY(!hard.claim());
         QVERIFY(other.claim());
         // Move Note carries the claim: the old file is free, the taken one refused.
         QVERIFY(first.reclaim(dir.filePath(u"c/note.txt"_s)));
@@ -201,7 +207,7 @@ void tst_MirtApp::oneCopyPerNoteFileAndNothingLeftBehind() {
         QVERIFY(!first.reclaim(dir.filePath(u"b/note.txt"_s)));
         QVERIFY(!SingleInstance(dir.filePath(u"c/note.txt"_s), false).claim());
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
-                 (QStringList{u"a"_s, u"link"_s}));
+                 (QStringList{u"a"_s, u"hard.txt"_s, u"link"_s}));
     }
     QCOMPARE(QDir(runtime).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
 }

@@ -99,6 +99,9 @@ void tst_Packaging::commandLineIsAnsweredWithoutAWindow_data() {
         QTest::newRow(qPrintable(u"--note naming "_s + QLatin1String(kind)))
             << QStringList{u"--note"_s, path} << none << 1
             << QLatin1String(kind).mid(2) + u", not a file"_s;
+    QTest::newRow("--note naming a folder that does not exist")
+        << QStringList{u"--note"_s, u"/tmp/new/"_s} << none << 1
+        << u"cannot name the note's file"_s;
 }
 
 void tst_Packaging::commandLineIsAnsweredWithoutAWindow() {

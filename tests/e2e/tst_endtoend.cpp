@@ -423,6 +423,8 @@ void tst_EndToEnd::twoMachinesShareANoteThroughSyncthing() {
                  },
                  60000),
              state().constData());
+    std::printf("figure 5: two typists on different lines, %lld lines only in conflict copies\n",
+                qint64(wordsOnlyInCopies().size()));
     QVERIFY2(wordsOnlyInCopies().isEmpty(), qPrintable(wordsOnlyInCopies().join(u'|')));
 
     // The same line at once: one side's words stay in the note, the other's in a copy kept.

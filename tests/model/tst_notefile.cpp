@@ -7,10 +7,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -88,6 +91,8 @@ private Q_SLOTS:
     void conflictCopiesAreMergedOrKeptNamed();
     void everyKindOfPathKeepsTheWords_data();
     void everyKindOfPathKeepsTheWords();
+    void aLateVersionMergesAgainstTheOneItCameFrom();
+    void aNoteRewrittenInPlaceIsWholeWhenTheDiskRefuses();
     void interruptedSavesAreSweptAtStart();
     void moveWritesTheNewPlaceBeforeTheOldGoes();
 };
@@ -208,6 +213,12 @@ void tst_NoteFile::conflictCopiesAreMergedOrKeptNamed_data() {
         << note << QStringList{x, x1} << syncthing << x3.toUtf8() << both;
     QTest::newRow("Syncthing: our version that the other machine's replaced")
         << note << QStringList{x, x3, x1} << syncthing << x3.toUtf8() << both;
+    // The other machine's version grew from before two of ours: its lines are no deletions.
+    QTest::newRow("Syncthing: ours, displaced by a version from before the one before it")
+        << note
+        << QStringList{u"m\nA10\n"_s, u"m\nA10\nA11\n"_s, u"m\nA10\nA11\nA12\n"_s,
+                       u"B top\nm\nA10\n"_s}
+        << syncthing << u"m\nA10\nA11\nA12\n"_s.toUtf8() << u"B top\nm\nA10\nA11\nA12\n"_s;
     QTest::newRow("Nextcloud: nothing the note lacks")
         << note << QStringList{x, x + u"5\n"_s}
         << u"mirt.note.autosave (conflicted copy 2026-12-07 090512).txt"_s << x.toUtf8()
@@ -305,8 +316,12 @@ void tst_NoteFile::everyKindOfPathKeepsTheWords() {
     }
     if (kind == QLatin1String("hard link"))
         QVERIFY(::link(QFile::encodeName(path), QFile::encodeName(sync + u"/other name"_s)) == 0);
-    if (kind == QLatin1String("file shared 0664"))
+    if (kind == QLatin1String("file shared 0664")) { // in a folder whose files take its group
         QVERIFY(::chmod(QFile::encodeName(path), 0664) == 0);
+        QVERIFY(::chown(QFile::encodeName(data), uid_t(-1), 4242) == 0 &&
+                ::chmod(QFile::encodeName(data), 02775) == 0);
+        QVERIFY(::setxattr(QFile::encodeName(path), "user.tag", "kept", 4, 0) == 0);
+    }
     const QString readOnly = kind == QLatin1String("read-only file")     ? path
                              : kind == QLatin1String("read-only folder") ? data
                                                                          : QString();
@@ -319,12 +334,13 @@ void tst_NoteFile::everyKindOfPathKeepsTheWords() {
     QCOMPARE(rig.model->text().toUtf8(), before);
     rig.model->replaceText(rig.model->text().size(), 0, u"typed\n");
     rig.save();
-    const bool writable =
-        kind != QLatin1String("FIFO") && kind != QLatin1String("folder") && readOnly.isEmpty();
+    // A read-only folder still lets its note change, in place.
+    const bool writable = kind != QLatin1String("FIFO") && kind != QLatin1String("folder") &&
+                          kind != QLatin1String("read-only file");
     QCOMPARE(rig.model->isSaveFailing(), !writable);
     if (!writable) { // refused, told, and left as it was; tried again once it can be written
         const QString reason = rig.failed[0][0].toString();
-        QVERIFY2(reason.contains(readOnly.isEmpty() ? kind : data), qPrintable(reason));
+        QVERIFY2(reason.contains(readOnly.isEmpty() ? kind : path), qPrintable(reason));
         QCOMPARE(stated(path).st_mode & S_IFMT, original.st_mode & S_IFMT);
         if (!readOnly.isEmpty())
             QCOMPARE(contents(path), before);
@@ -339,8 +355,15 @@ void tst_NoteFile::everyKindOfPathKeepsTheWords() {
     QCOMPARE(contents(real), saved);
     QCOMPARE(stated(path).st_mode & S_IFMT, kind.startsWith(u"link to a file") ? S_IFLNK : S_IFREG);
     QCOMPARE(mode(real), originalMode < 0 ? 0600 : originalMode); // only new files are private
+    QCOMPARE(stated(real).st_gid, original.st_gid);
+    if (kind == QLatin1String("file shared 0664")) {
+        char tag[8] = {};
+        QCOMPARE(::getxattr(QFile::encodeName(real), "user.tag", tag, sizeof tag), ssize_t(4));
+    }
     if (kind == QLatin1String("hard link"))
         QCOMPARE(contents(sync + u"/other name"_s), saved);
+    if (!readOnly.isEmpty()) // copies and moves need a folder that takes new names
+        QVERIFY(setReadOnly(readOnly, false));
 
     const struct stat taken = (writeFile(real, saved + "outside\n"), stated(real));
     QTRY_COMPARE_WITH_TIMEOUT(rig.model->text().toUtf8(), saved + "outside\n", 3000);
@@ -361,6 +384,50 @@ void tst_NoteFile::everyKindOfPathKeepsTheWords() {
     QCOMPARE(rig.store.moveTo(NoteModel::saveKey, moved, rig.model->text()), std::nullopt);
     QCOMPARE(contents(moved + u'/' + name), saved + "outside\n");
     QVERIFY2(!QFileInfo(path).exists() && !QFileInfo(path).isSymLink(), "the old name stays");
+}
+
+void tst_NoteFile::aLateVersionMergesAgainstTheOneItCameFrom() {
+    // Two lines typed and saved at the top here; another machine's line at the end was made
+    // from the note before them, and arrives while a third is typed.
+    QTemporaryDir home;
+    Rig rig(home.path());
+    rig.model->setText(u"minutes\n\nA1"_s);
+    rig.save();
+    for (const QString &line : {u"B1\n"_s, u"B2\n"_s}) {
+        rig.model->replaceText(0, 0, line);
+        rig.save();
+    }
+    rig.model->replaceText(0, 0, u"B3 slow ");
+    writeFile(rig.notePath() + u".new"_s, "minutes\n\nA1\nA2");
+    QVERIFY(QFile::remove(rig.notePath()) &&
+            QFile::rename(rig.notePath() + u".new"_s, rig.notePath()));
+    QTRY_COMPARE_WITH_TIMEOUT(rig.noticed.count() + rig.kept.count(), 1, 3000);
+    QCOMPARE(rig.model->text(), u"B3 slow B2\nB1\nminutes\n\nA1\nA2"_s);
+}
+
+void tst_NoteFile::aNoteRewrittenInPlaceIsWholeWhenTheDiskRefuses() {
+    // A note with a second name is rewritten in place. The disk refuses its last byte (a file
+    // size limit stands in for a full disk): the file keeps its old bytes, and says so.
+    QTemporaryDir home;
+    Rig rig(home.path());
+    rig.model->setText(QString(100'000, u'o'));
+    rig.save();
+    QVERIFY(::link(QFile::encodeName(rig.notePath()),
+                   QFile::encodeName(home.filePath(u"other"_s))) == 0);
+    ::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit unlimited {};
+    ::getrlimit(RLIMIT_FSIZE, &unlimited);
+    const struct rlimit full = {100'000, unlimited.rlim_max};
+    ::setrlimit(RLIMIT_FSIZE, &full);
+    rig.model->replaceText(0, 0, u"n");
+    rig.save();
+    ::setrlimit(RLIMIT_FSIZE, &unlimited);
+    QCOMPARE(contents(home.filePath(u"other"_s)), QByteArray(100'000, 'o'));
+    QCOMPARE(rig.failed.count(), 1);
+    QTest::qWait(300); // what a watcher would make of a file cut short
+    QCOMPARE(rig.noticed.count(), 0);
+    rig.model->flushAutosave();
+    QCOMPARE(contents(home.filePath(u"other"_s)), u'n' + QByteArray(100'000, 'o'));
 }
 
 void tst_NoteFile::interruptedSavesAreSweptAtStart() {

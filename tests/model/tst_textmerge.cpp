@@ -43,6 +43,8 @@ void tst_TextMerge::threeWay_data() {
         << abc << u"a\nb\nX\nd\ne\n"_s << u"a\nb\nX\nd\ne\n"_s << Merged(u"a\nb\nX\nd\ne\n"_s);
     QTest::newRow("overlapping edits")
         << abc << u"a\nb\nmine\nd\ne\n"_s << u"a\nb\ntheirs\nd\ne\n"_s << Merged();
+    QTest::newRow("neighbouring lines, and a line after a last one without its break")
+        << u"a\nb\nc"_s << u"a\nB\nc"_s << u"a\nb\nC\nd"_s << Merged(u"a\nB\nC\nd"_s);
     QTest::newRow("one side emptied, the other untouched")
         << abc << QString() << abc << Merged(QString());
     QTest::newRow("both began from nothing")
@@ -88,6 +90,8 @@ void tst_TextMerge::withAddedLines_data() {
     QTest::newRow("lines the note has and the copy lacks stay")
         << note << u"a\nc\nend\n"_s << Merged(u"a\nb\nc\nend\n"_s);
     QTest::newRow("a line changed") << note << u"a\nB\nc\n"_s << Merged();
+    QTest::newRow("after a last line without its break")
+        << u"a\nseven"_s << u"a\nseven\neight"_s << Merged(u"a\nseven\neight"_s);
     QTest::newRow("the same") << note << note << Merged(note);
 }
 

@@ -63,10 +63,11 @@ void tst_NoticeBar::heldNoticesStackUnderPassingOnes() {
     auto *label = bar_->findChild<QLabel *>(u"noticeMessage"_s);
     label->setSelection(0, int(label->text().size()));
     QCOMPARE(label->selectedText(), u"Kept a copy <i>x</i>"_s);
-    bar_->alert(u"Cannot save."_s); // a problem that lasts, replaced by the next news
+    bar_->alert(u"Cannot save."_s); // a problem that lasts, until it is over
     bar_->alert(u"Cannot save still."_s);
-    QCOMPARE(state(), u"Cannot save still.|"_s);
-    bar_->inform(u"Saved again."_s);
+    bar_->inform(u"Merged."_s);
+    QTRY_COMPARE(state(), u"Cannot save still.|"_s);
+    bar_->resolve(u"Saved again."_s);
     dismiss()->click();
     QCOMPARE(state(), u"Kept a copy <i>x</i>|Show Copy"_s);
 
