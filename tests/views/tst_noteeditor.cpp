@@ -222,6 +222,8 @@ void tst_NoteEditor::largeNoteLoadsAfterTheFirstFrameAndLosesNoKey() {
     QTest::keyClicks(&shown, u"a"_s);
     QCOMPARE(model_->text(), u"a"_s);
     QTRY_VERIFY(!old);
+    QTest::keyClicks(&shown, u"b"_s); // the old one's last words were not taken for edits
+    QCOMPARE(model_->text(), u"ab"_s);
     // A change to the still empty document is never taken for the whole note.
     QTextCursor(open(large).document()).insertText(u"stray"_s);
     QCOMPARE(model_->text(), large);

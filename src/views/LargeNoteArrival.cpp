@@ -1,0 +1,115 @@
+// SPDX-License-Identifier: MIT
+#include "LargeNoteArrival.h"
+
+#include "ModelBinding.h"
+#include "NoteText.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QCoreApplication>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTimer>
+
+namespace {
+
+// The end shown first, and the slices the rest arrives in.
+constexpr qsizetype endSize = 64 * 1024;
+constexpr qsizetype sliceSize = 16 * 1024;
+
+} // namespace
+
+LargeNoteArrival::LargeNoteArrival(NoteModel &model, QPlainTextEdit &editor, NoteText &text,
+                                   ModelBinding &binding)
+    : model_(model)
+    , editor_(editor)
+    , text_(text)
+    , binding_(binding) {
+    if (model_.text().size() <= deferredSize)
+        binding_.showWhole();
+    else
+        editor_.setPlaceholderText(QCoreApplication::translate("NoteEditor", "Opening the note…"));
+}
+
+bool LargeNoteArrival::isArriving() const {
+    return text_.missing() > 0;
+}
+
+void LargeNoteArrival::afterPaint() {
+    if (binding_.isShown() || scheduled_)
+        return;
+    scheduled_ = true;
+    QTimer::singleShot(0, this, &LargeNoteArrival::showEnd);
+}
+
+void LargeNoteArrival::showEnd() {
+    if (binding_.isShown())
+        return;
+    const QString &text = model_.text();
+    qsizetype start =
+        text.size() <= endSize ? 0 : text.lastIndexOf(u'\n', text.size() - endSize) + 1;
+    if (text.size() - start > 2 * endSize) // the end of a long line: its last pieces first
+        start = SoftBreaks::pieceEnd(text, text.size() - endSize, SoftBreaks::pieceSize);
+    if (start == 0) { // short: all at once
+        binding_.showWhole();
+        return;
+    }
+    binding_.beginShowing();
+    editor_.setPlaceholderText(QString());
+    QTextDocument *document = editor_.document();
+    binding_.apply([&] {
+        document->setUndoRedoEnabled(false);
+        document->clear();
+        QTextCursor cursor(document);
+        text_.write(cursor, QStringView(text).sliced(start));
+    });
+    text_.setMissing(start);
+    editor_.moveCursor(QTextCursor::End);
+    QTimer::singleShot(0, this, &LargeNoteArrival::loadEarlierSlice);
+}
+
+void LargeNoteArrival::complete() {
+    if (!binding_.isShown())
+        binding_.showWhole();
+    else if (isArriving())
+        insertEarlier(0, model_.text());
+}
+
+void LargeNoteArrival::loadEarlierSlice() {
+    if (!isArriving())
+        return;
+    const QString &text = model_.text();
+    const qsizetype missing = text_.missing();
+    qsizetype from = std::max<qsizetype>(0, missing - sliceSize);
+    if (from > 0) { // whole lines, so that no paragraph is laid out twice, or whole pieces
+        const qsizetype lineStart = text.lastIndexOf(u'\n', from - 1) + 1;
+        from = missing - lineStart <= 2 * sliceSize
+                   ? lineStart
+                   : SoftBreaks::pieceEnd(text, from, SoftBreaks::pieceSize);
+    }
+    insertEarlier(from, text);
+    if (isArriving())
+        QTimer::singleShot(0, this, &LargeNoteArrival::loadEarlierSlice);
+}
+
+void LargeNoteArrival::insertEarlier(qsizetype from, const QString &note) {
+    // Lines arrive above the view: it keeps showing what it showed. The scroll bar counts rows
+    // as the layout knows them so far (a wrapped paragraph not laid out yet is one row), and so
+    // does the document's size.
+    const qsizetype missing = text_.missing();
+    QTextDocument *document = editor_.document();
+    const int top = editor_.verticalScrollBar()->value();
+    const qreal rows = document->documentLayout()->documentSize().height();
+    binding_.apply([&] {
+        QTextCursor cursor(document);
+        // A line that goes on in the document continues there after a soft break.
+        text_.write(cursor, QStringView(note).sliced(from, missing - from),
+                    note[missing - 1] != u'\n');
+    });
+    text_.setMissing(from);
+    editor_.verticalScrollBar()->setValue(
+        top + qRound(document->documentLayout()->documentSize().height() - rows));
+    if (!isArriving())
+        document->setUndoRedoEnabled(true);
+}
