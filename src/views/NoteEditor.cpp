@@ -10,10 +10,11 @@
 NoteEditor::NoteEditor(NoteModel &model, QWidget *parent)
     : QPlainTextEdit(parent)
     , text_(document())
+    , lines_(*this, model, text_)
     , binding_(model, *this, text_)
     , arrival_(model, *this, text_, binding_)
     , keys_(*this, text_)
-    , decorations_(new EditorDecorations(*this))
+    , decorations_(new EditorDecorations(*this, model))
     , spellingMenu_(*this, model)
     , zoom_(model) {
     setObjectName(QStringLiteral("editor"));

@@ -4,6 +4,7 @@
 #include "LargeNoteArrival.h"
 #include "ModelBinding.h"
 #include "NoteKeys.h"
+#include "NoteLines.h"
 #include "NoteText.h"
 #include "SpellingMenu.h"
 #include "ZoomGestures.h"
@@ -59,6 +60,8 @@ public:
     std::pair<qsizetype, qsizetype> noteSelection() const;
     /// The selected text as the note has it.
     QString selectedNoteText() const;
+    /// The note's lines, for whatever works by lines.
+    const NoteLines &lines() const { return lines_; }
 
     EditorDecorations &decorations() const { return *decorations_; }
     /// Checks the spelling of the words on screen with `checker`; none when it is null.
@@ -78,6 +81,7 @@ private:
     void beforeUserEdit();
 
     NoteText text_;
+    NoteLines lines_;
     ModelBinding binding_;
     LargeNoteArrival arrival_;
     NoteKeys keys_;

@@ -6,10 +6,12 @@
 #include "SpellChecker.h"
 
 #include <QClipboard>
+#include <QDir>
 #include <QMimeData>
 #include <QPointer>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 #include <QWheelEvent>
@@ -41,7 +43,7 @@ private Q_SLOTS:
     void largeNoteLoadsAfterTheFirstFrameAndLosesNoKey();
     void longLinesStayExactThroughRandomEdits_data();
     void longLinesStayExactThroughRandomEdits();
-    void spellingMarksOnlyMisspelledWordsOnScreen();
+    void spellingReadsWholeWordsOnScreen();
     void ctrlAndTheWheelStepTheNotesFontSize();
 
 private:
@@ -327,9 +329,21 @@ void tst_NoteEditor::longLinesStayExactThroughRandomEdits() {
     QCOMPARE(model_->text(), note); // every soft break came back as one
 }
 
-void tst_NoteEditor::spellingMarksOnlyMisspelledWordsOnScreen() {
+void tst_NoteEditor::spellingReadsWholeWordsOnScreen() {
+    // A second language: a dictionary of one word, where Enchant looks for the user's own.
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    const QString dictionaries = config.filePath(u"enchant/hunspell/"_s);
+    QVERIFY(QDir().mkpath(dictionaries));
+    for (const auto &[name, content] :
+         {std::pair(u"tlh_XX.aff"_s, "SET UTF-8\n"), std::pair(u"tlh_XX.dic"_s, "1\nbudgte\n")}) {
+        QFile file(dictionaries + name);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) > 0);
+    }
     const QString minutes = u"2024 03 07, 09:05\n\n09:06 - budgte agreed\n09:07 - "_s;
-    NoteEditor &editor = open(u"filler words here\n"_s.repeated(100000) + minutes);
+    // Without spaces, its pieces end inside words.
+    const QString cut = u"definitely,"_s.repeated(500) + u'\n';
+    NoteEditor &editor = open(u"filler words here\n"_s.repeated(100000) + cut + minutes);
     editor.resize(400, 200);
     editor.show();
     QTRY_VERIFY(editor.hasWholeNote());
@@ -343,7 +357,25 @@ void tst_NoteEditor::spellingMarksOnlyMisspelledWordsOnScreen() {
                  fine);
     QVERIFY2(checker.lookups() < 20, "only the words on screen are checked");
     QVERIFY(!editor.document()->isUndoAvailable());
-    QCOMPARE(editor.noteText(), model_->text());
+    // A word cut where a piece ends is read whole.
+    editor.selectRange(at - cut.size(), 0);
+    editor.decorations().refresh();
+    int cutWords = 0;
+    for (QTextBlock block = editor.document()->findBlock(editor.textCursor().position());
+         block.isValid() && editor.notePosition(block.position()) < at; block = block.next()) {
+        const qsizetype start = editor.notePosition(block.position());
+        cutWords += model_->text()[start - 1].isLetter() && model_->text()[start].isLetter();
+        QVERIFY(!editor.decorations().misspelledWordAt(start));
+    }
+    QVERIFY(cutWords > 2);
+    // Another language: the words are looked up again, not answered from the first one's.
+    checker.setLanguage(u"tlh_XX"_s);
+    QCOMPARE(checker.language(), u"tlh_XX"_s);
+
+    editor.selectRange(model_->text().size(), 0);
+    editor.decorations().refresh();
+    QVERIFY(!editor.decorations().misspelledWordAt(at + minutes.indexOf(u"budgte")));
+    QVERIFY(editor.decorations().misspelledWordAt(at + minutes.indexOf(u"agreed")));
 }
 
 void tst_NoteEditor::ctrlAndTheWheelStepTheNotesFontSize() {
