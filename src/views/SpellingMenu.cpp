@@ -7,6 +7,7 @@
 #include "SpellChecker.h"
 
 #include <QMenu>
+#include <QTextCursor>
 
 void SpellingMenu::addTo(QMenu &menu, qsizetype position) {
     SpellChecker *checker = editor_.decorations().spellChecker();
@@ -14,11 +15,22 @@ void SpellingMenu::addTo(QMenu &menu, qsizetype position) {
     if (!word)
         return;
     const QString misspelled = model_.text().mid(word->first, word->second);
+    // The document moves a cursor with every change made before it.
+    QTextCursor where(editor_.document());
+    where.setPosition(editor_.documentPosition(word->first));
+    where.setPosition(
+        editor_.documentPosition(word->first + word->second, NoteEditor::Side::Before),
+        QTextCursor::KeepAnchor);
     QAction *first = menu.actions().value(0);
     for (const QString &suggestion : checker->suggestions(misspelled).mid(0, 8)) {
         auto *use = new QAction(suggestion, &menu);
-        QObject::connect(use, &QAction::triggered, &editor_, [this, word, suggestion] {
-            editor_.replaceRange(word->first, word->second, suggestion);
+        QObject::connect(use, &QAction::triggered, &editor_, [this, where, misspelled, suggestion] {
+            if (where.document() != editor_.document())
+                return; // the note was replaced as a whole
+            const qsizetype from = editor_.notePosition(where.selectionStart());
+            const qsizetype to = editor_.notePosition(where.selectionEnd());
+            if (QStringView(model_.text()).sliced(from, to - from) == misspelled)
+                editor_.replaceRange(from, to - from, suggestion);
         });
         menu.insertAction(first, use);
     }

@@ -8,7 +8,9 @@ class NoteModel;
 class QMenu;
 
 /// What the context menu offers for a misspelled word: the dictionary's suggestions, Add to
-/// Dictionary and Ignore.
+/// Dictionary and Ignore. A suggestion replaces the word where it is when it is chosen: the note
+/// may change while the menu is open, another program's lines taken in, and the word moves with
+/// it or is gone.
 class SpellingMenu {
 public:
     SpellingMenu(NoteEditor &editor, const NoteModel &model)

@@ -5,8 +5,11 @@
 #include "Notemodel.h"
 #include "SpellChecker.h"
 
+#include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QDir>
+#include <QMenu>
 #include <QMimeData>
 #include <QPointer>
 #include <QScrollBar>
@@ -14,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
+#include <QTimer>
 #include <QWheelEvent>
 
 #include <random>
@@ -44,6 +48,7 @@ private Q_SLOTS:
     void longLinesStayExactThroughRandomEdits_data();
     void longLinesStayExactThroughRandomEdits();
     void spellingReadsWholeWordsOnScreen();
+    void spellingSuggestionReplacesTheWordWhereItIsNow();
     void ctrlAndTheWheelStepTheNotesFontSize();
 
 private:
@@ -376,6 +381,33 @@ void tst_NoteEditor::spellingReadsWholeWordsOnScreen() {
     editor.decorations().refresh();
     QVERIFY(!editor.decorations().misspelledWordAt(at + minutes.indexOf(u"budgte")));
     QVERIFY(editor.decorations().misspelledWordAt(at + minutes.indexOf(u"agreed")));
+}
+
+void tst_NoteEditor::spellingSuggestionReplacesTheWordWhereItIsNow() {
+    NoteEditor &editor = open(u"budgte agreed\n"_s);
+    editor.resize(400, 200);
+    editor.show();
+    SpellChecker checker(u"en_US"_s);
+    editor.setSpellChecker(&checker);
+    QTimer::singleShot(0, this, [this] {
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        QVERIFY(menu);
+        // Another program's line is taken in while the menu is open.
+        Q_EMIT f_.store.changedOutside(NoteModel::saveKey, u"above\nbudgte agreed\n"_s,
+                                       u"budgte agreed\n"_s, 1);
+        const QList<QAction *> actions = menu->actions();
+        const auto budget = std::find_if(actions.begin(), actions.end(),
+                                         [](QAction *a) { return a->text() == u"budget"_s; });
+        QVERIFY(budget != actions.end());
+        (*budget)->trigger();
+        menu->close();
+    });
+    QTextCursor word(editor.document());
+    word.setPosition(2);
+    const QPoint at = editor.cursorRect(word).center();
+    QContextMenuEvent menu(QContextMenuEvent::Mouse, at, editor.viewport()->mapToGlobal(at));
+    QCoreApplication::sendEvent(editor.viewport(), &menu);
+    QCOMPARE(model_->text(), u"above\nbudget agreed\n"_s);
 }
 
 void tst_NoteEditor::ctrlAndTheWheelStepTheNotesFontSize() {
