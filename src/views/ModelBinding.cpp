@@ -4,12 +4,31 @@
 #include "DocumentRetirement.h"
 #include "LargeNoteArrival.h"
 #include "ModelObserver.h"
+#include "NoteLines.h"
 #include "NoteText.h"
 
 #include <QPlainTextEdit>
 #include <QScopedValueRollback>
 #include <QTextCursor>
 #include <QTextDocument>
+
+#include <optional>
+
+namespace {
+
+// Where `column` of the `line`-th line of `text` is, or the end of `text` if it has fewer lines.
+qsizetype placeInLines(QStringView text, qsizetype line, qsizetype column) {
+    qsizetype start = 0;
+    for (; line > 0; --line) {
+        start = text.indexOf(u'\n', start) + 1;
+        if (start == 0)
+            return text.size();
+    }
+    qsizetype end = text.indexOf(u'\n', start);
+    return start + std::min(column, (end < 0 ? text.size() : end) - start);
+}
+
+} // namespace
 
 ModelBinding::ModelBinding(NoteModel &model, QPlainTextEdit &editor, NoteText &text)
     : model_(model)
@@ -116,6 +135,11 @@ void ModelBinding::onModelReplaced(qsizetype position, qsizetype removed, qsizet
         showWhole();
         return;
     }
+    const QTextCursor caret = editor_.textCursor();
+    std::optional<std::pair<qsizetype, qsizetype>> kept;
+    if (removed > 0 && text_.notePosition(caret.selectionEnd()) >= position &&
+        text_.notePosition(caret.selectionStart()) <= position + removed)
+        kept = placeOnItsLine(caret, position, removed, added);
     apply([&] {
         QTextCursor cursor(editor_.document());
         // A stamp joins the user's last edit, so that one undo takes it away together with the
@@ -132,4 +156,31 @@ void ModelBinding::onModelReplaced(qsizetype position, qsizetype removed, qsizet
         text_.write(cursor, QStringView(model_.text()).sliced(position, added));
         cursor.endEditBlock();
     });
+    if (!kept)
+        return;
+    // Left to the document, a caret in the replaced lines would follow the inserted text to
+    // its end. Setting it must not scroll: the view stays where the user left it.
+    QTextCursor moved(editor_.document());
+    moved.setPosition(text_.documentPosition(kept->first));
+    moved.setPosition(text_.documentPosition(kept->second), QTextCursor::KeepAnchor);
+    NoteLines::keepingTheView(editor_, [&] { editor_.setTextCursor(moved); });
+}
+
+std::pair<qsizetype, qsizetype> ModelBinding::placeOnItsLine(const QTextCursor &caret,
+                                                             qsizetype position, qsizetype removed,
+                                                             qsizetype added) const {
+    // The lines replaced are still in the document: the caret's line and column in them give
+    // its place in the lines that take their place.
+    const QStringView inserted = QStringView(model_.text()).sliced(position, added);
+    const auto place = [&](int documentPlace) {
+        const qsizetype at = text_.notePosition(documentPlace);
+        if (at < position || at > position + removed)
+            return at < position ? at : at + added - removed;
+        const QString before = text_.read(text_.documentPosition(position),
+                                          text_.documentPosition(at, NoteText::Side::Before));
+        const qsizetype line = before.count(u'\n');
+        const qsizetype column = before.size() - (before.lastIndexOf(u'\n') + 1);
+        return position + placeInLines(inserted, line, column);
+    };
+    return {place(caret.anchor()), place(caret.position())};
 }

@@ -7,10 +7,12 @@
 #include <QObject>
 
 #include <functional>
+#include <utility>
 
 class ModelObserver;
 class NoteText;
 class QPlainTextEdit;
+class QTextCursor;
 
 /// The editor's document bound both ways to the model's text, in patches whose cost follows the
 /// edit, not the note: a change of the document patches the model, and the model's own changes
@@ -46,6 +48,9 @@ private:
     void onContentsChange(int position, int removed, int added);
     void onModelReplaced(qsizetype position, qsizetype removed, qsizetype added,
                          NoteModel::UndoStep step);
+    /// Where the caret's anchor and position go when the lines they are in are replaced.
+    std::pair<qsizetype, qsizetype> placeOnItsLine(const QTextCursor &caret, qsizetype position,
+                                                   qsizetype removed, qsizetype added) const;
 
     NoteModel &model_;
     QPlainTextEdit &editor_;

@@ -5,6 +5,7 @@
 #include "Notemodel.h"
 
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTextBlock>
 
 NoteLines::NoteLines(const QPlainTextEdit &editor, const NoteModel &model, const NoteText &text)
@@ -18,4 +19,18 @@ std::pair<qsizetype, qsizetype> NoteLines::onScreen() const {
     const QTextBlock last = editor_.cursorForPosition(view.bottomRight()).block();
     return {text_.notePosition(first.position()),
             text_.notePosition(last.position() + last.length() - 1)};
+}
+
+void NoteLines::keepingTheView(QPlainTextEdit &editor, const std::function<void()> &change) {
+    // The scroll bar counts rows as the layout knows them, and the change may lay out a block
+    // above the view that was one row so far: the top is kept as a row of a block.
+    const QTextDocument *document = editor.document();
+    const int value = editor.verticalScrollBar()->value();
+    const QTextBlock top = document->findBlockByLineNumber(value);
+    const int row = value - top.firstLineNumber();
+    const int left = editor.horizontalScrollBar()->value();
+    change();
+    editor.verticalScrollBar()->setValue(
+        document->findBlockByNumber(top.blockNumber()).firstLineNumber() + row);
+    editor.horizontalScrollBar()->setValue(left);
 }

@@ -3,6 +3,7 @@
 
 #include <QtGlobal>
 
+#include <functional>
 #include <utility>
 
 class NoteModel;
@@ -20,6 +21,9 @@ public:
     /// The part of the note on screen: from the start of the first piece shown to the end of
     /// the last.
     std::pair<qsizetype, qsizetype> onScreen() const;
+
+    /// Runs `change` (one that moves the caret) and scrolls back to the rows shown before.
+    static void keepingTheView(QPlainTextEdit &editor, const std::function<void()> &change);
 
 private:
     const QPlainTextEdit &editor_;

@@ -43,6 +43,7 @@ private Q_SLOTS:
     void undoAndRedoRestoreExactly();
     void typedSymbolNextToAStandInStaysASymbol();
     void typedLineBreakGetsStampAndOneUndoTakesBoth();
+    void outsideChangeIsAnUndoStepOfItsOwnAndKeepsTheCaret_data();
     void outsideChangeIsAnUndoStepOfItsOwnAndKeepsTheCaret();
     void largeNoteLoadsAfterTheFirstFrameAndLosesNoKey();
     void longLinesStayExactThroughRandomEdits_data();
@@ -184,20 +185,45 @@ void tst_NoteEditor::typedLineBreakGetsStampAndOneUndoTakesBoth() {
     QCOMPARE(model_->text(), expected); // redone, and not stamped a second time
 }
 
+void tst_NoteEditor::outsideChangeIsAnUndoStepOfItsOwnAndKeepsTheCaret_data() {
+    QTest::addColumn<QString>("note");
+    QTest::addColumn<QString>("typed");   // at the end, before the other program writes
+    QTest::addColumn<qsizetype>("caret"); // where it is then, -1 for the end
+    QTest::addColumn<QString>("outside");
+    QTest::addColumn<QString>("merged");
+    QTest::addColumn<qsizetype>("caretAfter");
+    const QString three = u"first\nsecond\nthird\n"_s;
+    QTest::newRow("a line added above the caret")
+        << three << u"mine"_s << qsizetype(7) << u"above\n"_s + three
+        << u"above\nfirst\nsecond\nthird\nmine"_s << qsizetype(13);
+    QTest::newRow("the caret's line changed")
+        << u"l1\nl2\n"_s << QString() << qsizetype(2) << u"l1 o1\nl2\n"_s << u"l1 o1\nl2\n"_s
+        << qsizetype(2);
+}
+
 void tst_NoteEditor::outsideChangeIsAnUndoStepOfItsOwnAndKeepsTheCaret() {
-    NoteEditor &editor = open(u"first\nsecond\nthird\n"_s);
-    QTest::keyClicks(&editor, u"mine"_s);
-    editor.moveCursor(QTextCursor::Start);
-    editor.moveCursor(QTextCursor::Down);
-    editor.moveCursor(QTextCursor::Right); // in "second", after the s
-    Q_EMIT f_.store.changedOutside(NoteModel::saveKey, u"above\nfirst\nsecond\nthird\n"_s,
-                                   u"first\nsecond\nthird\n"_s, 1);
-    QCOMPARE(model_->text(), u"above\nfirst\nsecond\nthird\nmine"_s);
+    QFETCH(QString, note);
+    QFETCH(QString, typed);
+    QFETCH(qsizetype, caret);
+    QFETCH(QString, outside);
+    QFETCH(QString, merged);
+    QFETCH(qsizetype, caretAfter);
+    NoteEditor &editor = open(note);
+    editor.show();
+    while (!editor.isShowingNote())
+        QCoreApplication::processEvents();
+    QTest::keyClicks(&editor, typed);
+    if (caret >= 0)
+        editor.selectRange(caret, 0);
+    const QString before = model_->text();
+    const bool arriving = !editor.hasWholeNote();
+    Q_EMIT f_.store.changedOutside(NoteModel::saveKey, outside, note, 1);
+    QCOMPARE(model_->text(), merged);
+    QCOMPARE(editor.noteSelection(), std::pair(caretAfter, caretAfter)); // still on its line
+    editor.undo(); // takes the other program's change back, and only it
+    QCOMPARE(model_->text(), before);
+    QVERIFY(arriving == (caret < 0));
     expectInSync();
-    QCOMPARE(editor.textCursor().blockNumber(), 2);
-    QCOMPARE(editor.textCursor().positionInBlock(), 1);
-    editor.undo(); // takes the outside change back, and only it
-    QCOMPARE(model_->text(), u"first\nsecond\nthird\nmine"_s);
 }
 
 void tst_NoteEditor::largeNoteLoadsAfterTheFirstFrameAndLosesNoKey() {
