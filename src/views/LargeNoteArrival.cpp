@@ -26,6 +26,13 @@ LargeNoteArrival::LargeNoteArrival(NoteModel &model, QPlainTextEdit &editor, Not
     , editor_(editor)
     , text_(text)
     , binding_(binding) {
+    // A shallow copy: the model copies the note once if it changes it, and only then.
+    connect(&model_, &NoteModel::textWillChange, this, [this] {
+        if (isArriving() && !binding_.isEditingModel())
+            before_ = model_.text();
+    });
+    connect(&model_, &NoteModel::textAssigned, this, [this] { before_.clear(); });
+    connect(&binding_, &ModelBinding::patching, this, &LargeNoteArrival::onPatching);
     if (model_.text().size() <= deferredSize)
         binding_.showWhole();
     else
@@ -74,6 +81,12 @@ void LargeNoteArrival::complete() {
         binding_.showWhole();
     else if (isArriving())
         insertEarlier(0, model_.text());
+}
+
+void LargeNoteArrival::onPatching(qsizetype position, NoteModel::UndoStep step) {
+    if (isArriving() && (step == NoteModel::UndoStep::OfItsOwn || position < text_.missing()))
+        insertEarlier(0, before_);
+    before_.clear();
 }
 
 void LargeNoteArrival::loadEarlierSlice() {

@@ -12,8 +12,8 @@ class QPlainTextEdit;
 /// A large note comes on screen after the window's first frame: its end first, with the caret
 /// there, then the earlier lines a slice a turn of the event loop at the document's start,
 /// while the view keeps showing what it showed. Typing and pasting work in the part shown;
-/// whatever reaches further (find, Select All, a change made by another program that reaches
-/// into the part not shown) brings the rest in at once first. Nothing typed while the rest arrives can be undone: the slices would
+/// whatever reaches further (find, Select All, a change made by another program) brings the
+/// rest in at once first. Nothing typed while the rest arrives can be undone: the slices would
 /// move it.
 class LargeNoteArrival : public QObject {
     Q_OBJECT
@@ -33,6 +33,7 @@ public:
     void complete();
 
 private:
+    void onPatching(qsizetype position, NoteModel::UndoStep step);
     void loadEarlierSlice();
     void insertEarlier(qsizetype from, const QString &note);
 
@@ -41,4 +42,7 @@ private:
     NoteText &text_;
     ModelBinding &binding_;
     bool scheduled_ = false;
+    // The note as it was before a change of the model's own reached it while it arrives: the
+    // rest arrives from it, and the change becomes a step that undo can take back.
+    QString before_;
 };

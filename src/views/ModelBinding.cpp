@@ -127,14 +127,10 @@ void ModelBinding::onContentsChange(int position, int removed, int added) {
 void ModelBinding::onModelReplaced(qsizetype position, qsizetype removed, qsizetype added,
                                    NoteModel::UndoStep step) {
     // Before the note is shown, the model's text already holds the change that showing it
-    // brings; so does the part of a large note that has not arrived, and a change that reaches
-    // into it shows the note anew.
+    // brings.
     if (editingModel_ || !shown_)
         return;
-    if (position < text_.missing()) {
-        showWhole();
-        return;
-    }
+    Q_EMIT patching(position, step);
     const QTextCursor caret = editor_.textCursor();
     std::optional<std::pair<qsizetype, qsizetype>> kept;
     if (removed > 0 && text_.notePosition(caret.selectionEnd()) >= position &&

@@ -39,6 +39,8 @@ public:
     void beforeUserEdit();
 
 Q_SIGNALS:
+    /// The model's own change of `position` is about to be patched into the document.
+    void patching(qsizetype position, NoteModel::UndoStep step);
     /// The editor shows a new document; whatever it drew over the old one is gone.
     void documentReplaced();
 

@@ -199,6 +199,11 @@ void tst_NoteEditor::outsideChangeIsAnUndoStepOfItsOwnAndKeepsTheCaret_data() {
     QTest::newRow("the caret's line changed")
         << u"l1\nl2\n"_s << QString() << qsizetype(2) << u"l1 o1\nl2\n"_s << u"l1 o1\nl2\n"_s
         << qsizetype(2);
+    // The other program's line lands in the part of a large note that has not arrived yet.
+    const QString large = u"a line of a large note\n"_s.repeated(30000);
+    QTest::newRow("the first line of a large note still arriving")
+        << large << QString() << qsizetype(-1) << u"changed\n"_s + large.mid(23)
+        << u"changed\n"_s + large.mid(23) << qsizetype(large.size() - 15);
 }
 
 void tst_NoteEditor::outsideChangeIsAnUndoStepOfItsOwnAndKeepsTheCaret() {
