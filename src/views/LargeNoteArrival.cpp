@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTimer>
@@ -81,6 +82,32 @@ void LargeNoteArrival::complete() {
         binding_.showWhole();
     else if (isArriving())
         insertEarlier(0, model_.text());
+}
+
+void LargeNoteArrival::runKey(const std::function<void()> &run) {
+    if (!isArriving())
+        return run();
+    const QTextCursor before = editor_.textCursor();
+    const qsizetype anchor = text_.notePosition(before.anchor());
+    const qsizetype position = text_.notePosition(before.position());
+    const int revision = editor_.document()->revision();
+    run();
+    if (!isArriving() || editor_.document()->revision() != revision || !isInFirstRow())
+        return;
+    complete();
+    QTextCursor again(editor_.document());
+    again.setPosition(text_.documentPosition(anchor));
+    again.setPosition(text_.documentPosition(position), QTextCursor::KeepAnchor);
+    editor_.setTextCursor(again);
+    run();
+}
+
+bool LargeNoteArrival::isInFirstRow() const {
+    const QTextCursor caret = editor_.textCursor();
+    if (caret.block() != editor_.document()->firstBlock())
+        return false;
+    const QTextLine row = caret.block().layout()->lineForTextPosition(caret.positionInBlock());
+    return !row.isValid() || row.lineNumber() == 0; // a block not laid out is taken as one row
 }
 
 void LargeNoteArrival::onPatching(qsizetype position, NoteModel::UndoStep step) {

@@ -93,18 +93,20 @@ void NoteEditor::keyPressEvent(QKeyEvent *event) {
     if (event->matches(QKeySequence::SelectAll))
         arrival_.complete();
     beforeUserEdit();
-    keys_.stepOverSoftBreaks(event);
-    keys_.resetInheritedFormat();
-    // Shift+Return would insert a line separator (U+2028); in a plain note every typed line
-    // break is a line feed.
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
-        event->modifiers() & Qt::ShiftModifier) {
-        QKeyEvent plain(event->type(), event->key(), event->modifiers() & ~Qt::ShiftModifier,
-                        QStringLiteral("\r"), event->isAutoRepeat(), event->count());
-        QPlainTextEdit::keyPressEvent(&plain);
-        return;
-    }
-    QPlainTextEdit::keyPressEvent(event);
+    arrival_.runKey([this, event] {
+        keys_.stepOverSoftBreaks(event);
+        keys_.resetInheritedFormat();
+        // Shift+Return would insert a line separator (U+2028); in a plain note every typed
+        // line break is a line feed.
+        if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+            event->modifiers() & Qt::ShiftModifier) {
+            QKeyEvent plain(event->type(), event->key(), event->modifiers() & ~Qt::ShiftModifier,
+                            QStringLiteral("\r"), event->isAutoRepeat(), event->count());
+            QPlainTextEdit::keyPressEvent(&plain);
+        } else {
+            QPlainTextEdit::keyPressEvent(event);
+        }
+    });
 }
 
 void NoteEditor::inputMethodEvent(QInputMethodEvent *event) {

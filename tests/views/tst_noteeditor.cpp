@@ -30,6 +30,9 @@ namespace {
 const QString awkward = u"crlf\r\nlone cr\rpara\u2029line\u2028nbsp\u00a0nul"_s + QChar(0) +
                         u"frame\uFDD0\uFDD1 tab\t\U0001F600 \u240D\u00B6\uFFFD"_s;
 
+// Where a key that reaches past the start of the part of a large note shown takes the caret.
+enum Reach { Start, AllBefore, OneBefore, Before };
+
 } // namespace
 
 class tst_NoteEditor : public QObject {
@@ -46,6 +49,8 @@ private Q_SLOTS:
     void outsideChangeIsAnUndoStepOfItsOwnAndKeepsTheCaret_data();
     void outsideChangeIsAnUndoStepOfItsOwnAndKeepsTheCaret();
     void largeNoteLoadsAfterTheFirstFrameAndLosesNoKey();
+    void keysReachPastThePartShown_data();
+    void keysReachPastThePartShown();
     void longLinesStayExactThroughRandomEdits_data();
     void longLinesStayExactThroughRandomEdits();
     void spellingReadsWholeWordsOnScreen();
@@ -254,9 +259,11 @@ void tst_NoteEditor::largeNoteLoadsAfterTheFirstFrameAndLosesNoKey() {
     QVERIFY(shown.document()->isUndoAvailable());
     QSignalSpy undoable(&shown, &QPlainTextEdit::undoAvailable);
     const QPointer<QTextDocument> old = shown.document();
+    shown.setFont(QFont(shown.font().family(), 21));
     model_->clearNote();
     QVERIFY(old && old != shown.document());
-    QCOMPARE(undoable.last().first(), false); // the menu's Undo follows
+    QCOMPARE(shown.document()->defaultFont().pointSize(), 21); // the editor's font goes along
+    QCOMPARE(undoable.last().first(), false);                  // the menu's Undo follows
     QTest::keyClicks(&shown, u"a"_s);
     QCOMPARE(model_->text(), u"a"_s);
     QTRY_VERIFY(!old);
@@ -268,6 +275,66 @@ void tst_NoteEditor::largeNoteLoadsAfterTheFirstFrameAndLosesNoKey() {
     // A key that comes before the first frame shows the end, then lands there.
     QTest::keyClicks(&open(large), u"?"_s);
     QCOMPARE(model_->text(), large + u'?');
+    expectInSync();
+    // In meeting mode, a line typed at the end while the rest arrives gets its stamp there.
+    model_->startMeetingMode();
+    model_->replaceText(model_->text().size(), 0, large);
+    model_->handleTextChange();
+    editor_ = std::make_unique<NoteEditor>(*model_);
+    editor_->show();
+    while (!editor_->isShowingNote())
+        QCoreApplication::processEvents();
+    QTest::keyClick(editor_.get(), Qt::Key_Return);
+    QCoreApplication::processEvents();
+    QVERIFY(!editor_->hasWholeNote());
+    QVERIFY(model_->text().endsWith(large + u"\n09:05 - "_s));
+    expectInSync();
+}
+
+void tst_NoteEditor::keysReachPastThePartShown_data() {
+    QTest::addColumn<QList<QKeyCombination>>("keys");
+    QTest::addColumn<int>("reach");
+    using Keys = QList<QKeyCombination>;
+    QTest::newRow("Ctrl+Home, typing") << Keys{Qt::CTRL | Qt::Key_Home, Qt::Key_H} << int(Start);
+    QTest::newRow("Ctrl+Shift+Home, Delete")
+        << Keys{Qt::CTRL | Qt::SHIFT | Qt::Key_Home, Qt::Key_Delete} << int(AllBefore);
+    QTest::newRow("Backspace") << Keys{Qt::Key_Backspace} << int(OneBefore);
+    QTest::newRow("Ctrl+Backspace") << Keys{Qt::CTRL | Qt::Key_Backspace} << int(OneBefore);
+    for (const QKeyCombination key :
+         {QKeyCombination(Qt::Key_Left), Qt::CTRL | Qt::Key_Left, QKeyCombination(Qt::Key_Up),
+          QKeyCombination(Qt::Key_PageUp), Qt::SHIFT | Qt::Key_Up})
+        QTest::newRow(qPrintable(QKeySequence(key).toString())) << Keys{key} << int(Before);
+}
+
+void tst_NoteEditor::keysReachPastThePartShown() {
+    QFETCH(QList<QKeyCombination>, keys);
+    QFETCH(int, reach);
+    const QString large = u"a line of a large note\n"_s.repeated(50000);
+    NoteEditor &editor = open(large);
+    editor.resize(300, 200);
+    editor.show();
+    while (!editor.isShowingNote())
+        QCoreApplication::processEvents();
+    const qsizetype shown = editor.notePosition(0);
+    QVERIFY(shown > 0);
+    editor.setTextCursor(QTextCursor(editor.document())); // the start of the part shown
+    for (const QKeyCombination key : keys)
+        QTest::keyClick(&editor, key.key(), key.keyboardModifiers());
+    switch (reach) {
+    case Start:
+        QCOMPARE(model_->text(), u'h' + large);
+        break;
+    case AllBefore:
+        QCOMPARE(model_->text(), large.sliced(shown));
+        break;
+    case OneBefore:
+        QCOMPARE(model_->text(), large.first(shown - 1) + large.sliced(shown));
+        break;
+    case Before:
+        QVERIFY(editor.notePosition(editor.textCursor().position()) < shown);
+        QCOMPARE(model_->text(), large);
+        break;
+    }
     expectInSync();
 }
 
