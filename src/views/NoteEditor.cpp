@@ -95,7 +95,7 @@ void NoteEditor::keyPressEvent(QKeyEvent *event) {
     beforeUserEdit();
     arrival_.runKey([this, event] {
         keys_.stepOverSoftBreaks(event);
-        keys_.resetInheritedFormat();
+        std::optional<QTextCursor> typedOver = keys_.beforeTyping(NoteKeys::typedBy(event));
         // Shift+Return would insert a line separator (U+2028); in a plain note every typed
         // line break is a line feed.
         if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
@@ -106,13 +106,17 @@ void NoteEditor::keyPressEvent(QKeyEvent *event) {
         } else {
             QPlainTextEdit::keyPressEvent(event);
         }
+        if (typedOver)
+            typedOver->endEditBlock();
     });
 }
 
 void NoteEditor::inputMethodEvent(QInputMethodEvent *event) {
     beforeUserEdit();
-    keys_.resetInheritedFormat();
+    std::optional<QTextCursor> typedOver = keys_.beforeTyping(event->commitString());
     QPlainTextEdit::inputMethodEvent(event);
+    if (typedOver)
+        typedOver->endEditBlock();
 }
 
 QMimeData *NoteEditor::createMimeDataFromSelection() const {

@@ -8,6 +8,12 @@
 
 #include <algorithm>
 
+namespace {
+
+using Key = QKeySequence::StandardKey;
+
+} // namespace
+
 NoteKeys::NoteKeys(QPlainTextEdit &editor, NoteText &text)
     : editor_(editor)
     , text_(text) {}
@@ -15,11 +21,8 @@ NoteKeys::NoteKeys(QPlainTextEdit &editor, NoteText &text)
 void NoteKeys::stepOverSoftBreaks(const QKeyEvent *event) {
     // A soft break is no character of the note: a key that moves or deletes by one must not
     // spend itself on it.
-    const bool typing = !event->text().isEmpty() && event->text().front().isPrint() &&
-                        !(event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier));
-    if (!text_.hasSoftBreaks() || typing) // spares the typed letter the look-up of key bindings
+    if (!text_.hasSoftBreaks() || !typedBy(event).isEmpty())
         return;
-    using Key = QKeySequence::StandardKey;
     const auto any = [event](std::initializer_list<Key> keys) {
         return std::any_of(keys.begin(), keys.end(), [event](Key k) { return event->matches(k); });
     };
@@ -45,10 +48,39 @@ void NoteKeys::stepOverSoftBreaks(const QKeyEvent *event) {
     editor_.setTextCursor(cursor);
 }
 
-void NoteKeys::resetInheritedFormat() {
-    // Typing must not take on the format of a stood-in character or a soft break, or a typed
-    // symbol would read back as the character it stands for and a typed line break would
-    // vanish from the note.
-    if (text_.isMarked(editor_.textCursor().charFormat()))
-        editor_.setCurrentCharFormat(QTextCharFormat());
+QString NoteKeys::typedBy(const QKeyEvent *event) {
+    if (event->matches(Key::InsertParagraphSeparator) || event->matches(Key::InsertLineSeparator))
+        return QStringLiteral("\n");
+    // The editor's rule for the text a key brings: a printable, format or private-use
+    // character, or a tab, unless Ctrl or Ctrl+Shift is held.
+    const QString text = event->text();
+    if (text.isEmpty())
+        return QString();
+    const QChar c = text.front();
+    if (c.category() == QChar::Other_Format)
+        return text;
+    const Qt::KeyboardModifiers held = event->modifiers() & ~Qt::KeypadModifier;
+    if (held == Qt::ControlModifier || held == (Qt::ControlModifier | Qt::ShiftModifier))
+        return QString();
+    const bool taken =
+        c.isPrint() || c.category() == QChar::Other_PrivateUse || c.isHighSurrogate() || c == u'\t';
+    return taken ? text : QString();
+}
+
+std::optional<QTextCursor> NoteKeys::beforeTyping(QStringView typed) {
+    // Text typed takes on the format before it. That of a stood-in character would make a
+    // typed symbol read back as the character it stands for, and that of a soft break would
+    // make a typed line break vanish from the note.
+    QTextCursor caret = editor_.textCursor();
+    if (typed.isEmpty() || !text_.isMarked(caret.charFormat()))
+        return std::nullopt;
+    std::optional<QTextCursor> typedOver;
+    if (caret.hasSelection()) {
+        // The format set below would be applied to the selection, and change the note.
+        typedOver = caret;
+        typedOver->beginEditBlock();
+        typedOver->removeSelectedText();
+    }
+    editor_.setCurrentCharFormat(QTextCharFormat());
+    return typedOver;
 }

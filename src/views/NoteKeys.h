@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QTextCursor>
+
+#include <optional>
+
 class NoteText;
 class QKeyEvent;
 class QPlainTextEdit;
@@ -15,8 +19,12 @@ public:
     /// Before the editor takes a key that moves or deletes by a character or a word: the caret
     /// steps over the soft breaks there.
     void stepOverSoftBreaks(const QKeyEvent *event);
-    /// Before text is typed: the format it is typed in carries no mark.
-    void resetInheritedFormat();
+    /// Before `typed` is typed (nothing for a key that types nothing): no mark is passed on to
+    /// it. A selection to be typed over goes first, in an edit block that the caller closes
+    /// once the editor has typed.
+    std::optional<QTextCursor> beforeTyping(QStringView typed);
+    /// What the editor types for `event`; nothing for most keys.
+    static QString typedBy(const QKeyEvent *event);
 
 private:
     QPlainTextEdit &editor_;

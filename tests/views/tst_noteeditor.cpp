@@ -40,6 +40,8 @@ class tst_NoteEditor : public QObject {
 
 private Q_SLOTS:
     void cleanup();
+    void keysThatTypeNothingLeaveTheNoteAlone_data();
+    void keysThatTypeNothingLeaveTheNoteAlone();
     void loadsAndCopiesEveryCharacterExactly();
     void typingPatchesTheModel();
     void pasteFromOutsideKeepsEveryCharacter();
@@ -84,6 +86,54 @@ void tst_NoteEditor::expectInSync() {
     QCOMPARE(editor_->noteText(), model_->text());
     QCOMPARE(editor_->notePosition(editor_->document()->characterCount() - 1),
              model_->text().size());
+}
+
+void tst_NoteEditor::keysThatTypeNothingLeaveTheNoteAlone_data() {
+    QTest::addColumn<QString>("note");
+    QTest::addColumn<bool>("emptyPiece");
+    // A selection that ends after a stood-in character, and one that ends in a piece of a long
+    // line emptied by editing: the format a typed key would take there carries a mark.
+    QTest::newRow("CR LF line ends") << u"l1\r\nl2\r\nl3\r\n"_s << false;
+    QTest::newRow("an emptied piece") << u"word "_s.repeated(1000) << true;
+}
+
+void tst_NoteEditor::keysThatTypeNothingLeaveTheNoteAlone() {
+    QFETCH(QString, note);
+    QFETCH(bool, emptyPiece);
+    NoteEditor &editor = open(note);
+    QCOMPARE(editor.document()->toRawText().contains(QChar(0x240D)), !emptyPiece); // a symbol
+    QString expected = note;
+    QTextCursor selection(editor.document());
+    if (emptyPiece) {
+        const QTextBlock third = editor.document()->findBlockByNumber(2);
+        const qsizetype at = editor.notePosition(third.position());
+        const qsizetype length = third.length() - 1;
+        editor.selectRange(at, length);
+        QTest::keyClick(&editor, Qt::Key_Delete);
+        expected.remove(at, length);
+        selection.setPosition(1);
+        selection.setPosition(editor.document()->findBlockByNumber(2).position(),
+                              QTextCursor::KeepAnchor);
+        editor.setTextCursor(selection);
+    } else {
+        editor.moveCursor(QTextCursor::Start);
+        QTest::keyClick(&editor, Qt::Key_End, Qt::ShiftModifier);
+        QTest::keyClick(&editor, Qt::Key_Down, Qt::ShiftModifier);
+    }
+    QCOMPARE(model_->text(), expected);
+    for (const QKeyCombination key :
+         {QKeyCombination(Qt::Key_Shift), QKeyCombination(Qt::Key_Control), Qt::CTRL | Qt::Key_C,
+          Qt::SHIFT | Qt::Key_Right}) {
+        QTest::keyClick(&editor, key.key(), key.keyboardModifiers());
+        QCOMPARE(model_->text(), expected);
+    }
+    // Typed over, the selection goes as it was: undo brings it back with every mark.
+    const auto [from, to] = editor.noteSelection();
+    QTest::keyClicks(&editor, u"x"_s);
+    QCOMPARE(model_->text(), QString(expected).replace(from, to - from, u"x"_s));
+    editor.undo();
+    QCOMPARE(model_->text(), expected);
+    expectInSync();
 }
 
 void tst_NoteEditor::loadsAndCopiesEveryCharacterExactly() {
