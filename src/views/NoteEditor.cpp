@@ -13,7 +13,7 @@ NoteEditor::NoteEditor(NoteModel &model, QWidget *parent)
     , lines_(*this, model, text_)
     , binding_(model, *this, text_)
     , arrival_(model, *this, text_, binding_)
-    , keys_(*this, text_)
+    , keys_(*this, model, text_, lines_, arrival_)
     , decorations_(new EditorDecorations(*this, model))
     , spellingMenu_(*this, model)
     , zoom_(model) {
@@ -94,6 +94,8 @@ void NoteEditor::keyPressEvent(QKeyEvent *event) {
         arrival_.complete();
     beforeUserEdit();
     arrival_.runKey([this, event] {
+        if (keys_.actOnNote(event))
+            return;
         keys_.stepOverSoftBreaks(event);
         std::optional<QTextCursor> typedOver = keys_.beforeTyping(NoteKeys::typedBy(event));
         // Shift+Return would insert a line separator (U+2028); in a plain note every typed
@@ -119,6 +121,26 @@ void NoteEditor::inputMethodEvent(QInputMethodEvent *event) {
         typedOver->endEditBlock();
 }
 
+void NoteEditor::mousePressEvent(QMouseEvent *event) {
+    const QTextCursor before = textCursor();
+    const int clicked = cursorForPosition(event->position().toPoint()).position();
+    QPlainTextEdit::mousePressEvent(event);
+    // A plain press puts the caret where it clicks, or leaves a selection it falls in to be
+    // dragged; anything else it did was the third click of a triple click, which selects the
+    // block of the caret.
+    const QTextCursor after = textCursor();
+    if (event->button() == Qt::LeftButton && event->modifiers() == Qt::NoModifier &&
+        (after.anchor() != before.anchor() || after.position() != before.position()) &&
+        (after.hasSelection() || after.position() != clicked))
+        keys_.selectLine(notePosition(after.selectionStart()));
+}
+
+void NoteEditor::mouseDoubleClickEvent(QMouseEvent *event) {
+    QPlainTextEdit::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton)
+        keys_.selectWordAt(event->position().toPoint());
+}
+
 QMimeData *NoteEditor::createMimeDataFromSelection() const {
     auto *data = new QMimeData;
     data->setText(selectedNoteText());
@@ -134,6 +156,11 @@ void NoteEditor::insertFromMimeData(const QMimeData *source) {
     cursor.beginEditBlock();
     text_.write(cursor, source->text());
     cursor.endEditBlock();
+    // A paste is an undo step of its own. The document would take text typed right after it
+    // into its last insertion, and so into the step, whenever that insertion ends its buffer,
+    // which depends on how the pasted text fell into pieces; it merges into a step only while
+    // it counts itself modified, a state nothing here reads.
+    document()->setModified(false);
     setTextCursor(cursor);
     ensureCursorVisible();
 }

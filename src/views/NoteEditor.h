@@ -21,8 +21,8 @@ class SpellChecker;
 /// The plain-text editor, bound both ways to the model's text. It is the toolkit's editor with
 /// the mechanisms that let it hold any note, each in a class of its own: the binding to the
 /// model, the note as its document holds it (characters stood in for, long lines in pieces),
-/// the arrival of a large note, the keys that step over soft breaks, what it draws over the
-/// note, the spelling menu, and zoom by wheel and pinch.
+/// the arrival of a large note, the keys and clicks that act on the note's words and lines,
+/// what it draws over the note, the spelling menu, and zoom by wheel and pinch.
 ///
 /// Everything it offers works in positions of the note, which differ from the document's by
 /// the soft breaks between pieces and by a large note's part not yet arrived.
@@ -70,6 +70,8 @@ public:
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void inputMethodEvent(QInputMethodEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
     QMimeData *createMimeDataFromSelection() const override;
     void insertFromMimeData(const QMimeData *source) override;
     void contextMenuEvent(QContextMenuEvent *event) override;

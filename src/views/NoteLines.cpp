@@ -13,6 +13,15 @@ NoteLines::NoteLines(const QPlainTextEdit &editor, const NoteModel &model, const
     , model_(model)
     , text_(text) {}
 
+qsizetype NoteLines::startOf(qsizetype position) const {
+    return position == 0 ? 0 : model_.text().lastIndexOf(u'\n', position - 1) + 1;
+}
+
+qsizetype NoteLines::endOf(qsizetype position) const {
+    const qsizetype end = model_.text().indexOf(u'\n', position);
+    return end < 0 ? model_.text().size() : end;
+}
+
 std::pair<qsizetype, qsizetype> NoteLines::onScreen() const {
     const QRect view = editor_.viewport()->rect();
     const QTextBlock first = editor_.cursorForPosition(view.topLeft()).block();

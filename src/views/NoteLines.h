@@ -12,12 +12,16 @@ class QPlainTextEdit;
 
 /// The note's lines as the editor shows them. The document's blocks are not the note's lines:
 /// a long line is held as pieces, and a large note's first lines may not have arrived. Whatever
-/// works by lines (spelling, and in time line numbers, the current line's highlight or going to
-/// a line) asks here.
+/// works by lines (the keys that act on a line, spelling, and in time line numbers, the current
+/// line's highlight or going to a line) asks here.
 class NoteLines {
 public:
     NoteLines(const QPlainTextEdit &editor, const NoteModel &model, const NoteText &text);
 
+    /// Where the line that holds the note's `position` starts.
+    qsizetype startOf(qsizetype position) const;
+    /// Where that line ends, before its line feed.
+    qsizetype endOf(qsizetype position) const;
     /// The part of the note on screen: from the start of the first piece shown to the end of
     /// the last.
     std::pair<qsizetype, qsizetype> onScreen() const;

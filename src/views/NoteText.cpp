@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "NoteText.h"
 
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 
@@ -56,6 +57,7 @@ void NoteText::write(QTextCursor &cursor, QStringView text, bool softBreakAtEnd)
     cursor.beginEditBlock();
     if (cursor.hasSelection())
         cursor.removeSelectedText();
+    const int start = cursor.position();
     qsizetype run = 0; // where the text not yet inserted starts
     const auto insertRun = [&](qsizetype end) {
         standIns_.insert(cursor, text.sliced(run, end - run));
@@ -86,7 +88,23 @@ void NoteText::write(QTextCursor &cursor, QStringView text, bool softBreakAtEnd)
     insertRun(text.size());
     if (softBreakAtEnd)
         softBreaks_.insert(cursor);
+    // The text may go on with a cluster of characters across a soft break at either end.
+    const int end = cursor.position();
+    for (const int at : {end + 1, end, start + 1, start})
+        keepClusterWhole(at);
     cursor.endEditBlock();
+}
+
+void NoteText::keepClusterWhole(int position) {
+    const QTextBlock block = document_->findBlock(position);
+    if (block.position() != position || block.length() < 2 || block.previous().length() < 2 ||
+        !softBreaks_.isCarriedBy(block.charFormat()) ||
+        !SoftBreaks::continuesCluster(block.text().front()))
+        return;
+    QTextCursor join(document_);
+    join.setPosition(position - 1);
+    join.setPosition(position, QTextCursor::KeepAnchor);
+    join.removeSelectedText();
 }
 
 int NoteText::follow(int position, int removed, int added) {

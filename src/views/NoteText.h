@@ -52,6 +52,10 @@ public:
     static bool isPlainLines(QStringView text);
 
 private:
+    /// Joins the pieces on either side of the soft break before `position`, if there is one
+    /// and it falls inside a cluster of characters.
+    void keepClusterWhole(int position);
+
     QTextDocument *document_;
     StandIns standIns_;
     SoftBreaks softBreaks_;

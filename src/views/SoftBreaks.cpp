@@ -21,7 +21,7 @@ bool isWrapSpace(QChar c) {
 
 qsizetype SoftBreaks::pieceEnd(QStringView text, qsizetype at, qsizetype reach) {
     for (qsizetype i = at; i > std::max<qsizetype>(at - reach / 4, 0); --i)
-        if (isWrapSpace(text[i - 1]))
+        if (isWrapSpace(text[i - 1]) && !continuesCluster(text[i])) // a mark may follow a space
             return i;
     // Text that can only wrap anywhere takes twice as long to lay out: half a piece.
     const qsizetype start = std::max<qsizetype>(at - reach, 0);
@@ -35,9 +35,15 @@ qsizetype SoftBreaks::pieceEnd(QStringView text, qsizetype at, qsizetype reach) 
     clusters.setPosition(at - window);
     if (!clusters.isAtBoundary())
         clusters.toPreviousBoundary();
+    while (clusters.position() > 0 && continuesCluster(text[window + clusters.position()]))
+        clusters.toPreviousBoundary();
     if (clusters.position() > 0)
         return window + clusters.position();
     return text[at - 1].isHighSurrogate() ? at - 1 : at; // one cluster longer than a piece
+}
+
+bool SoftBreaks::continuesCluster(QChar c) {
+    return c.isMark() || c.category() == QChar::Other_Format || c.isLowSurrogate();
 }
 
 void SoftBreaks::insert(QTextCursor &cursor) {

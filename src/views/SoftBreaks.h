@@ -25,6 +25,9 @@ public:
     /// one is near, so that the break falls where the line would wrap anyway, and never inside
     /// a character or a cluster of them.
     static qsizetype pieceEnd(QStringView text, qsizetype at, qsizetype reach);
+    /// Whether `c` may go on with the cluster of characters before it. Where it does depends
+    /// on more of the text than a piece holds, so that no piece ever starts with one.
+    static bool continuesCluster(QChar c);
 
     /// Inserts a soft break at `cursor`.
     void insert(QTextCursor &cursor);

@@ -28,6 +28,14 @@ bool StandIns::isNeeded(QChar c) {
     return c == u'\r' || c == QChar::ParagraphSeparator || c == QChar(0xFDD0) || c == QChar(0xFDD1);
 }
 
+QString StandIns::shown(QStringView text) {
+    QString symbols = text.toString();
+    for (QChar &c : symbols)
+        if (isNeeded(c))
+            c = symbolFor(c);
+    return symbols;
+}
+
 void StandIns::insert(QTextCursor &cursor, QStringView text) {
     const QTextCharFormat plain;
     qsizetype run = 0; // where the text not yet inserted starts

@@ -16,6 +16,8 @@ class StandIns {
 public:
     /// Whether the document would turn `c` into something else.
     static bool isNeeded(QChar c);
+    /// `text` as the document shows it, each such character as its symbol.
+    static QString shown(QStringView text);
 
     /// Inserts `text` at `cursor` in the plain format, a symbol in place of each character that
     /// needs one.
