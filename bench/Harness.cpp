@@ -49,6 +49,11 @@ void goal(const QString &name, double measured, double limit, const QString &uni
     std::fflush(stdout);
 }
 
+double quantile(std::vector<double> samples, double q) {
+    std::sort(samples.begin(), samples.end());
+    return samples[size_t(q * double(samples.size() - 1) + 0.5)];
+}
+
 int shortfalls() {
     return fallenShort;
 }
@@ -85,4 +90,22 @@ double peakMemoryMiB(qint64 pid) {
     static const QRegularExpression hwm(QStringLiteral(R"(VmHWM:\s+(\d+) kB)"));
     const auto match = hwm.match(QString::fromLatin1(status.readAll()));
     return match.hasMatch() ? match.captured(1).toDouble() / 1024.0 : -1;
+}
+
+namespace {
+std::vector<std::pair<const char *, void (*)()>> &registeredCases() {
+    static std::vector<std::pair<const char *, void (*)()>> cases;
+    return cases;
+}
+} // namespace
+
+bool registerCase(const char *name, void (*run)()) {
+    registeredCases().emplace_back(name, run);
+    return true;
+}
+
+void runRegisteredCases(const std::function<bool(const char *)> &wanted) {
+    for (const auto &[name, run] : registeredCases())
+        if (wanted(name))
+            run();
 }

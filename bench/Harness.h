@@ -36,5 +36,15 @@ QString makeNote(qsizetype bytes, bool lineBreaks = true);
 /// The process's peak resident memory so far, in MiB (VmHWM).
 double peakMemoryMiB(qint64 pid = 0);
 
+/// The `q` quantile of `samples`, the nearest one measured.
+double quantile(std::vector<double> samples, double q);
+
 /// Goals that fell short so far.
 int shortfalls();
+
+/// Adds a case that `mirt_bench NAME` runs, and a plain `mirt_bench` too; for the cases kept in
+/// files of their own. Returns true, so that a file can register at its start.
+bool registerCase(const char *name, void (*run)());
+
+/// Runs the registered cases whose names `wanted` accepts, in the order they were registered.
+void runRegisteredCases(const std::function<bool(const char *name)> &wanted);

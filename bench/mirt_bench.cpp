@@ -3,7 +3,8 @@
 //
 //   mirt_bench [CASE...]       every case, or the ones named (run under Xvfb: `make bench`):
 //                              keystroke painted meeting edits autosave longline load
-//                              writers find startup memory peer
+//                              writers find startup memory peer, and those registered
+//                              from files of their own (count)
 //   mirt_bench --painted       the painted-keystroke cases only, on the current platform
 //   mirt_bench --startup app|bare FILE, --memory: children that the cases above start
 #include "Cases.h"
@@ -61,6 +62,7 @@ int main(int argc, char **argv) {
         otherWriters();
     if (wanted("find"))
         findAndSpelling();
+    runRegisteredCases(wanted);
     if (wanted("startup"))
         startup();
     if (wanted("memory"))

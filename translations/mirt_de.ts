@@ -33,10 +33,32 @@
     </message>
 </context>
 <context>
+    <name>CountLabel</name>
+    <message>
+        <source>Selected words: %1, characters: %2</source>
+        <translation>Ausgewählte Wörter: %1, Zeichen: %2</translation>
+    </message>
+    <message>
+        <source>Words: %1, characters: %2</source>
+        <translation>Wörter: %1, Zeichen: %2</translation>
+    </message>
+</context>
+<context>
+    <name>FileDefaultsStore</name>
+    <message>
+        <source>%1 is no folder that can be found</source>
+        <translation>%1 ist kein auffindbarer Ordner</translation>
+    </message>
+    <message>
+        <source>another Mirt window keeps the note in %1</source>
+        <translation>ein anderes Mirt-Fenster führt die Notiz in %1</translation>
+    </message>
+</context>
+<context>
     <name>FindBar</name>
     <message>
         <source>Match &amp;Case</source>
-        <translation>&amp;Groß/Klein beachten</translation>
+        <translation>Groß/&amp;Klein beachten</translation>
     </message>
     <message>
         <source>&amp;Whole Words</source>
@@ -72,7 +94,7 @@
     </message>
     <message>
         <source>Replace &amp;All</source>
-        <translation>&amp;Alle ersetzen</translation>
+        <translation>Alle erse&amp;tzen</translation>
     </message>
     <message>
         <source>No matches</source>
@@ -92,7 +114,10 @@
     </message>
     <message numerus="yes">
         <source>%n replaced</source>
-        <translation><numerusform>%n ersetzt</numerusform><numerusform>%n ersetzt</numerusform></translation>
+        <translation>
+            <numerusform>%n ersetzt</numerusform>
+            <numerusform>%n ersetzt</numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -104,6 +129,10 @@
     <message>
         <source>The note is saved again.</source>
         <translation>Die Notiz wird wieder gespeichert.</translation>
+    </message>
+    <message>
+        <source>Show Copy</source>
+        <translation>Kopie zeigen</translation>
     </message>
 </context>
 <context>
@@ -134,7 +163,7 @@
     </message>
     <message>
         <source>&amp;Redo</source>
-        <translation>&amp;Wiederholen</translation>
+        <translation>Wieder&amp;herstellen</translation>
     </message>
     <message>
         <source>Cu&amp;t</source>
@@ -150,7 +179,7 @@
     </message>
     <message>
         <source>Select &amp;All</source>
-        <translation>Alles &amp;markieren</translation>
+        <translation>Alles aus&amp;wählen</translation>
     </message>
     <message>
         <source>&amp;Find…</source>
@@ -194,7 +223,7 @@
     </message>
     <message>
         <source>Spelling &amp;Language</source>
-        <translation>Sprac&amp;he der Rechtschreibung</translation>
+        <translation>Sprache der Rechtschreib&amp;ung</translation>
     </message>
     <message>
         <source>F&amp;ormat</source>
@@ -231,6 +260,37 @@
     <message>
         <source>&lt;b&gt;Mirt %1&lt;/b&gt;&lt;p&gt;A one-note scratchpad that saves itself.&lt;/p&gt;&lt;p&gt;Released under the MIT licence.&lt;/p&gt;</source>
         <translation>&lt;b&gt;Mirt %1&lt;/b&gt;&lt;p&gt;Ein Notizblock für eine Notiz, der sich selbst speichert.&lt;/p&gt;&lt;p&gt;Veröffentlicht unter der MIT-Lizenz.&lt;/p&gt;</translation>
+    </message>
+    <message>
+        <source>Print Pre&amp;view…</source>
+        <translation>Dr&amp;uckvorschau …</translation>
+    </message>
+    <message>
+        <source>&amp;Reset Font Size</source>
+        <translation>Schriftgröße &amp;zurücksetzen</translation>
+    </message>
+    <message>
+        <source>&amp;Word Count</source>
+        <translation>Wörter und &amp;Zeichen zählen</translation>
+    </message>
+    <message>
+        <source>No dictionaries installed</source>
+        <translation>Keine Wörterbücher installiert</translation>
+    </message>
+</context>
+<context>
+    <name>MirtApp</name>
+    <message>
+        <source>A one-note scratchpad that saves itself.</source>
+        <translation>Ein Notizblock mit einer Notiz, die sich selbst speichert.</translation>
+    </message>
+    <message>
+        <source>Keep the note in FILE for this run.</source>
+        <translation>Die Notiz für diesen Lauf in DATEI führen.</translation>
+    </message>
+    <message>
+        <source>FILE</source>
+        <translation>DATEI</translation>
     </message>
 </context>
 <context>
@@ -279,14 +339,6 @@
         <translation>Die Notizdatei wurde außerhalb von Mirt entfernt. Die Notiz ist noch hier und wird wieder gespeichert.</translation>
     </message>
     <message>
-        <source>A sync engine left another version of the note beside it, &quot;%1&quot;, with lines changed on both sides. It is kept as it is.</source>
-        <translation>Ein Synchronisationsdienst hat eine andere Fassung der Notiz daneben abgelegt, „%1“, mit auf beiden Seiten geänderten Zeilen. Sie bleibt, wie sie ist.</translation>
-    </message>
-    <message>
-        <source>The lines of &quot;%1&quot;, a copy a sync engine left beside the note, are merged into it.</source>
-        <translation>Die Zeilen von „%1“, einer Kopie eines Synchronisationsdienstes, sind in die Notiz übernommen.</translation>
-    </message>
-    <message>
         <source>Export Note</source>
         <translation>Notiz exportieren</translation>
     </message>
@@ -306,6 +358,37 @@
         <source>The note is kept in %1 from now on.</source>
         <translation>Die Notiz liegt ab jetzt in %1.</translation>
     </message>
+    <message>
+        <source>Another version of the note, &quot;%1&quot;, is not UTF-8 text. It is kept as it is.</source>
+        <translation>Eine andere Fassung der Notiz, „%1“, ist kein UTF-8-Text. Sie bleibt, wie sie ist.</translation>
+    </message>
+    <message>
+        <source>Another version of the note beside it, &quot;%1&quot;, changes the same lines as the note. It is kept as it is.</source>
+        <translation>Eine andere Fassung der Notiz daneben, „%1“, ändert dieselben Zeilen wie die Notiz. Sie bleibt, wie sie ist.</translation>
+    </message>
+    <message>
+        <source>The changes in &quot;%1&quot;, another version of the note beside it, are merged into it.</source>
+        <translation>Die Änderungen in „%1“, einer anderen Fassung der Notiz daneben, sind in sie übernommen.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot;, another version of the note beside it, holds nothing the note does not, and is removed.</source>
+        <translation>„%1“, eine andere Fassung der Notiz daneben, enthält nichts, was die Notiz nicht hat, und wird entfernt.</translation>
+    </message>
+    <message>
+        <source>The changes in &quot;%1&quot;, another version of the note beside it, are merged into it. It holds lines the note does not, and is kept.</source>
+        <translation>Die Änderungen in „%1“, einer anderen Fassung der Notiz daneben, sind in sie übernommen. Sie enthält Zeilen, die die Notiz nicht hat, und bleibt erhalten.</translation>
+    </message>
+</context>
+<context>
+    <name>NoticeBar</name>
+    <message>
+        <source>Dismiss</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>Dismiss the notice</source>
+        <translation>Hinweis schließen</translation>
+    </message>
 </context>
 <context>
     <name>QObject</name>
@@ -320,6 +403,72 @@
     <message>
         <source>Cancel</source>
         <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>When Mirt last ended, the note could not be saved. What it held then is kept in %1.</source>
+        <translation>Als Mirt zuletzt beendet wurde, konnte die Notiz nicht gespeichert werden. Was sie damals enthielt, liegt in %1.</translation>
+    </message>
+    <message>
+        <source>The note cannot be kept where it is: %1. What you type stays here and is saved once that is a plain file again.</source>
+        <translation>Die Notiz kann nicht bleiben, wo sie ist: %1. Was Sie tippen, bleibt hier und wird gespeichert, sobald das wieder eine gewöhnliche Datei ist.</translation>
+    </message>
+</context>
+<context>
+    <name>QuitGuard</name>
+    <message>
+        <source>The note cannot be saved.</source>
+        <translation>Die Notiz kann nicht gespeichert werden.</translation>
+    </message>
+    <message>
+        <source>%1
+
+What you typed since the last save is only in this window.</source>
+        <translation>%1
+
+Was Sie seit dem letzten Speichern getippt haben, gibt es nur in diesem Fenster.</translation>
+    </message>
+    <message>
+        <source>Save a &amp;Copy…</source>
+        <translation>&amp;Kopie speichern …</translation>
+    </message>
+    <message>
+        <source>&amp;Quit Without Saving</source>
+        <translation>Ohne Speichern &amp;beenden</translation>
+    </message>
+    <message>
+        <source>&amp;Keep Working</source>
+        <translation>&amp;Weiterarbeiten</translation>
+    </message>
+    <message>
+        <source>Save a Copy of the Note</source>
+        <translation>Eine Kopie der Notiz speichern</translation>
+    </message>
+    <message>
+        <source>The Copy Was Not Saved</source>
+        <translation>Die Kopie wurde nicht gespeichert</translation>
+    </message>
+</context>
+<context>
+    <name>TextFile</name>
+    <message>
+        <source>%1 is a folder; only a text file can be inserted.</source>
+        <translation>%1 ist ein Ordner; nur eine Textdatei kann eingefügt werden.</translation>
+    </message>
+    <message>
+        <source>%1 is too large to insert (%2 MB); a text file of up to %3 MB can be.</source>
+        <translation>%1 ist zu groß zum Einfügen (%2 MB); eine Textdatei bis %3 MB kann eingefügt werden.</translation>
+    </message>
+    <message>
+        <source>%1 cannot be read: %2.</source>
+        <translation>%1 kann nicht gelesen werden: %2.</translation>
+    </message>
+    <message>
+        <source>%1 is not UTF-8 text; nothing was inserted.</source>
+        <translation>%1 ist kein UTF-8-Text; nichts wurde eingefügt.</translation>
+    </message>
+    <message>
+        <source>%1 is too large to insert.</source>
+        <translation>%1 ist zu groß zum Einfügen.</translation>
     </message>
 </context>
 <context>

@@ -33,6 +33,28 @@
     </message>
 </context>
 <context>
+    <name>CountLabel</name>
+    <message>
+        <source>Selected words: %1, characters: %2</source>
+        <translation>Mots sélectionnés : %1, caractères : %2</translation>
+    </message>
+    <message>
+        <source>Words: %1, characters: %2</source>
+        <translation>Mots : %1, caractères : %2</translation>
+    </message>
+</context>
+<context>
+    <name>FileDefaultsStore</name>
+    <message>
+        <source>%1 is no folder that can be found</source>
+        <translation>%1 n’est pas un dossier qui existe</translation>
+    </message>
+    <message>
+        <source>another Mirt window keeps the note in %1</source>
+        <translation>une autre fenêtre de Mirt garde la note dans %1</translation>
+    </message>
+</context>
+<context>
     <name>FindBar</name>
     <message>
         <source>Match &amp;Case</source>
@@ -92,7 +114,10 @@
     </message>
     <message numerus="yes">
         <source>%n replaced</source>
-        <translation><numerusform>%n remplacé</numerusform><numerusform>%n remplacés</numerusform></translation>
+        <translation>
+            <numerusform>%n remplacé</numerusform>
+            <numerusform>%n remplacés</numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -104,6 +129,10 @@
     <message>
         <source>The note is saved again.</source>
         <translation>La note est de nouveau enregistrée.</translation>
+    </message>
+    <message>
+        <source>Show Copy</source>
+        <translation>Afficher la copie</translation>
     </message>
 </context>
 <context>
@@ -232,6 +261,37 @@
         <source>&lt;b&gt;Mirt %1&lt;/b&gt;&lt;p&gt;A one-note scratchpad that saves itself.&lt;/p&gt;&lt;p&gt;Released under the MIT licence.&lt;/p&gt;</source>
         <translation>&lt;b&gt;Mirt %1&lt;/b&gt;&lt;p&gt;Un bloc-notes d’une seule note qui s’enregistre tout seul.&lt;/p&gt;&lt;p&gt;Publié sous licence MIT.&lt;/p&gt;</translation>
     </message>
+    <message>
+        <source>Print Pre&amp;view…</source>
+        <translation>&amp;Aperçu avant impression…</translation>
+    </message>
+    <message>
+        <source>&amp;Reset Font Size</source>
+        <translation>Taille du texte par &amp;défaut</translation>
+    </message>
+    <message>
+        <source>&amp;Word Count</source>
+        <translation>&amp;Nombre de mots</translation>
+    </message>
+    <message>
+        <source>No dictionaries installed</source>
+        <translation>Aucun dictionnaire installé</translation>
+    </message>
+</context>
+<context>
+    <name>MirtApp</name>
+    <message>
+        <source>A one-note scratchpad that saves itself.</source>
+        <translation>Un bloc-notes à une seule note, qui s’enregistre tout seul.</translation>
+    </message>
+    <message>
+        <source>Keep the note in FILE for this run.</source>
+        <translation>Garder la note dans FICHIER pour cette fois.</translation>
+    </message>
+    <message>
+        <source>FILE</source>
+        <translation>FICHIER</translation>
+    </message>
 </context>
 <context>
     <name>NoteEditor</name>
@@ -279,14 +339,6 @@
         <translation>Le fichier de la note a été supprimé hors de Mirt. La note est toujours là et est de nouveau enregistrée.</translation>
     </message>
     <message>
-        <source>A sync engine left another version of the note beside it, &quot;%1&quot;, with lines changed on both sides. It is kept as it is.</source>
-        <translation>Un outil de synchronisation a laissé une autre version de la note à côté, « %1 », avec des lignes modifiées des deux côtés. Elle est gardée telle quelle.</translation>
-    </message>
-    <message>
-        <source>The lines of &quot;%1&quot;, a copy a sync engine left beside the note, are merged into it.</source>
-        <translation>Les lignes de « %1 », une copie laissée par un outil de synchronisation, sont fusionnées dans la note.</translation>
-    </message>
-    <message>
         <source>Export Note</source>
         <translation>Exporter la note</translation>
     </message>
@@ -306,6 +358,37 @@
         <source>The note is kept in %1 from now on.</source>
         <translation>La note est désormais gardée dans %1.</translation>
     </message>
+    <message>
+        <source>Another version of the note, &quot;%1&quot;, is not UTF-8 text. It is kept as it is.</source>
+        <translation>Une autre version de la note, « %1 », n’est pas du texte UTF-8. Elle est gardée telle quelle.</translation>
+    </message>
+    <message>
+        <source>Another version of the note beside it, &quot;%1&quot;, changes the same lines as the note. It is kept as it is.</source>
+        <translation>Une autre version de la note à côté d’elle, « %1 », modifie les mêmes lignes que la note. Elle est gardée telle quelle.</translation>
+    </message>
+    <message>
+        <source>The changes in &quot;%1&quot;, another version of the note beside it, are merged into it.</source>
+        <translation>Les modifications de « %1 », une autre version de la note à côté d’elle, y sont fusionnées.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot;, another version of the note beside it, holds nothing the note does not, and is removed.</source>
+        <translation>« %1 », une autre version de la note à côté d’elle, ne contient rien que la note n’ait déjà ; elle est supprimée.</translation>
+    </message>
+    <message>
+        <source>The changes in &quot;%1&quot;, another version of the note beside it, are merged into it. It holds lines the note does not, and is kept.</source>
+        <translation>Les modifications de « %1 », une autre version de la note à côté d’elle, y sont fusionnées. Elle contient des lignes que la note n’a pas ; elle est gardée.</translation>
+    </message>
+</context>
+<context>
+    <name>NoticeBar</name>
+    <message>
+        <source>Dismiss</source>
+        <translation>Fermer</translation>
+    </message>
+    <message>
+        <source>Dismiss the notice</source>
+        <translation>Fermer l’avis</translation>
+    </message>
 </context>
 <context>
     <name>QObject</name>
@@ -320,6 +403,72 @@
     <message>
         <source>Cancel</source>
         <translation>Annuler</translation>
+    </message>
+    <message>
+        <source>When Mirt last ended, the note could not be saved. What it held then is kept in %1.</source>
+        <translation>À la dernière fermeture de Mirt, la note n’a pas pu être enregistrée. Ce qu’elle contenait alors est gardé dans %1.</translation>
+    </message>
+    <message>
+        <source>The note cannot be kept where it is: %1. What you type stays here and is saved once that is a plain file again.</source>
+        <translation>La note ne peut pas être gardée à cet endroit : %1. Ce que vous tapez reste ici et sera enregistré dès que ce sera de nouveau un fichier ordinaire.</translation>
+    </message>
+</context>
+<context>
+    <name>QuitGuard</name>
+    <message>
+        <source>The note cannot be saved.</source>
+        <translation>La note ne peut pas être enregistrée.</translation>
+    </message>
+    <message>
+        <source>%1
+
+What you typed since the last save is only in this window.</source>
+        <translation>%1
+
+Ce que vous avez tapé depuis le dernier enregistrement n’existe que dans cette fenêtre.</translation>
+    </message>
+    <message>
+        <source>Save a &amp;Copy…</source>
+        <translation>Enregistrer une &amp;copie…</translation>
+    </message>
+    <message>
+        <source>&amp;Quit Without Saving</source>
+        <translation>&amp;Quitter sans enregistrer</translation>
+    </message>
+    <message>
+        <source>&amp;Keep Working</source>
+        <translation>Continuer à &amp;travailler</translation>
+    </message>
+    <message>
+        <source>Save a Copy of the Note</source>
+        <translation>Enregistrer une copie de la note</translation>
+    </message>
+    <message>
+        <source>The Copy Was Not Saved</source>
+        <translation>La copie n’a pas été enregistrée</translation>
+    </message>
+</context>
+<context>
+    <name>TextFile</name>
+    <message>
+        <source>%1 is a folder; only a text file can be inserted.</source>
+        <translation>%1 est un dossier ; seul un fichier texte peut être inséré.</translation>
+    </message>
+    <message>
+        <source>%1 is too large to insert (%2 MB); a text file of up to %3 MB can be.</source>
+        <translation>%1 est trop volumineux pour être inséré (%2 Mo) ; un fichier texte jusqu’à %3 Mo peut l’être.</translation>
+    </message>
+    <message>
+        <source>%1 cannot be read: %2.</source>
+        <translation>Impossible de lire %1 : %2.</translation>
+    </message>
+    <message>
+        <source>%1 is not UTF-8 text; nothing was inserted.</source>
+        <translation>%1 n’est pas du texte UTF-8 ; rien n’a été inséré.</translation>
+    </message>
+    <message>
+        <source>%1 is too large to insert.</source>
+        <translation>%1 est trop volumineux pour être inséré.</translation>
     </message>
 </context>
 <context>

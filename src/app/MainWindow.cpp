@@ -2,15 +2,23 @@
 #include "MainWindow.h"
 
 #include "ContentView.h"
+#include "FileDrop.h"
 #include "MenuCommands.h"
+#include "NoteEditor.h"
 #include "Notemodel.h"
 #include "NoticeBar.h"
 #include "Spelling.h"
 
 #include <QCloseEvent>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDesktopServices>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMenuBar>
 #include <QSettings>
+#include <QUrl>
 #include <QVBoxLayout>
 
 MainWindow::MainWindow(NoteModel &model, QWidget *parent)
@@ -45,8 +53,11 @@ MainWindow::MainWindow(NoteModel &model, QWidget *parent)
                            .arg(reason));
     });
     connect(&model, &NoteModel::saveRecovered, notice_,
-            [this] { notice_->inform(tr("The note is saved again.")); });
+            [this] { notice_->resolve(tr("The note is saved again.")); });
     connect(&model, &NoteModel::noticed, notice_, &NoticeBar::inform);
+    connect(&model, &NoteModel::copyKept, this, &MainWindow::nameKeptFile);
+    connect(new FileDrop(*content_->editor(), this), &FileDrop::refused, notice_,
+            &NoticeBar::inform);
 }
 
 void MainWindow::closeEvent(QCloseEvent *event) {
@@ -60,4 +71,27 @@ void MainWindow::bringToFront() {
     show();
     raise();
     activateWindow();
+}
+
+void MainWindow::nameKeptFile(const QString &message, const QString &path) {
+    notice_->hold(message, tr("Show Copy"), [path] {
+        // The desktop's file manager, with the file selected; else its folder, opened.
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            QStringLiteral("org.freedesktop.FileManager1"),
+            QStringLiteral("/org/freedesktop/FileManager1"),
+            QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
+        call << QStringList{QUrl::fromLocalFile(path).toString()} << QString();
+        const auto openFolder = [path] {
+            QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absolutePath()));
+        };
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        if (!bus.isConnected())
+            return openFolder();
+        auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, 3000));
+        QObject::connect(watcher, &QDBusPendingCallWatcher::finished, [openFolder](auto *done) {
+            if (done->isError())
+                openFolder();
+            done->deleteLater();
+        });
+    });
 }

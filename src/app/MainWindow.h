@@ -21,6 +21,9 @@ public:
     NoticeBar *notice() const { return notice_; }
     /// Brings the window to the front, for a second launch of the app.
     void bringToFront();
+    /// Names a file beside the note that holds words the note does not, until the user has
+    /// looked, with a button that shows the file.
+    void nameKeptFile(const QString &message, const QString &path);
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QSettings>
 
 MenuCommands::MenuCommands(NoteModel &model, ContentView &content, Spelling &spelling,
                            QMenuBar &menuBar, QObject *parent)
@@ -52,6 +53,8 @@ void MenuCommands::createActions() {
     connect(exportNote_, &QAction::triggered, &model_, &NoteModel::exportNote);
     printNote_ = action("printNote", tr("&Print Note…"), {Qt::CTRL | Qt::Key_P});
     connect(printNote_, &QAction::triggered, &model_, &NoteModel::printNote);
+    previewNote_ = action("previewNote", tr("Print Pre&view…"), {});
+    connect(previewNote_, &QAction::triggered, &model_, &NoteModel::previewNote);
     moveNote_ = action("moveNote", tr("&Move Note…"), {Qt::CTRL | Qt::SHIFT | Qt::Key_L});
     connect(moveNote_, &QAction::triggered, &model_, &NoteModel::moveNote);
     quit_ = action("quit", tr("&Quit"), {Qt::CTRL | Qt::Key_Q});
@@ -103,12 +106,23 @@ void MenuCommands::createActions() {
     decreaseFont_ = action("decreaseFontSize", tr("&Decrease Font Size"),
                            {Qt::CTRL | Qt::Key_Minus, keypad(Qt::Key_Minus)});
     connect(decreaseFont_, &QAction::triggered, &model_, &NoteModel::decreaseFontSize);
+    resetFont_ =
+        action("resetFontSize", tr("&Reset Font Size"), {Qt::CTRL | Qt::Key_0, keypad(Qt::Key_0)});
+    connect(resetFont_, &QAction::triggered, &model_, &NoteModel::resetFontSize);
 
     meeting_ = action("meetingMode", QString(), {Qt::CTRL | Qt::SHIFT | Qt::Key_M});
     connect(meeting_, &QAction::triggered, &model_, &NoteModel::toggleMeetingMode);
     toolbar_ = action("toggleToolbar", QString(), {Qt::CTRL | Qt::SHIFT | Qt::Key_T});
     connect(toolbar_, &QAction::triggered, this,
             [this] { model_.setToolbarVisible(!model_.toolbarVisible()); });
+    count_ = action("wordCount", tr("&Word Count"), {});
+    count_->setCheckable(true);
+    count_->setChecked(QSettings().value(countVisibleKey, false).toBool());
+    content_.setCountVisible(count_->isChecked());
+    connect(count_, &QAction::toggled, this, [this](bool visible) {
+        content_.setCountVisible(visible);
+        QSettings().setValue(countVisibleKey, visible);
+    });
     about_ = action("about", tr("&About Mirt"), {QKeySequence::HelpContents});
     about_->setMenuRole(QAction::AboutRole);
     connect(about_, &QAction::triggered, this, &MenuCommands::showAbout);
@@ -120,7 +134,7 @@ void MenuCommands::createMenus(QMenuBar &menuBar) {
     file->setObjectName(QStringLiteral("fileMenu"));
     file->addAction(clearNote_);
     file->addSeparator();
-    file->addActions({exportNote_, printNote_, moveNote_});
+    file->addActions({exportNote_, printNote_, previewNote_, moveNote_});
     file->addSeparator();
     file->addAction(quit_);
 
@@ -146,13 +160,13 @@ void MenuCommands::createMenus(QMenuBar &menuBar) {
     QMenu *format = menuBar.addMenu(tr("F&ormat"));
     format->setObjectName(QStringLiteral("formatMenu"));
     format->addSeparator();
-    format->addActions({increaseFont_, decreaseFont_});
+    format->addActions({increaseFont_, decreaseFont_, resetFont_});
     format->addSeparator();
     format->addAction(meeting_);
 
     QMenu *view = menuBar.addMenu(tr("&View"));
     view->setObjectName(QStringLiteral("viewMenu"));
-    view->addAction(toolbar_);
+    view->addActions({toolbar_, count_});
 
     QMenu *help = menuBar.addMenu(tr("&Help"));
     help->setObjectName(QStringLiteral("helpMenu"));

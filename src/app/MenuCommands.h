@@ -20,6 +20,8 @@ public:
     MenuCommands(NoteModel &model, ContentView &content, Spelling &spelling, QMenuBar &menuBar,
                  QObject *parent = nullptr);
 
+    static inline const QString countVisibleKey = QStringLiteral("mirt.view.count");
+
 private:
     void createActions();
     void createMenus(QMenuBar &menuBar);
@@ -38,6 +40,7 @@ private:
     QAction *clearNote_ = nullptr;
     QAction *exportNote_ = nullptr;
     QAction *printNote_ = nullptr;
+    QAction *previewNote_ = nullptr;
     QAction *moveNote_ = nullptr;
     QAction *quit_ = nullptr;
     QAction *undo_ = nullptr;
@@ -53,7 +56,9 @@ private:
     QAction *checkSpelling_ = nullptr;
     QAction *increaseFont_ = nullptr;
     QAction *decreaseFont_ = nullptr;
+    QAction *resetFont_ = nullptr;
     QAction *meeting_ = nullptr;
     QAction *toolbar_ = nullptr;
+    QAction *count_ = nullptr;
     QAction *about_ = nullptr;
 };

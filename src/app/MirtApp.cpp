@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: MIT
 #include "MirtApp.h"
 
+#include "AtomicFile.h"
 #include "Clock.h"
 #include "FileDefaultsStore.h"
 #include "MainWindow.h"
 #include "Notemodel.h"
 #include "NoticeBar.h"
 #include "OneShotTimer.h"
+#include "QuitGuard.h"
 #include "SingleInstance.h"
+#include "Translations.h"
 #include "UnixSignals.h"
 #include "WidgetDialogs.h"
 
@@ -15,7 +18,6 @@
 #include <QDir>
 #include <QFontDatabase>
 #include <QIcon>
-#include <QLibraryInfo>
 #include <QSessionManager>
 #include <QSettings>
 #include <QStandardPaths>
@@ -26,11 +28,35 @@ namespace {
 
 const QString noteFileName = QStringLiteral("mirt.note.autosave.txt");
 
+// The options, described in the language of the translations installed.
+QCommandLineOption describeOptions(QCommandLineParser &parser) {
+    parser.setApplicationDescription(
+        QCoreApplication::translate("MirtApp", "A one-note scratchpad that saves itself."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption note(
+        QStringLiteral("note"),
+        QCoreApplication::translate("MirtApp", "Keep the note in FILE for this run."),
+        QCoreApplication::translate("MirtApp", "FILE"));
+    parser.addOption(note);
+    return note;
+}
+
 void nameTheApp() {
     // The names decide where the platform keeps the note and the preferences.
     QCoreApplication::setOrganizationName(QStringLiteral("Mirt"));
     QCoreApplication::setApplicationName(QStringLiteral("Mirt"));
     QCoreApplication::setApplicationVersion(QStringLiteral(MIRT_VERSION));
+}
+
+// "note.txt (~/Sync)": the window list and Alt+Tab tell two notes apart by it.
+QString noteTitle(const QString &path) {
+    const QFileInfo file(path);
+    QString folder = QDir::toNativeSeparators(file.absolutePath());
+    const QString home = QDir::toNativeSeparators(QDir::homePath());
+    if (folder == home || folder.startsWith(home + QDir::separator()))
+        folder.replace(0, home.size(), u'~');
+    return QStringLiteral("%1 (%2)").arg(file.fileName(), folder);
 }
 
 } // namespace
@@ -40,13 +66,14 @@ struct MirtApp::Location {
     QString path;
     NoteFile::Options options;
     QString problem;
+    bool usual = true; // not a file named for one run, whose moves are not remembered
 };
 
 /// Everything that lives as long as the app, in the order it is built (and backwards torn down:
 /// the window before the model, the model before the store, which writes what is left).
 struct MirtApp::Parts {
     explicit Parts(const Location &location)
-        : store(location.path, location.options, std::make_unique<QSettings>())
+        : store(location.path, location.options, std::make_unique<QSettings>(), location.usual)
         , dialogs([this] { return static_cast<QWidget *>(window.get()); })
         , model({store, clock, std::make_unique<QtOneShotTimer>(), dialogs, standardFontSize()}) {}
 
@@ -56,6 +83,7 @@ struct MirtApp::Parts {
     NoteModel model;
     UnixSignals signals;
     std::unique_ptr<MainWindow> window;
+    std::unique_ptr<QuitGuard> quitGuard;
 };
 
 MirtApp::MirtApp(int &argc, char **argv, const QString &notePath)
@@ -65,15 +93,7 @@ MirtApp::MirtApp(int &argc, char **argv, const QString &notePath)
     QApplication::setApplicationDisplayName(QStringLiteral("Mirt"));
     QGuiApplication::setDesktopFileName(SingleInstance::appId);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/mirt/mirt.svg")));
-    // The toolkit's own dialogs speak the app's language, or both stay English: never a mix.
-    const QLocale language;
-    if (appTexts_.load(language, QStringLiteral("mirt"), QStringLiteral("_"),
-                       QStringLiteral(":/i18n"))) {
-        QCoreApplication::installTranslator(&appTexts_);
-        if (qtTexts_.load(language, QStringLiteral("qtbase"), QStringLiteral("_"),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-            QCoreApplication::installTranslator(&qtTexts_);
-    }
+    installTranslations(QLocale(), appTexts_, qtTexts_);
 }
 
 MirtApp::~MirtApp() {
@@ -86,24 +106,47 @@ int MirtApp::run(int argc, char **argv) {
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("A one-note scratchpad that saves itself."));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    const QCommandLineOption note(QStringLiteral("note"),
-                                  QStringLiteral("Keep the note in FILE for this run."),
-                                  QStringLiteral("FILE"));
-    parser.addOption(note);
-    if (!parser.parse(arguments)) {
-        std::fprintf(stderr, "mirt: %s\n", qPrintable(parser.errorText()));
-        return 2;
-    }
-    if (parser.isSet(QStringLiteral("help"))) {
-        std::fputs(qPrintable(parser.helpText()), stdout);
-        return 0;
+    const QCommandLineOption note = describeOptions(parser);
+    const bool parsed = parser.parse(arguments);
+    if (!parsed || parser.isSet(QStringLiteral("help")) ||
+        parser.isSet(QStringLiteral("help-all"))) {
+        // Answered without a window, in the user's language and under the program's own name,
+        // which the toolkit takes from a running application.
+        char name[] = "mirt"; // not the path the program was started by
+        std::vector<char *> named(argv, argv + argc);
+        named[0] = name;
+        QCoreApplication answering(argc, named.data());
+        QTranslator appTexts;
+        QTranslator qtTexts;
+        installTranslations(QLocale(), appTexts, qtTexts);
+        QCommandLineParser translated;
+        describeOptions(translated);
+        if (!parsed) {
+            translated.parse(arguments);
+            std::fprintf(stderr, "mirt: %s\n", qPrintable(translated.errorText()));
+            return 2;
+        }
+        translated.process(answering); // prints the help and ends the process
     }
     if (parser.isSet(QStringLiteral("version"))) {
         std::printf("mirt %s\n", MIRT_VERSION);
         return 0;
+    }
+    const QString named = parser.value(note);
+    // A name the system's encoding cannot spell back would lead to another file than the one
+    // named, and one ending in a slash names a folder.
+    if (parser.isSet(note) &&
+        (named.endsWith(u'/') || named.contains(QChar::ReplacementCharacter))) {
+        std::fprintf(stderr, "mirt: %s cannot name the note's file\n", qPrintable(named));
+        return 1;
+    }
+    const QString notePath = parser.isSet(note) ? QFileInfo(named).absoluteFilePath() : QString();
+    // A FIFO would hold the app before its window forever, and a device or a folder can never
+    // be saved to: the user hears at once, and nothing is replaced.
+    if (const auto refusal = notePath.isEmpty() ? std::nullopt : AtomicFile::refusal(notePath)) {
+        std::fprintf(stderr, "mirt: %s; the note must be a plain text file\n",
+                     qPrintable(*refusal));
+        return 1;
     }
 #if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
     // Without this the toolkit aborts with a core dump and a message about its plugins.
@@ -115,8 +158,6 @@ int MirtApp::run(int argc, char **argv) {
         return 1;
     }
 #endif
-    const QString notePath =
-        parser.isSet(note) ? QFileInfo(parser.value(note)).absoluteFilePath() : QString();
     MirtApp app(argc, argv, notePath);
     return app.exec();
 }
@@ -127,8 +168,18 @@ double MirtApp::standardFontSize() {
 }
 
 MirtApp::Location MirtApp::locate() const {
+    Location location = placeOfNote();
+    if (const auto refusal = AtomicFile::refusal(location.path))
+        location.problem = QObject::tr("The note cannot be kept where it is: %1. What you type "
+                                       "stays here and is saved once that is a plain file "
+                                       "again.")
+                               .arg(*refusal);
+    return location;
+}
+
+MirtApp::Location MirtApp::placeOfNote() const {
     if (!notePath_.isEmpty())
-        return {notePath_, {.createFolder = true, .privateFolder = false}, QString()};
+        return {notePath_, {.createFolder = true, .privateFolder = false}, QString(), false};
     const QString remembered = QSettings().value(FileDefaultsStore::noteFolderKey).toString();
     if (!remembered.isEmpty()) {
         Location location{QDir(remembered).filePath(noteFileName),
@@ -159,19 +210,33 @@ bool MirtApp::start() {
     parts_ = std::make_unique<Parts>(location);
     NoteModel &model = parts_->model;
     parts_->window = std::make_unique<MainWindow>(model);
+    if (!notePath_.isEmpty()) // the usual note keeps the app's plain title
+        parts_->window->setWindowTitle(noteTitle(notePath_));
+    QuitGuard *guard =
+        (parts_->quitGuard = std::make_unique<QuitGuard>(model, parts_->dialogs, *parts_->window))
+            .get();
+    // Moved, the note is claimed anew, so that one copy of the app writes a file.
+    parts_->store.setClaim([this](const QString &path) { return instance_->reclaim(path); });
 
     // Every way out passes here: the window closed, Quit, and a termination signal all quit
     // the event loop. A session that ends asks for the data first.
-    QObject::connect(&app_, &QApplication::aboutToQuit, &model, &NoteModel::flushAutosave);
-    QObject::connect(&app_, &QGuiApplication::commitDataRequest, &model,
-                     [&model](QSessionManager &) { model.flushAutosave(); });
+    QObject::connect(&app_, &QApplication::aboutToQuit, guard, &QuitGuard::finish);
+    QObject::connect(&app_, &QGuiApplication::commitDataRequest, guard,
+                     [guard](QSessionManager &) { guard->finish(); });
+    // Not quit(), which a window may refuse: a signal leaves nobody to answer a question.
     QObject::connect(&parts_->signals, &UnixSignals::terminationRequested, &app_,
-                     &QApplication::quit);
+                     [] { QCoreApplication::exit(0); });
     QObject::connect(instance_.get(), &SingleInstance::activationRequested, parts_->window.get(),
                      &MainWindow::bringToFront);
     parts_->window->show();
     if (!location.problem.isEmpty())
         parts_->window->notice()->alert(location.problem);
+    for (const QString &copy : QuitGuard::emergencyCopies())
+        parts_->window->nameKeptFile(
+            QObject::tr("When Mirt last ended, the note could not be saved. What it held then "
+                        "is kept in %1.")
+                .arg(QDir::toNativeSeparators(copy)),
+            copy);
     return true;
 }
 

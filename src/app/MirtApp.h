@@ -17,8 +17,8 @@ public:
     MirtApp(int &argc, char **argv, const QString &notePath = QString());
     ~MirtApp();
 
-    /// Reads the command line, then starts and runs the app; the process exit code. `--help`
-    /// and `--version` are answered without a window.
+    /// Reads the command line, then starts and runs the app; the process exit code. `--help`,
+    /// `--help-all` and `--version` are answered without a window, in the user's language.
     static int run(int argc, char **argv);
 
     /// Builds the model and the window and shows it. False when another copy of the app owns
@@ -37,6 +37,7 @@ private:
     struct Parts;
     struct Location;
     Location locate() const;
+    Location placeOfNote() const;
 
     QApplication app_;
     QTranslator qtTexts_;

@@ -6,6 +6,8 @@
 
 #include <functional>
 
+class QImage;
+class QPrintPreviewDialog;
 class QTextDocument;
 class QWidget;
 
@@ -23,11 +25,20 @@ public:
     /// Runs the print panel, then prints `text` at `fontSize` points with a progress panel.
     void print(const QString &text, double fontSize, QWidget *window);
 
+    /// Shows `text` at `fontSize` points page by page as print() puts it on paper, in a window
+    /// from which the user can print it.
+    void preview(const QString &text, double fontSize, QWidget *window);
+
     /// Shows the print panel; true when the user chose to print. Tests answer it themselves.
     std::function<bool(QPrinter &printer, QWidget *window)> askToPrint;
+    /// Runs the preview window to its end. Tests look at it themselves.
+    std::function<void(QPrintPreviewDialog &dialog)> showPreview;
 
 private:
-    void paginate(QTextDocument &document, const std::function<bool(int, int)> &onPage);
+    static void layOut(QTextDocument &document, QImage &pointDevice, const QString &text,
+                       double fontSize);
+    static void paginate(QTextDocument &document, QPrinter &printer,
+                         const std::function<bool(int, int)> &onPage);
 
     QPrinter printer_;
 };

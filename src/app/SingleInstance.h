@@ -1,13 +1,17 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <QLockFile>
 #include <QObject>
 
+#include <memory>
+
+class ApplicationInterface;
 class QLocalServer;
+class QLockFile;
 
 /// Makes sure one copy of the app writes a note file. A later launch for the same note asks
 /// the running copy to come to the front and ends; a launch for another note runs beside it.
+/// The file is known by its real path, through links and however its folders are spelled.
 ///
 /// On the session bus the copy owns a name derived from the note file, and the usual note the
 /// app's id as well, and answers org.freedesktop.Application; the bus frees the names when the
@@ -26,17 +30,29 @@ public:
     bool claim();
     /// Asks the copy that holds the claim to show its window. True when it answered.
     bool activateRunning();
+    /// Moves the claim to the note at `notePath`: false, and the claim unchanged, when another
+    /// copy of the app holds that note.
+    bool reclaim(const QString &notePath);
 
 Q_SIGNALS:
     void activationRequested();
 
 private:
-    bool claimSocket();
+    struct Claim {
+        QString key;
+        QString busName;
+        QString objectPath;
+        QString socketPath;
+        std::unique_ptr<QLockFile> lock;
+        QLocalServer *server = nullptr;
+        bool onBus = false;
+    };
+    static Claim claimFor(const QString &notePath);
+    bool claimNote(Claim &claim);
+    bool claimSocket(Claim &claim);
+    void release(Claim &claim);
 
     bool usualNote_;
-    QString busName_;
-    QString objectPath_;
-    QString socketPath_;
-    QLockFile lock_;
-    QLocalServer *server_ = nullptr;
+    Claim claim_;
+    ApplicationInterface *application_;
 };

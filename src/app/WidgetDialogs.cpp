@@ -4,12 +4,16 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QSettings>
 #include <QStandardPaths>
 
 WidgetDialogs::WidgetDialogs(std::function<QWidget *()> window)
     : window_(std::move(window)) {}
 
 QString WidgetDialogs::exportFolder() {
+    const QString last = QSettings().value(exportFolderKey).toString();
+    if (!last.isEmpty() && QFileInfo(last).isDir()) // not an unmounted drive's
+        return last;
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     return QDir(documents).exists() ? documents : QDir::homePath();
 }
@@ -29,7 +33,10 @@ void WidgetDialogs::showSavePanel(const SavePanel &panel,
     QObject::connect(
         dialog, &QFileDialog::finished, dialog, [dialog, done = std::move(done)](int result) {
             const QStringList files = dialog->selectedFiles();
-            done(result == QDialog::Accepted && !files.isEmpty() ? files.first() : QString());
+            const bool chosen = result == QDialog::Accepted && !files.isEmpty();
+            if (chosen) // the next export starts there
+                QSettings().setValue(exportFolderKey, QFileInfo(files.first()).absolutePath());
+            done(chosen ? files.first() : QString());
         });
     dialog->show();
 }
@@ -57,4 +64,8 @@ void WidgetDialogs::showWarning(const QString &message, const QString &informati
 
 void WidgetDialogs::print(const QString &text, double fontSize) {
     printer_.print(text, fontSize, window_());
+}
+
+void WidgetDialogs::printPreview(const QString &text, double fontSize) {
+    printer_.preview(text, fontSize, window_());
 }

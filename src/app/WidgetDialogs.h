@@ -20,8 +20,11 @@ public:
                       std::function<void(const QString &folder)> done) override;
     void showWarning(const QString &message, const QString &informativeText) override;
     void print(const QString &text, double fontSize) override;
+    void printPreview(const QString &text, double fontSize) override;
 
-    /// Where the save panel opens: the Documents folder, else the home folder.
+    static inline const QString exportFolderKey = QStringLiteral("mirt.export.folder");
+    /// Where the save panel opens: the folder of the last export, else the Documents folder,
+    /// else the home folder.
     static QString exportFolder();
 
 private:

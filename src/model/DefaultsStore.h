@@ -33,6 +33,11 @@ public:
     /// The version that changedOutside() announced as `version` has been taken in: it becomes
     /// the store's own, and the next write may replace it.
     virtual void acceptOutside(const QString &key, quint64 version) = 0;
+    /// Of the versions stored under `key`, the one that `one` and `other` both grew from: the
+    /// newest that each keeps every line of. Another machine's version may have grown from an
+    /// older one than the last.
+    virtual std::optional<QString> commonVersion(const QString &key, const QString &one,
+                                                 const QString &other) = 0;
     /// Keeps `text` in a file beside the string stored under `key`, named as a conflict copy.
     /// Returns its path, or the reason it could not be written.
     virtual std::pair<QString, std::optional<QString>> keepConflictCopy(const QString &key,
@@ -55,6 +60,7 @@ Q_SIGNALS:
                         quint64 version);
     /// Another program removed the stored string; the next write stores it again.
     void removedOutside(const QString &key);
-    /// A file-sync engine left a copy of the string beside it after a conflict of its own.
-    void copyFound(const QString &path, const QString &text);
+    /// A conflict copy of the string beside it, left by a file-sync engine or by the app;
+    /// `exact` is false when it is no valid text.
+    void copyFound(const QString &path, const QString &text, bool exact);
 };

@@ -30,4 +30,7 @@ public:
     /// Runs the print panel and prints `text` in the fixed page layout at `fontSize` points.
     /// Modal.
     virtual void print(const QString &text, double fontSize) = 0;
+
+    /// Shows `text` at `fontSize` points as print() would put it on paper. Modal.
+    virtual void printPreview(const QString &text, double fontSize) = 0;
 };

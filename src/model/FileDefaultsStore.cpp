@@ -31,10 +31,12 @@ void clearAbandonedLock(const QString &path) {
 } // namespace
 
 FileDefaultsStore::FileDefaultsStore(const QString &notePath, NoteFile::Options options,
-                                     std::unique_ptr<QSettings> preferences, QObject *parent)
+                                     std::unique_ptr<QSettings> preferences, bool remembersMoves,
+                                     QObject *parent)
     : DefaultsStore(parent)
     , note_(std::make_unique<NoteFile>(notePath, options))
-    , preferences_(std::move(preferences)) {
+    , preferences_(std::move(preferences))
+    , remembersMoves_(remembersMoves) {
     // The store keeps one string, the note; the key is the model's.
     const QString key = QStringLiteral("mirt.note.autosave");
     connect(note_.get(), &NoteFile::writeSucceeded, this, [this] {
@@ -106,17 +108,14 @@ void FileDefaultsStore::acceptOutside(const QString &, quint64 version) {
     note_->accept(version);
 }
 
+std::optional<QString> FileDefaultsStore::commonVersion(const QString &, const QString &one,
+                                                        const QString &other) {
+    return note_->baseOf(one, other);
+}
+
 std::pair<QString, std::optional<QString>>
 FileDefaultsStore::keepConflictCopy(const QString &, const QString &text) {
-    const QFileInfo note(note_->path());
-    const QString stamp =
-        QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-HHmmss"));
-    QString path;
-    for (int n = 1; path.isEmpty() || QFileInfo::exists(path); ++n)
-        path = note.dir().filePath(note.completeBaseName() + QStringLiteral(".conflict-") + stamp +
-                                   (n > 1 ? u'-' + QString::number(n) : QString()) + u'.' +
-                                   note.suffix());
-    return {path, AtomicFile::write(path, noteToUtf8(text), AtomicFile::Access::OwnerOnly)};
+    return note_->keepCopy(noteToUtf8(text));
 }
 
 void FileDefaultsStore::setStringTakingCopy(const QString &, const QString &value,
@@ -126,24 +125,43 @@ void FileDefaultsStore::setStringTakingCopy(const QString &, const QString &valu
 
 std::optional<QString> FileDefaultsStore::moveTo(const QString &, const QString &folder,
                                                  const QString &text) {
+    // The same folder under another spelling (a link, a trailing slash) is no move: the file
+    // there is this very note, and taking it for another would remove it.
+    const QString chosen = QFileInfo(folder).canonicalFilePath();
+    if (chosen.isEmpty() || !QFileInfo(chosen).isDir())
+        return tr("%1 is no folder that can be found").arg(QDir::toNativeSeparators(folder));
+    // The name the note had goes, not a file it led to: a link's target is the user's.
     const QString old = note_->path();
-    const QString target = QDir(folder).filePath(QFileInfo(old).fileName());
-    if (QFileInfo(target).absoluteFilePath() == QFileInfo(old).absoluteFilePath())
+    const QString target = QDir(chosen).filePath(QFileInfo(old).fileName());
+    const QString realTarget = AtomicFile::resolve(target);
+    if (realTarget == note_->realPath())
         return std::nullopt;
+    if (auto refusal = AtomicFile::refusal(realTarget))
+        return refusal;
+    if (claim_ && !claim_(realTarget))
+        return tr("another Mirt window keeps the note in %1").arg(QDir::toNativeSeparators(chosen));
     note_->flush();
-    const NoteFile::Options chosen{.createFolder = false, .privateFolder = false};
-    if (QFileInfo::exists(target)) {
+    const NoteFile::Options chosenOptions{.createFolder = false, .privateFolder = false};
+    if (QFileInfo::exists(realTarget)) {
         // A note is there already, perhaps brought by a sync engine: it is taken in at the
         // next save, and the old file goes once that save has put the words in the new place.
-        note_->relocate(target, chosen, false);
+        note_->relocate(target, chosenOptions, false);
         leftBehind_ = old;
     } else {
-        if (auto error = AtomicFile::write(target, noteToUtf8(text), AtomicFile::Access::OwnerOnly))
+        if (auto error =
+                AtomicFile::write(target, noteToUtf8(text), AtomicFile::Access::OwnerOnly)) {
+            if (claim_)
+                claim_(note_->realPath()); // this note is still where it was
             return error;
-        note_->relocate(target, chosen, true);
+        }
+        if (QFileInfo::exists(note_->realPath())) // as private, or as shared, as it was
+            QFile::setPermissions(realTarget, QFile::permissions(note_->realPath()));
+        note_->relocate(target, chosenOptions, true);
         QFile::remove(old);
     }
-    preferences_->setValue(noteFolderKey, QDir(folder).absolutePath());
-    preferences_->sync();
+    if (remembersMoves_) {
+        preferences_->setValue(noteFolderKey, QDir(folder).absolutePath());
+        preferences_->sync();
+    }
     return std::nullopt;
 }

@@ -4,6 +4,7 @@
 #include "DefaultsStore.h"
 #include "NoteFile.h"
 
+#include <functional>
 #include <memory>
 
 class QSettings;
@@ -16,8 +17,11 @@ public:
     /// Where a note moved with moveTo() lives, remembered for later launches.
     static inline const QString noteFolderKey = QStringLiteral("mirt.note.folder");
 
+    /// `remembersMoves`: a move of the note is kept for later launches (the usual note; never
+    /// a file named for one run).
     FileDefaultsStore(const QString &notePath, NoteFile::Options options,
-                      std::unique_ptr<QSettings> preferences, QObject *parent = nullptr);
+                      std::unique_ptr<QSettings> preferences, bool remembersMoves = true,
+                      QObject *parent = nullptr);
     ~FileDefaultsStore() override;
 
     std::optional<QString> string(const QString &key) const override;
@@ -27,6 +31,8 @@ public:
     void setFloat(const QString &key, float value) override;
     void flush() override;
     void acceptOutside(const QString &key, quint64 version) override;
+    std::optional<QString> commonVersion(const QString &key, const QString &one,
+                                         const QString &other) override;
     std::pair<QString, std::optional<QString>> keepConflictCopy(const QString &key,
                                                                 const QString &text) override;
     void setStringTakingCopy(const QString &key, const QString &value,
@@ -36,8 +42,14 @@ public:
 
     QString notePath() const { return note_->path(); }
 
+    /// Asked before the note moves to a file (its real path): whether this process may be its
+    /// one writer. Without it, every move may go ahead.
+    void setClaim(std::function<bool(const QString &realPath)> claim) { claim_ = std::move(claim); }
+
 private:
     std::unique_ptr<NoteFile> note_;
     std::unique_ptr<QSettings> preferences_;
+    bool remembersMoves_;
+    std::function<bool(const QString &)> claim_;
     QString leftBehind_; // the note's old file after a move, removed once the new one is written
 };

@@ -12,7 +12,8 @@
 ///
 /// The file is the user's, and other programs write it too. The file remembers the version it
 /// last read or wrote, and before every write it checks that the disk still holds that version;
-/// when it does not, it writes nothing and announces what it found instead.
+/// when it does not, it writes nothing and announces what it found instead. It never writes
+/// the bytes the disk holds already, and writes nothing but a regular file, through links.
 class NoteFile : public QObject {
     Q_OBJECT
 public:
@@ -29,7 +30,9 @@ public:
     /// Waits for the writes still under way; nothing handed over is dropped.
     ~NoteFile() override;
 
+    /// The note's path as given; realPath() is the file it leads to through symbolic links.
     QString path() const;
+    QString realPath() const;
     /// Reads the note; what it reads becomes the common version. Nothing when there is none.
     std::optional<QString> read();
     /// Writes `utf8` once the disk is known to hold the common version, then removes
@@ -41,6 +44,12 @@ public:
     void flush();
     /// The version announced by changedOutside() becomes the common one.
     void accept(quint64 version);
+    /// Of the common versions, the one that two versions of the note both grew from: the
+    /// newest that each keeps every line of. Nothing when there is none.
+    std::optional<QString> baseOf(const QString &one, const QString &other);
+    /// Writes `utf8` beside the note as a conflict copy, never over another file. Returns its
+    /// path, or the reason it could not be written.
+    std::pair<QString, std::optional<QString>> keepCopy(const QByteArray &utf8);
     /// From now on the note lives at `path`. With `adopt`, the file there is this note's own
     /// (just written to it); otherwise whatever stands there is taken in before any write.
     void relocate(const QString &path, Options options, bool adopt);
@@ -50,7 +59,9 @@ Q_SIGNALS:
     void writeFailed(const QString &reason);
     void changedOutside(const QString &current, const QString &common, quint64 version);
     void removedOutside();
-    void copyFound(const QString &path, const QString &text);
+    /// A sync engine's conflict copy, or one of the app's own; `exact` is false when it is no
+    /// valid UTF-8.
+    void copyFound(const QString &path, const QString &text, bool exact);
 
 private:
     class Worker;

@@ -13,6 +13,7 @@
 #include <QLocale>
 #include <QPointer>
 #include <QRegularExpression>
+#include <QSet>
 
 #include <algorithm>
 #include <cmath>
@@ -26,6 +27,19 @@ const QRegularExpression &stampOnlyLine() {
         QStringLiteral(R"(^\d{2}:\d{2} - (?:\r\n|[\n\x{0B}\x{0C}\r\x{85}\x{2028}\x{2029}])?\z)"),
         QRegularExpression::UseUnicodePropertiesOption);
     return pattern;
+}
+
+// Whether every line of `other` stands somewhere in `note`, but those of `base`, which the
+// note's side may have changed or taken out.
+bool holdsEveryLine(const QString &note, const QString &other, const QString &base = QString()) {
+    QSet<QStringView> lines;
+    for (const QString &text : {note, base})
+        for (const QStringView line : QStringView(text).tokenize(u'\n'))
+            lines.insert(line);
+    for (const QStringView line : QStringView(other).tokenize(u'\n'))
+        if (!lines.contains(line))
+            return false;
+    return true;
 }
 
 // The last grapheme cluster is a line feed of its own: CR LF is one cluster and does not count.
@@ -160,7 +174,8 @@ void NoteModel::flushAutosave() {
     // the event loop, which may not turn again when the app is ending: that version is taken in
     // here, and the result written, before the app may go.
     for (int round = 0; round < 3; ++round) {
-        if (saveTimer_->isActive() || saveEncoder_.isRunning()) {
+        // A save that failed is tried again: the cause may have gone since, with nothing typed.
+        if (saveTimer_->isActive() || saveEncoder_.isRunning() || (round == 0 && saveFailing_)) {
             saveTimer_->stop();
             saveEncoder_.cancel();
             store_.setString(saveKey, text_);
@@ -181,6 +196,7 @@ void NoteModel::onWriteSucceeded() {
 
 void NoteModel::onWriteFailed(const QString &reason) {
     // The note stays in memory; the next save tries again.
+    saveFailure_ = reason;
     if (saveFailing_)
         return;
     saveFailing_ = true;
@@ -203,7 +219,18 @@ void NoteModel::onChangedOutside(const QString &key, const QString &current, con
                           "Undo brings back what was here."));
         return;
     }
-    if (const std::optional<QString> merged = TextMerge::threeWay(common, text_, current)) {
+    std::optional<QString> merged = TextMerge::threeWay(common, text_, current);
+    if (!merged) {
+        // The other machine may have made its version from an earlier one than the last that
+        // both sides share: merged against that one, its changes are its own.
+        const std::optional<QString> earlier = store_.commonVersion(key, text_, current);
+        if (earlier && *earlier != common)
+            merged = TextMerge::threeWay(*earlier, text_, current);
+        // No line of the window's may go on that guess: there is no copy of them elsewhere.
+        if (merged && !holdsEveryLine(*merged, text_))
+            merged.reset();
+    }
+    if (merged) {
         takeInOutsideText(*merged);
         store_.acceptOutside(key, version);
         scheduleSave();
@@ -221,9 +248,10 @@ void NoteModel::onChangedOutside(const QString &key, const QString &current, con
     }
     store_.acceptOutside(key, version);
     scheduleSave();
-    Q_EMIT noticed(tr("The note was changed outside Mirt at the same places as here. Your text "
-                      "stays; the other version is kept in \"%1\".")
-                       .arg(QFileInfo(copy).fileName()));
+    Q_EMIT copyKept(tr("The note was changed outside Mirt at the same places as here. Your text "
+                       "stays; the other version is kept in \"%1\".")
+                        .arg(QFileInfo(copy).fileName()),
+                    copy);
 }
 
 void NoteModel::onRemovedOutside() {
@@ -233,22 +261,56 @@ void NoteModel::onRemovedOutside() {
                       "saved again."));
 }
 
-void NoteModel::onCopyFound(const QString &path, const QString &text) {
+void NoteModel::onCopyFound(const QString &path, const QString &text, bool exact) {
     const QString name = QFileInfo(path).fileName();
-    const std::optional<QString> merged = TextMerge::withAddedLines(text_, text);
-    if (!merged) {
-        Q_EMIT noticed(tr("A sync engine left another version of the note beside it, \"%1\", "
-                          "with lines changed on both sides. It is kept as it is.")
-                           .arg(name));
+    if (!exact) {
+        Q_EMIT copyKept(tr("Another version of the note, \"%1\", is not UTF-8 text. It is kept "
+                           "as it is.")
+                            .arg(name),
+                        path);
         return;
     }
-    takeInOutsideText(*merged);
+    // Against the version both grew from, both sides' changes go in. Without one, only the
+    // lines the copy adds are taken: it never takes words out.
+    const std::optional<QString> base = store_.commonVersion(saveKey, text_, text);
+    std::optional<QString> merged = base ? TextMerge::threeWay(*base, text_, text) : std::nullopt;
+    // A copy is the version that lost to another at a sync engine, not a choice to take lines
+    // out: one that would take lines out of the note only adds its own.
+    if (merged && !TextMerge::keepsEveryLine(text_, *merged))
+        merged.reset();
+    const QString changedHere = merged ? *base : QString(); // lines the note's side may change
+    if (!merged)
+        merged = TextMerge::withAddedLines(text_, text);
+    if (!merged) {
+        Q_EMIT copyKept(tr("Another version of the note beside it, \"%1\", changes the same "
+                           "lines as the note. It is kept as it is.")
+                            .arg(name),
+                        path);
+        return;
+    }
+    const bool addsWords = *merged != text_;
+    if (addsWords)
+        takeInOutsideText(*merged);
+    // A line the copy added that the note lacks would be lost with it: the copy stays while
+    // it holds one.
+    if (!holdsEveryLine(text_, text, changedHere)) {
+        Q_EMIT copyKept(tr("The changes in \"%1\", another version of the note beside it, are "
+                           "merged into it. It holds lines the note does not, and is kept.")
+                            .arg(name),
+                        path);
+        return;
+    }
+    // The copy goes once the note that holds its words is on disk; the same bytes are not
+    // written again.
     saveTimer_->stop();
     saveEncoder_.cancel();
     store_.setStringTakingCopy(saveKey, text_, path);
-    Q_EMIT noticed(tr("The lines of \"%1\", a copy a sync engine left beside the note, are "
-                      "merged into it.")
-                       .arg(name));
+    Q_EMIT noticed(addsWords ? tr("The changes in \"%1\", another version of the note beside "
+                                  "it, are merged into it.")
+                                   .arg(name)
+                             : tr("\"%1\", another version of the note beside it, holds "
+                                  "nothing the note does not, and is removed.")
+                                   .arg(name));
 }
 
 void NoteModel::takeInOutsideText(const QString &newText) {
@@ -272,6 +334,11 @@ void NoteModel::increaseFontSize() {
 void NoteModel::decreaseFontSize() {
     const double smaller = fontSize_ - fontSizeStep;
     setFontSize(smaller <= minFontSize_ ? minFontSize_ : smaller);
+    storeFontSize();
+}
+
+void NoteModel::resetFontSize() {
+    setFontSize(minFontSize_);
     storeFontSize();
 }
 
@@ -369,6 +436,11 @@ void NoteModel::exportNote() {
 void NoteModel::printNote() {
     if (!text_.isEmpty())
         dialogs_.print(text_, fontSize_);
+}
+
+void NoteModel::previewNote() {
+    if (!text_.isEmpty())
+        dialogs_.printPreview(text_, fontSize_);
 }
 
 void NoteModel::moveNote() {

@@ -74,12 +74,16 @@ public:
     QString previousText() const { return previousText_.toString(text_); }
     /// Whether the last write to the store failed and no write has succeeded since.
     bool isSaveFailing() const { return saveFailing_; }
+    /// Why the last write failed, while isSaveFailing().
+    QString saveFailure() const { return saveFailure_; }
 
     /// Empty, or nothing but white space and line breaks.
     static bool isBlank(QStringView text);
 
     void increaseFontSize();
     void decreaseFontSize();
+    /// Back to the platform's standard size, the size a new user starts with.
+    void resetFontSize();
     void clearNote();
 
     void requestMeetingMode();
@@ -93,11 +97,13 @@ public:
 
     void exportNote();
     void printNote();
+    /// Shows the note as printNote() would print it.
+    void previewNote();
     /// Asks for a folder and keeps the note there from now on.
     void moveNote();
 
-    /// Writes a pending autosave at once and returns when it is on disk (or has failed).
-    /// Without a pending change it writes nothing.
+    /// Writes a pending autosave, or one that failed, at once and returns when it is on disk
+    /// (or has failed again: isSaveFailing() tells). Without either it writes nothing.
     void flushAutosave();
 
 Q_SIGNALS:
@@ -114,8 +120,11 @@ Q_SIGNALS:
     /// A write succeeded after saveFailed().
     void saveRecovered();
     /// Something the user should hear of that needs no answer: another program's words taken
-    /// in, a copy kept beside the note.
+    /// in, a copy merged.
     void noticed(const QString &message);
+    /// Words the note could not take in are kept in the file at `path`, beside it: the user
+    /// should hear of it until they have looked.
+    void copyKept(const QString &message, const QString &path);
 
 private:
     void loadFromStore();
@@ -132,7 +141,7 @@ private:
     void onChangedOutside(const QString &key, const QString &current, const QString &common,
                           quint64 version);
     void onRemovedOutside();
-    void onCopyFound(const QString &path, const QString &text);
+    void onCopyFound(const QString &path, const QString &text, bool exact);
     void takeInOutsideText(const QString &newText);
     QString stamp() const;
 
@@ -153,5 +162,6 @@ private:
     SliceEncoder saveEncoder_;
     quint64 textRevision_ = 0;
     bool saveFailing_ = false;
+    QString saveFailure_;
     QStringList mergedCopies_; // copies whose words are in the note, removed after the next save
 };

@@ -49,6 +49,29 @@ std::vector<Hunk> diffHunks(const QByteArray &before, const QByteArray &after) {
     return hunks;
 }
 
+// git takes a last line without its line break for a line that changes when a line is added
+// after it: a merge is made as if every text ended in one, and the result then ends as the
+// side did whose last line it ends in.
+bool lacksFinalBreak(QStringView text) {
+    return !text.isEmpty() && !text.endsWith(u'\n');
+}
+
+QString withFinalBreak(QStringView text) {
+    return lacksFinalBreak(text) ? text.toString() + u'\n' : text.toString();
+}
+
+void restoreEnding(QString &merged, std::initializer_list<QStringView> sides) {
+    if (!merged.endsWith(u'\n'))
+        return;
+    const QStringView last = QStringView(merged).chopped(1);
+    const QStringView lastLine = last.sliced(last.lastIndexOf(u'\n') + 1);
+    for (QStringView side : sides)
+        if (lacksFinalBreak(side) && side.sliced(side.lastIndexOf(u'\n') + 1) == lastLine) {
+            merged.chop(1);
+            return;
+        }
+}
+
 // Where a hunk's lines start in their text: an empty side stands after the line it names.
 qsizetype hunkStart(const std::vector<qsizetype> &starts, int start, int lines) {
     const int index = lines == 0 ? start : start - 1;
@@ -62,8 +85,6 @@ qsizetype hunkEnd(const std::vector<qsizetype> &starts, int start, int lines) {
 
 // The lines two texts share at their start and at their end, in UTF-16 units, whole lines only
 // and never overlapping: what lies between is all that a diff needs to look at.
-std::optional<QString> mergeWithGit(QStringView base, QStringView ours, QStringView theirs);
-
 struct Common {
     qsizetype prefix;
     qsizetype suffix;
@@ -85,49 +106,6 @@ Common commonLines(QStringView a, QStringView b) {
     }
     return {prefix, suffix};
 }
-
-} // namespace
-
-namespace TextMerge {
-
-std::optional<QString> threeWay(QStringView base, QStringView ours, QStringView theirs) {
-    // Where each side changed the base. Two changes with a line between them that neither
-    // touched merge by taking both, as diff3 does; only the rest goes to git's merge, and only
-    // the lines that the three do not all share.
-    const Common o = commonLines(base, ours), t = commonLines(base, theirs);
-    if (o.prefix == base.size() && o.prefix == ours.size())
-        return theirs.toString();
-    if (t.prefix == base.size() && t.prefix == theirs.size())
-        return ours.toString();
-    const auto apart = [&base](Common first, QStringView firstText, Common second,
-                               QStringView secondText) -> std::optional<QString> {
-        if (base.size() - first.suffix >= second.prefix)
-            return std::nullopt;
-        QString merged = base.first(first.prefix).toString();
-        merged += firstText.sliced(first.prefix, firstText.size() - first.suffix - first.prefix);
-        merged +=
-            base.sliced(base.size() - first.suffix, second.prefix - (base.size() - first.suffix));
-        merged +=
-            secondText.sliced(second.prefix, secondText.size() - second.suffix - second.prefix);
-        merged += base.last(second.suffix);
-        return merged;
-    };
-    if (auto merged = o.prefix <= t.prefix ? apart(o, ours, t, theirs) : apart(t, theirs, o, ours))
-        return merged;
-    const qsizetype prefix = std::min(o.prefix, t.prefix);
-    const qsizetype suffix = std::min(o.suffix, t.suffix);
-    const auto middle = [prefix, suffix](QStringView text) {
-        return text.sliced(prefix, text.size() - prefix - suffix);
-    };
-    std::optional<QString> merged = mergeWithGit(middle(base), middle(ours), middle(theirs));
-    if (merged)
-        merged->prepend(base.first(prefix)).append(base.last(suffix));
-    return merged;
-}
-
-} // namespace TextMerge
-
-namespace {
 
 std::optional<QString> mergeWithGit(QStringView base, QStringView ours, QStringView theirs) {
     initialiseLibgit2();
@@ -165,11 +143,64 @@ std::optional<QString> mergeWithGit(QStringView base, QStringView ours, QStringV
     return merged;
 }
 
-} // namespace
+std::optional<QString> mergeLines(QStringView base, QStringView ours, QStringView theirs) {
+    // Where each side changed the base. Changes to different lines merge by taking both, also
+    // on neighbouring lines; only the rest goes to git's merge, and only the lines that the
+    // three do not all share.
+    const Common o = commonLines(base, ours), t = commonLines(base, theirs);
+    if (o.prefix == base.size() && o.prefix == ours.size())
+        return theirs.toString();
+    if (t.prefix == base.size() && t.prefix == theirs.size())
+        return ours.toString();
+    const auto apart = [&base](Common first, QStringView firstText, Common second,
+                               QStringView secondText) -> std::optional<QString> {
+        const qsizetype firstEnd = base.size() - first.suffix;
+        // Two additions at one place have no order of their own: those are for the union below.
+        if (firstEnd > second.prefix ||
+            (firstEnd == first.prefix && second.prefix == base.size() - second.suffix &&
+             firstEnd == second.prefix))
+            return std::nullopt;
+        QString merged = base.first(first.prefix).toString();
+        merged += firstText.sliced(first.prefix, firstText.size() - first.suffix - first.prefix);
+        merged +=
+            base.sliced(base.size() - first.suffix, second.prefix - (base.size() - first.suffix));
+        merged +=
+            secondText.sliced(second.prefix, secondText.size() - second.suffix - second.prefix);
+        merged += base.last(second.suffix);
+        return merged;
+    };
+    // The change that ends first goes first, whichever side made it.
+    const qsizetype oEnd = base.size() - o.suffix, tEnd = base.size() - t.suffix;
+    const bool oursFirst = oEnd < tEnd || (oEnd == tEnd && o.prefix <= t.prefix);
+    if (auto merged = oursFirst ? apart(o, ours, t, theirs) : apart(t, theirs, o, ours))
+        return merged;
+    const qsizetype prefix = std::min(o.prefix, t.prefix);
+    const qsizetype suffix = std::min(o.suffix, t.suffix);
+    const auto middle = [prefix, suffix](QStringView text) {
+        return text.sliced(prefix, text.size() - prefix - suffix);
+    };
+    if (prefix + suffix == base.size() && !base.isEmpty()) {
+        // Both only added lines, at the same place: two machines each writing at the end of the
+        // note (two notes begun apart share nothing and stay apart). Both sets stay, in an order
+        // that does not depend on which side merges, so that both machines reach the same note; a
+        // last line without its line break goes last.
+        QStringView first = middle(ours), second = middle(theirs);
+        const bool firstEnds = first.endsWith(u'\n'), secondEnds = second.endsWith(u'\n');
+        if (firstEnds == secondEnds ? second < first : !firstEnds)
+            std::swap(first, second);
+        if (first.endsWith(u'\n') && (second.endsWith(u'\n') || suffix == 0)) {
+            QString merged = base.first(prefix).toString();
+            merged.append(first).append(second).append(base.last(suffix));
+            return merged;
+        }
+    }
+    std::optional<QString> merged = mergeWithGit(middle(base), middle(ours), middle(theirs));
+    if (merged)
+        merged->prepend(base.first(prefix)).append(base.last(suffix));
+    return merged;
+}
 
-namespace TextMerge {
-
-std::optional<QString> withAddedLines(QStringView note, QStringView other) {
+std::optional<QString> addedLines(QStringView note, QStringView other) {
     const auto noteStarts = lineStarts(note);
     const auto otherStarts = lineStarts(other);
     QString merged = note.toString();
@@ -184,6 +215,37 @@ std::optional<QString> withAddedLines(QStringView note, QStringView other) {
         merged.insert(hunkStart(noteStarts, hunk->oldStart, 0), other.sliced(from, to - from));
     }
     return merged;
+}
+
+} // namespace
+
+namespace TextMerge {
+
+std::optional<QString> threeWay(QStringView base, QStringView ours, QStringView theirs) {
+    std::optional<QString> merged = mergeLines(base, ours, theirs);
+    if (!merged && (lacksFinalBreak(base) || lacksFinalBreak(ours) || lacksFinalBreak(theirs))) {
+        merged = mergeLines(withFinalBreak(base), withFinalBreak(ours), withFinalBreak(theirs));
+        if (merged)
+            restoreEnding(*merged, {ours, theirs});
+    }
+    return merged;
+}
+
+std::optional<QString> withAddedLines(QStringView note, QStringView other) {
+    std::optional<QString> merged = addedLines(note, other);
+    if (!merged && (lacksFinalBreak(note) || lacksFinalBreak(other))) {
+        merged = addedLines(withFinalBreak(note), withFinalBreak(other));
+        if (merged)
+            restoreEnding(*merged, {note, other});
+    }
+    return merged;
+}
+
+bool keepsEveryLine(QStringView earlier, QStringView later) {
+    const std::vector<Change> found = changes(earlier, later);
+    return std::none_of(found.begin(), found.end(), [](const Change &change) {
+        return change.removed > 0 && change.inserted.isEmpty();
+    });
 }
 
 std::vector<Change> changes(QStringView before, QStringView after) {

@@ -17,6 +17,9 @@ std::optional<QString> threeWay(QStringView base, QStringView ours, QStringView 
 /// `note`. Lines that only `note` has stay: a copy left beside the note never takes words out.
 std::optional<QString> withAddedLines(QStringView note, QStringView other);
 
+/// Whether `later` has every line of `earlier`, changed or not: none taken out outright.
+bool keepsEveryLine(QStringView earlier, QStringView later);
+
 /// One replacement that turns part of the old text into the new one (UTF-16 positions).
 struct Change {
     qsizetype position;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ContentView.h"
 
+#include "CountLabel.h"
 #include "Divider.h"
 #include "FindBar.h"
 #include "ModelObserver.h"
@@ -12,6 +13,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTextEdit>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -53,7 +55,8 @@ ContentView::ContentView(NoteModel &model, QWidget *parent)
     , editor_(new NoteEditor(model))
     , findBar_(new FindBar(model, *editor_))
     , divider_(new Divider)
-    , layout_(new QVBoxLayout(this)) {
+    , layout_(new QVBoxLayout(this))
+    , count_(new CountLabel(model, *editor_)) {
     setObjectName(QStringLiteral("content"));
     setMinimumSize(320, 320);
     // The text background shows in the editor's margin, so the margin reads as the editor's.
@@ -73,6 +76,14 @@ ContentView::ContentView(NoteModel &model, QWidget *parent)
     layout_->addWidget(findBar_);
     layout_->addWidget(divider_);
 
+    // Tab is typed into the note; Ctrl+Tab moves on to the controls around it, as in the
+    // desktop's own text views.
+    const auto moveFocus = [this](QKeyCombination keys, bool forward) {
+        connect(new QShortcut(keys, this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut),
+                &QShortcut::activated, this, [this, forward] { focusNextPrevChild(forward); });
+    };
+    moveFocus(Qt::CTRL | Qt::Key_Tab, true);
+    moveFocus(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab, false);
     new ModelObserver(
         model_, [this] { refresh(); }, this);
     applyFontSize();
@@ -131,9 +142,25 @@ void ContentView::applyToolbarVisibility() {
         toolbar_ = new ToolbarView(model_);
         layout_->addWidget(toolbar_);
     } else if (!visible && toolbar_) {
+        count_->setParent(this); // out of the row before it goes
         delete toolbar_;
         toolbar_ = nullptr;
     }
+    placeCount();
+}
+
+void ContentView::setCountVisible(bool visible) {
+    countVisible_ = visible;
+    placeCount();
+}
+
+void ContentView::placeCount() {
+    // In the toolbar's empty leading end while there is one, else in a slim row of its own.
+    if (toolbar_)
+        toolbar_->setLeading(count_);
+    else if (layout_->indexOf(count_) < 0)
+        layout_->addWidget(count_);
+    count_->setVisible(countVisible_);
 }
 
 void ContentView::clearRequestRaised() {

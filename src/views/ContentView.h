@@ -5,6 +5,7 @@
 
 #include <QWidget>
 
+class CountLabel;
 class Divider;
 class FindBar;
 class NoteEditor;
@@ -24,6 +25,10 @@ public:
     NoteEditor *editor() const { return editor_; }
     FindBar *findBar() const { return findBar_; }
 
+    /// Shows or hides the count of words and characters below the note.
+    void setCountVisible(bool visible);
+    bool isCountVisible() const { return countVisible_; }
+
     bool showClearConfirm() const { return showClearConfirm_; }
     bool showMeetingConfirm() const { return showMeetingConfirm_; }
 
@@ -34,6 +39,7 @@ private:
     void refresh();
     void applyFontSize();
     void applyToolbarVisibility();
+    void placeCount();
     void clearRequestRaised();
     void confirm(const QString &title, const QString &message, const QString &confirmLabel,
                  bool &shown, std::function<void()> confirmed, std::function<void()> cancelled);
@@ -44,6 +50,8 @@ private:
     Divider *divider_;
     QVBoxLayout *layout_;
     ToolbarView *toolbar_ = nullptr;
+    CountLabel *count_;
+    bool countVisible_ = false;
     double shownFontSize_ = 0;
 
     bool appeared_ = false;

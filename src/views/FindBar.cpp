@@ -104,6 +104,7 @@ FindBar::FindBar(NoteModel &model, NoteEditor &editor, QWidget *parent)
     connect(replaceEvery, &QPushButton::clicked, this, &FindBar::replaceAll);
     connect(replaceField_, &QLineEdit::returnPressed, this, &FindBar::replace);
     // The count follows edits made while the bar is open, a moment after typing stops.
+    recount_.setObjectName(QStringLiteral("recount"));
     recount_.setSingleShot(true);
     recount_.setInterval(200);
     connect(&model_, &NoteModel::textWillChange, this, [this] {
@@ -207,7 +208,12 @@ void FindBar::replaceAll() {
     if (!found.empty())
         editor_.replaceAll(found, findField_->text().size(), replaceField_->text());
     editor_.decorations().setMatches({}, 0);
-    count_->setText(tr("%n replaced", nullptr, int(found.size())));
+    // The count of the edit just made stays until the next one: the recount it set off would
+    // say only that nothing is left to find.
+    recount_.stop();
+    const QString replaced = tr("%n replaced", nullptr, int(found.size()));
+    count_->setText(replaced);
+    count_->setAccessibleName(replaced);
 }
 
 void FindBar::close() {

@@ -50,5 +50,5 @@ private:
     QToolButton *wholeWords_;
     QLabel *count_;
     QWidget *replaceRow_;
-    QTimer recount_;
+    QTimer recount_{this};
 };

@@ -1,10 +1,17 @@
 // SPDX-License-Identifier: MIT
 #include "SymbolButton.h"
 
+#include <QIcon>
 #include <QPainter>
 #include <QPainterPath>
 
 namespace {
+
+// The names the freedesktop icon themes give these symbols.
+QString themeName(SymbolButton::Symbol symbol) {
+    return symbol == SymbolButton::Symbol::ExportDocument ? QStringLiteral("document-export")
+                                                          : QStringLiteral("media-record");
+}
 
 // The platform's red, a little lighter on dark backgrounds: the one fixed colour of the app,
 // the sign of a meeting being recorded.
@@ -82,7 +89,7 @@ SymbolButton::SymbolButton(Symbol symbol, QWidget *parent)
     : QAbstractButton(parent)
     , symbol_(symbol) {
     setFixedSize(28, 28);
-    setFocusPolicy(Qt::NoFocus); // the editor keeps the keyboard; the menus have the shortcuts
+    setFocusPolicy(Qt::TabFocus); // typing goes on in the editor after a click
     setAttribute(Qt::WA_Hover);
 }
 
@@ -108,6 +115,16 @@ void SymbolButton::paintEvent(QPaintEvent *) {
         p.setPen(Qt::NoPen);
         p.setBrush(withAlpha(pal.color(QPalette::WindowText), isDown() ? 0.12f : 0.06f));
         p.drawRoundedRect(square, 5, 5);
+    }
+    if (hasFocus()) {
+        p.setPen(QPen(pal.color(QPalette::Highlight), 1.5));
+        p.setBrush(Qt::NoBrush);
+        p.drawRoundedRect(square.adjusted(0.75, 0.75, -0.75, -0.75), 5, 5);
+    }
+    // The symbol of the 14-point system font's size, as the platform's own toolbars show it.
+    if (const QIcon themed = QIcon::fromTheme(themeName(symbol_)); !themed.isNull()) {
+        themed.paint(&p, QRect(QPoint(6, 6), QSize(16, 16)));
+        return;
     }
     switch (symbol_) {
     case Symbol::RecordCircle:

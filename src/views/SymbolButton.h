@@ -3,8 +3,9 @@
 
 #include <QAbstractButton>
 
-/// A 28 × 28 borderless button that draws its own symbol, sharp at any pixel ratio and in the
-/// colours of the current palette.
+/// A 28 × 28 borderless button with the icon theme's symbol, or where the theme has none its
+/// own, drawn sharp at any pixel ratio in the colours of the current palette. Tab reaches it;
+/// a click leaves the keyboard where it was.
 class SymbolButton : public QAbstractButton {
     Q_OBJECT
 public:

@@ -12,7 +12,8 @@ ToolbarView::ToolbarView(NoteModel &model, QWidget *parent)
     : QWidget(parent)
     , model_(model)
     , meeting_(new SymbolButton(SymbolButton::Symbol::RecordCircle))
-    , export_(new SymbolButton(SymbolButton::Symbol::ExportDocument)) {
+    , export_(new SymbolButton(SymbolButton::Symbol::ExportDocument))
+    , row_(new QHBoxLayout(this)) {
     setObjectName(QStringLiteral("toolbar"));
     setFixedHeight(42);
     meeting_->setObjectName(QStringLiteral("meetingButton"));
@@ -28,17 +29,21 @@ ToolbarView::ToolbarView(NoteModel &model, QWidget *parent)
     buttons->addWidget(meeting_);
     buttons->addWidget(export_);
 
-    auto *row = new QHBoxLayout(this);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(0);
-    row->addStretch(1);
-    row->addWidget(group);
+    row_->setContentsMargins(0, 0, 0, 0);
+    row_->setSpacing(0);
+    row_->addStretch(1);
+    row_->addWidget(group);
 
     connect(meeting_, &QAbstractButton::clicked, &model_, &NoteModel::toggleMeetingMode);
     connect(export_, &QAbstractButton::clicked, &model_, &NoteModel::exportNote);
     new ModelObserver(
         model_, [this] { refresh(); }, this);
     refresh();
+}
+
+void ToolbarView::setLeading(QWidget *widget) {
+    if (row_->indexOf(widget) < 0)
+        row_->insertWidget(0, widget, 1);
 }
 
 void ToolbarView::refresh() {

@@ -4,15 +4,19 @@
 #include "MainWindow.h"
 #include "NoteEditor.h"
 #include "Notemodel.h"
+#include "Translations.h"
 
 #include "FindBar.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
+#include <QDir>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QSignalSpy>
 #include <QTest>
+#include <QTranslator>
 
 using namespace Qt::StringLiterals;
 
@@ -25,7 +29,8 @@ private Q_SLOTS:
     void shortcutsReachTheModel_data();
     void shortcutsReachTheModel();
     void stateTitlesFollowTheModelWhoeverChangesIt();
-    void everyControlIsNamedAndMnemonicsDoNotClash();
+    void eachLanguageNamesEveryControlWithItsMnemonicsAndTheToolkitsTerms_data();
+    void eachLanguageNamesEveryControlWithItsMnemonicsAndTheToolkitsTerms();
 
 private:
     QAction *action(const char *name) const {
@@ -70,6 +75,11 @@ void tst_MenuCommands::shortcutsReachTheModel_data() {
     QTest::newRow("print") << int(Qt::Key_P) << ctrl << u"print"_s;
     QTest::newRow("clear") << int(Qt::Key_K) << ctrlShift << u"clear"_s;
     QTest::newRow("move") << int(Qt::Key_L) << ctrlShift << u"move"_s;
+    QTest::newRow("Ctrl and 0") << int(Qt::Key_0) << ctrl << u"size 13"_s;
+    QTest::newRow("Ctrl and keypad 0") << int(Qt::Key_0) << keypad << u"size 13"_s;
+    QTest::newRow("F3") << int(Qt::Key_F3) << Qt::KeyboardModifiers() << u"findNext"_s;
+    QTest::newRow("Shift+F3") << int(Qt::Key_F3) << Qt::KeyboardModifiers(Qt::ShiftModifier)
+                              << u"findPrevious"_s;
 }
 
 void tst_MenuCommands::shortcutsReachTheModel() {
@@ -77,6 +87,10 @@ void tst_MenuCommands::shortcutsReachTheModel() {
     QFETCH(Qt::KeyboardModifiers, modifiers);
     QFETCH(QString, effect);
     model_->setText(u"x"_s);
+    // The command the key is for runs, and no other: keys given to two would run neither.
+    std::map<QString, std::unique_ptr<QSignalSpy>> ran;
+    for (const char *name : {"findNext", "findPrevious"})
+        ran[QLatin1String(name)] = std::make_unique<QSignalSpy>(action(name), &QAction::triggered);
     QTest::keyClick(window_->content()->editor(), Qt::Key(key), modifiers);
     QCoreApplication::processEvents();
     QCOMPARE(model_->text(), u"x"_s); // the key went to the command, not the note
@@ -94,6 +108,9 @@ void tst_MenuCommands::shortcutsReachTheModel() {
         QCOMPARE(f_->dialogs.printed.size(), 1u);
     } else if (effect == QLatin1String("clear")) {
         QVERIFY(model_->clearRequested());
+    } else if (ran.count(effect)) {
+        for (const auto &[name, spy] : ran)
+            QCOMPARE(spy->size(), name == effect ? 1 : 0);
     } else {
         QVERIFY(f_->dialogs.pendingAnswer);
     }
@@ -115,13 +132,29 @@ void tst_MenuCommands::stateTitlesFollowTheModelWhoeverChangesIt() {
     QCOMPARE(toolbar->iconText(), u"Show Toolbar"_s);
 }
 
-void tst_MenuCommands::everyControlIsNamedAndMnemonicsDoNotClash() {
+void tst_MenuCommands::eachLanguageNamesEveryControlWithItsMnemonicsAndTheToolkitsTerms_data() {
+    QTest::addColumn<QString>("language");
+    QTest::newRow("en") << QString();
+    for (const QString &file : QDir(u":/i18n"_s).entryList({u"mirt_*.qm"_s}))
+        QTest::newRow(qPrintable(file)) << file.mid(5).chopped(3);
+    QVERIFY(QDir(u":/i18n"_s).entryList({u"mirt_*.qm"_s}).size() >= 2);
+}
+
+void tst_MenuCommands::eachLanguageNamesEveryControlWithItsMnemonicsAndTheToolkitsTerms() {
+    QFETCH(QString, language);
+    QTranslator app;
+    QTranslator toolkit;
+    QVERIFY(language.isEmpty() || installTranslations(QLocale(language), app, toolkit));
+    window_ = std::make_unique<MainWindow>(*model_); // built in that language
     window_->content()->findBar()->open(true);
+    window_->show();
     // What a screen reader finds: every control it can act on has a name.
     QStringList unnamed;
     int controls = 0;
     std::function<void(QAccessibleInterface *)> walk = [&](QAccessibleInterface *node) {
         const QAccessible::Role role = node->role();
+        if (node->state().invisible)
+            return;
         if (role == QAccessible::PushButton || role == QAccessible::CheckBox ||
             role == QAccessible::EditableText || role == QAccessible::ButtonMenu) {
             ++controls;
@@ -135,25 +168,41 @@ void tst_MenuCommands::everyControlIsNamedAndMnemonicsDoNotClash() {
     walk(QAccessible::queryAccessibleInterface(window_.get()));
     QVERIFY(controls >= 12); // the editor, the toolbar's and the find bar's controls
     QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(u", ")));
-    // Alt and a letter reach each menu and each item in it, and no two share one.
-    const auto mnemonics = [](const QList<QAction *> &actions) {
-        QString letters;
-        for (const QAction *a : actions) {
-            const qsizetype at = a->text().indexOf(u'&');
-            if (!a->isSeparator() && (at < 0 || at + 1 >= a->text().size()))
-                return QStringLiteral("missing in ") + a->text();
-            if (!a->isSeparator())
-                letters += a->text()[at + 1].toLower();
+    // Alt and a letter reach each menu, each of its items, and each button of the window, and
+    // no two that answer at once share one.
+    const auto clashes = [](const QStringList &texts, bool all) {
+        QStringList problems;
+        std::map<QKeySequence, QString> taken;
+        for (const QString &text : texts) {
+            const QKeySequence key = QKeySequence::mnemonic(text);
+            if (key.isEmpty() && all)
+                problems << u"no mnemonic: "_s + text;
+            else if (!key.isEmpty() && !taken.try_emplace(key, text).second)
+                problems << taken[key] + u" and "_s + text;
         }
-        for (QChar c : letters)
-            if (letters.count(c) > 1)
-                return QStringLiteral("clash on ") + c;
-        return QString();
+        return problems.join(u"; "_s);
     };
-    QCOMPARE(mnemonics(window_->menuBar()->actions()), QString());
-    for (QMenu *menu : window_->menuBar()->findChildren<QMenu *>())
-        if (menu->objectName() != u"spellingLanguages"_s) // the installed dictionaries
-            QCOMPARE(mnemonics(menu->actions()), QString());
+    QStringList window;
+    for (const QAction *a : window_->menuBar()->actions())
+        window << a->text();
+    for (const QAbstractButton *b : window_->findChildren<QAbstractButton *>())
+        if (b->isVisible())
+            window << b->text();
+    QCOMPARE(clashes(window, false), QString());
+    for (QMenu *menu : window_->menuBar()->findChildren<QMenu *>()) {
+        QStringList items;
+        for (const QAction *a : menu->actions())
+            if (!a->isSeparator() && menu->objectName() != u"spellingLanguages"_s)
+                items << a->text();
+        QCOMPARE(clashes(items, true), QString());
+    }
+    // The editing commands say what the toolkit's context menu says for them.
+    const QList<std::pair<const char *, const char *>> terms = {
+        {"undo", "&Undo"}, {"redo", "&Redo"},   {"cut", "Cu&t"},
+        {"copy", "&Copy"}, {"paste", "&Paste"}, {"selectAll", "Select All"}};
+    for (const auto &[name, source] : terms)
+        QCOMPARE(QString(action(name)->text()).remove(u'&'),
+                 QCoreApplication::translate("QWidgetTextControl", source).remove(u'&'));
 }
 
 QTEST_MAIN(tst_MenuCommands)

@@ -8,11 +8,16 @@
 #include "NoteEditor.h"
 #include "NoticeBar.h"
 #include "SingleInstance.h"
+#include "Translations.h"
 #include "WidgetDialogs.h"
 
 #include <QAction>
+#include <QDesktopServices>
+#include <QFileDialog>
 #include <QImage>
+#include <QLineEdit>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -20,11 +25,22 @@
 #include <QTimer>
 
 #include <csignal>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 char name[] = "tst_mirtapp";
+
+/// Takes the URLs the app asks the desktop to open.
+class UrlSink : public QObject {
+    Q_OBJECT
+public Q_SLOTS:
+    void open(const QUrl &url) { urls << url; }
+
+public:
+    QList<QUrl> urls;
+};
 char *arguments[] = {name, nullptr};
 int argumentCount = 1;
 } // namespace
@@ -35,6 +51,8 @@ class tst_MirtApp : public QObject {
 private Q_SLOTS:
     void everyWayOutWritesTheLastKeystrokes_data();
     void everyWayOutWritesTheLastKeystrokes();
+    void wordsThatCannotBeSavedOutliveTheApp_data();
+    void wordsThatCannotBeSavedOutliveTheApp();
     void missingRememberedFolderIsToldNotReplaced();
     void oneCopyPerNoteFileAndNothingLeftBehind();
     void exportPanelOpensInDocumentsElseHome();
@@ -67,6 +85,74 @@ void tst_MirtApp::everyWayOutWritesTheLastKeystrokes() {
     });
     QCOMPARE(QApplication::exec(), 0);
     QCOMPARE(contents(note), QByteArray("last words"));
+    // A note of its own is named in the title, for the window list and Alt+Tab.
+    QCOMPARE(app.mainWindow().windowTitle(),
+             u"note.txt (%1)"_s.arg(QDir::toNativeSeparators(dir.path())));
+}
+
+void tst_MirtApp::wordsThatCannotBeSavedOutliveTheApp_data() {
+    QTest::addColumn<QString>("way");
+    QTest::newRow("Keep Working, then the cause mended") << u"keepWorking"_s;
+    QTest::newRow("Quit Without Saving") << u"quitWithoutSaving"_s;
+    QTest::newRow("Save a Copy") << u"saveCopy"_s;
+    QTest::newRow("SIGTERM: nobody to ask") << u"signal"_s;
+}
+
+void tst_MirtApp::wordsThatCannotBeSavedOutliveTheApp() {
+    QFETCH(QString, way);
+    QTemporaryDir dir;
+    const QString note = dir.filePath(u"note.txt"_s), copy = dir.filePath(u"copy.txt"_s);
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QDir(data).removeRecursively();
+    {
+        MirtApp app(argumentCount, arguments, note);
+        QVERIFY(app.start());
+        QVERIFY(QDir().mkdir(note)); // nothing can be saved there
+        QTimer::singleShot(0, [&] {
+            QTest::keyClicks(app.mainWindow().content()->editor(), u"unsaved words"_s);
+            if (way == QLatin1String("signal"))
+                std::raise(SIGTERM);
+            else
+                app.mainWindow().findChild<QAction *>(u"quit"_s)->trigger();
+        });
+        QTimer answer;
+        QObject::connect(&answer, &QTimer::timeout, [&] {
+            if (auto *panel = app.mainWindow().findChild<QFileDialog *>()) {
+                panel->setDirectory(dir.path());
+                panel->findChild<QLineEdit *>(u"fileNameEdit"_s)->setText(u"copy.txt"_s);
+                QMetaObject::invokeMethod(panel, "accept");
+            } else if (auto *button = app.mainWindow().findChild<QPushButton *>(way)) {
+                button->click();
+                if (way == QLatin1String("keepWorking")) { // the words are still here
+                    QCOMPARE(app.model().text(), u"unsaved words"_s);
+                    QDir().rmdir(note);
+                    app.mainWindow().close();
+                }
+            }
+        });
+        answer.start(50);
+        QCOMPARE(QApplication::exec(), 0);
+    }
+    const QStringList emergency = QDir(data).entryList({u"mirt.note.unsaved-*"_s}, QDir::Files);
+    QCOMPARE(contents(way == QLatin1String("keepWorking") ? note
+                      : way == QLatin1String("saveCopy")  ? copy
+                      : way == QLatin1String("signal")    ? data + u'/' + emergency.value(0)
+                                                          : QString()),
+             way == QLatin1String("quitWithoutSaving") ? QByteArray("<missing>")
+                                                       : QByteArray("unsaved words"));
+    QCOMPARE(emergency.size(), way == QLatin1String("signal") ? 1 : 0);
+    if (way == QLatin1String("signal")) { // the next start names it
+        MirtApp again(argumentCount, arguments, dir.filePath(u"other.txt"_s));
+        QVERIFY(again.start());
+        QVERIFY(again.mainWindow().notice()->text().contains(emergency[0]));
+        // Its button shows the file: with no file manager on the bus, its folder opens.
+        UrlSink opened;
+        QDesktopServices::setUrlHandler(u"file"_s, &opened, "open");
+        again.mainWindow().findChild<QPushButton *>(u"noticeAction"_s)->click();
+        QTRY_COMPARE(opened.urls, QList<QUrl>{QUrl::fromLocalFile(data)});
+        QDesktopServices::unsetUrlHandler(u"file"_s);
+    }
+    QDir(data).removeRecursively();
 }
 
 void tst_MirtApp::missingRememberedFolderIsToldNotReplaced() {
@@ -78,6 +164,7 @@ void tst_MirtApp::missingRememberedFolderIsToldNotReplaced() {
         QVERIFY(app.start());
         NoticeBar *notice = app.mainWindow().notice();
         QVERIFY(notice->isVisibleTo(&app.mainWindow()));
+        QCOMPARE(app.mainWindow().windowTitle(), u"Mirt"_s); // the usual note
         QVERIFY(notice->text().contains(unmounted));
         QPalette dark = notice->palette(); // drawn in the palette's colours, dark ones too
         dark.setColor(QPalette::AlternateBase, QColor(30, 30, 30));
@@ -99,13 +186,28 @@ void tst_MirtApp::oneCopyPerNoteFileAndNothingLeftBehind() {
     const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     const QStringList before = QDir(runtime).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
     {
+        QVERIFY(QDir().mkpath(dir.filePath(u"a"_s)));
+        QVERIFY(QFile::link(dir.filePath(u"a"_s), dir.filePath(u"link"_s)));
+        writeFile(dir.filePath(u"a/note.txt"_s), "");
+        QVERIFY(::link(QFile::encodeName(dir.filePath(u"a/note.txt"_s)),
+                       QFile::encodeName(dir.filePath(u"hard.txt"_s))) == 0);
         SingleInstance first(dir.filePath(u"a/note.txt"_s), false);
         SingleInstance same(dir.filePath(u"a/../a/note.txt"_s), false);
+        SingleInstance linked(dir.filePath(u"link/note.txt"_s), false);
+        SingleInstance hard(dir.filePath(u"hard.txt"_s), false);
         SingleInstance other(dir.filePath(u"b/note.txt"_s), false);
         QVERIFY(first.claim());
         QVERIFY(!same.claim());
+        QVERIFY(!linked.claim());
+        QVERIFY(!hard.claim());
         QVERIFY(other.claim());
-        QVERIFY(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
+        // Move Note carries the claim: the old file is free, the taken one refused.
+        QVERIFY(first.reclaim(dir.filePath(u"c/note.txt"_s)));
+        QVERIFY(same.claim());
+        QVERIFY(!first.reclaim(dir.filePath(u"b/note.txt"_s)));
+        QVERIFY(!SingleInstance(dir.filePath(u"c/note.txt"_s), false).claim());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 (QStringList{u"a"_s, u"hard.txt"_s, u"link"_s}));
     }
     QCOMPARE(QDir(runtime).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
 }
@@ -113,32 +215,60 @@ void tst_MirtApp::oneCopyPerNoteFileAndNothingLeftBehind() {
 void tst_MirtApp::exportPanelOpensInDocumentsElseHome() {
     const QString documents = QDir::home().filePath(u"Documents"_s);
     QDir(documents).removeRecursively();
+    QSettings().remove(WidgetDialogs::exportFolderKey);
     QCOMPARE(WidgetDialogs::exportFolder(), QDir::homePath()); // never the working folder
     QVERIFY(QDir().mkpath(documents));
+    QCOMPARE(WidgetDialogs::exportFolder(), documents);
+
+    // Then where the last export went, while that folder is there.
+    QTemporaryDir elsewhere;
+    int argc = 1;
+    QApplication app(argc, arguments);
+    WidgetDialogs dialogs([] { return nullptr; });
+    dialogs.showSavePanel({u"Export Note"_s, u"n.txt"_s, u"text/plain"_s}, [](const QString &) {});
+    auto *panel = qobject_cast<QFileDialog *>(QApplication::topLevelWidgets().value(0));
+    QCOMPARE(panel->directory().path(), documents);
+    panel->selectFile(elsewhere.filePath(u"n.txt"_s));
+    static_cast<QDialog *>(panel)->accept();
+    QCOMPARE(WidgetDialogs::exportFolder(), elsewhere.path());
+    QDir(elsewhere.path()).removeRecursively();
     QCOMPARE(WidgetDialogs::exportFolder(), documents);
 }
 
 void tst_MirtApp::speaksTheUsersLanguage_data() {
     QTest::addColumn<QLocale>("language");
+    QTest::addColumn<bool>("toolkitTranslated");
     QTest::addColumn<QStringList>("titles"); // the File menu, and the toolkit's Cancel
-    QTest::newRow("German") << QLocale(QLocale::German, QLocale::Germany)
+    QTest::newRow("German") << QLocale(QLocale::German, QLocale::Germany) << true
                             << QStringList{u"&Datei"_s, u"Abbrechen"_s};
-    QTest::newRow("French") << QLocale(QLocale::French, QLocale::France)
-                            << QStringList{u"&Fichier"_s, u"Annuler"_s};
     QTest::newRow("a language without a translation: English throughout")
-        << QLocale(QLocale::Finnish) << QStringList{u"&File"_s, u"Cancel"_s};
+        << QLocale(QLocale::Finnish) << true << QStringList{u"&File"_s, u"Cancel"_s};
+    QTest::newRow("German without the toolkit's translation: English throughout")
+        << QLocale(QLocale::German, QLocale::Germany) << false
+        << QStringList{u"&File"_s, u"Cancel"_s};
 }
 
 void tst_MirtApp::speaksTheUsersLanguage() {
     QFETCH(QLocale, language);
+    QFETCH(bool, toolkitTranslated);
     QFETCH(QStringList, titles);
     QTemporaryDir dir;
     QLocale::setDefault(language);
-    MirtApp app(argumentCount, arguments, dir.filePath(u"note.txt"_s));
-    QVERIFY(app.start());
-    QCOMPARE((QStringList{app.mainWindow().menuBar()->actions().first()->text(),
-                          QCoreApplication::translate("QPlatformTheme", "Cancel")}),
-             titles);
+    if (toolkitTranslated) { // as the app installs them
+        MirtApp app(argumentCount, arguments, dir.filePath(u"note.txt"_s));
+        QVERIFY(app.start());
+        QCOMPARE((QStringList{app.mainWindow().menuBar()->actions().first()->text(),
+                              QCoreApplication::translate("QPlatformTheme", "Cancel")}),
+                 titles);
+    } else {
+        QCoreApplication app(argumentCount, arguments);
+        QTranslator appTexts;
+        QTranslator qtTexts;
+        QVERIFY(!installTranslations(language, appTexts, qtTexts, dir.path()));
+        QCOMPARE((QStringList{QCoreApplication::translate("MenuCommands", "&File"),
+                              QCoreApplication::translate("QPlatformTheme", "Cancel")}),
+                 titles);
+    }
     QLocale::setDefault(QLocale::c());
 }
 

@@ -5,6 +5,8 @@
 
 #include <QFontMetricsF>
 #include <QImage>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -47,6 +49,7 @@ private Q_SLOTS:
     void init();
     void printsTheNoteInTheFixedLayout();
     void longNoteRunsToSeveralPagesAndLongLinesWrap();
+    void previewShowsWhatPrints();
 
 private:
     void print(const QString &note, double fontSize = 13.0);
@@ -132,6 +135,35 @@ void tst_NotePrinter::longNoteRunsToSeveralPagesAndLongLinesWrap() {
         for (const Word &w : page)
             lines += w.text.startsWith(u"line"_s);
     QCOMPARE(lines, 120);
+}
+
+void tst_NotePrinter::previewShowsWhatPrints() {
+    QString note;
+    for (int i = 1; i <= 90; ++i)
+        note += u"line %1 of the minutes\n"_s.arg(i);
+    print(note, 17.0);
+    const QString previewed = dir_.filePath(u"previewed.pdf"_s);
+    qsizetype pagesShown = 0;
+    printer_->showPreview = [&](QPrintPreviewDialog &dialog) {
+        auto *pages = dialog.findChild<QPrintPreviewWidget *>();
+        pages->updatePreview();
+        pagesShown = pages->pageCount();
+        dialog.printer()->setOutputFileName(previewed); // printed from the preview
+        Q_EMIT dialog.paintRequested(dialog.printer());
+    };
+    printer_->preview(note, 17.0, nullptr);
+    const auto printed = wordsByPage(pdf_);
+    const auto shown = wordsByPage(previewed);
+    QVERIFY(printed.size() >= 2);
+    QCOMPARE(pagesShown, printed.size());
+    QCOMPARE(shown.size(), printed.size());
+    for (qsizetype page = 0; page < printed.size(); ++page) {
+        QCOMPARE(shown[page].size(), printed[page].size());
+        for (qsizetype i = 0; i < printed[page].size(); ++i) {
+            QCOMPARE(shown[page][i].text, printed[page][i].text);
+            QCOMPARE(shown[page][i].box.toRect(), printed[page][i].box.toRect());
+        }
+    }
 }
 
 QTEST_MAIN(tst_NotePrinter)

@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using namespace Qt::StringLiterals;
 
 class tst_Packaging : public QObject {
@@ -34,11 +36,16 @@ void tst_Packaging::installPutsTheAppOnTheDesktop() {
     QVERIFY(root.exists(u"share/icons/hicolor/scalable/apps/"_s + id + u".svg"_s));
     QVERIFY(root.exists(u"share/man/man1/mirt.1.gz"_s));
     QVERIFY(root.exists(u"share/dbus-1/services/"_s + id + u".service"_s));
+    const QString desktop = root.filePath(u"share/applications/"_s + id + u".desktop"_s);
+    const QString metainfo = root.filePath(u"share/metainfo/"_s + id + u".metainfo.xml"_s);
+    for (const QByteArray language : {"de", "fr"}) { // what the software centres show, translated
+        QVERIFY(contents(desktop).contains("\nComment[" + language + "]="));
+        QVERIFY(contents(metainfo).contains("<summary xml:lang=\"" + language + "\">"));
+    }
     // Each checker in its strictest mode: no error and no warning.
     const QList<QStringList> checks = {
-        {u"desktop-file-validate"_s, root.filePath(u"share/applications/"_s + id + u".desktop"_s)},
-        {u"appstreamcli"_s, u"validate"_s, u"--no-net"_s, u"--pedantic"_s,
-         root.filePath(u"share/metainfo/"_s + id + u".metainfo.xml"_s)}};
+        {u"desktop-file-validate"_s, desktop},
+        {u"appstreamcli"_s, u"validate"_s, u"--no-net"_s, u"--pedantic"_s, metainfo}};
     for (const QStringList &check : checks) {
         QCOMPARE(runProgram(check.first(), check.mid(1), &output), 0);
         QVERIFY2(!output.contains("W:") && !output.contains("E:") &&
@@ -62,25 +69,55 @@ void tst_Packaging::debianPackageHasNoLintianErrors() {
     QCOMPARE(runProgram(u"lintian"_s, {u"--fail-on"_s, u"error"_s, out.filePath(debs[0])}, &output),
              0);
     QVERIFY2(!output.contains("\nE:"), output.constData());
+    // The toolkit's texts come with it, or its dialogs would stay English in a German app.
+    QCOMPARE(runProgram(u"dpkg-deb"_s, {u"-f"_s, out.filePath(debs[0]), u"Depends"_s}, &output), 0);
+    QVERIFY2(output.contains("qt6-translations-l10n"), output.constData());
 }
 
 void tst_Packaging::commandLineIsAnsweredWithoutAWindow_data() {
     QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QStringList>("environment");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("output");
-    QTest::newRow("--version") << QStringList{u"--version"_s} << 0 << u"mirt 1.0.0"_s;
-    QTest::newRow("--help") << QStringList{u"--help"_s} << 0 << u"--note <FILE>"_s;
-    QTest::newRow("no display") << QStringList() << 1 << u"no display"_s;
+    const QStringList none;
+    QTest::newRow("--version") << QStringList{u"--version"_s} << none << 0 << u"mirt 1.0.0"_s;
+    QTest::newRow("--help") << QStringList{u"--help"_s} << none << 0
+                            << u"Usage: mirt [options]\n"_s;
+    QTest::newRow("--help in German")
+        << QStringList{u"--help"_s} << QStringList{u"LANG=de_DE.UTF-8"_s, u"LANGUAGE=de"_s} << 0
+        << u"Aufruf: mirt [Optionen]\n"_s;
+    QTest::newRow("--help-all, with a display at hand")
+        << QStringList{u"--help-all"_s} << QStringList{u"QT_QPA_PLATFORM=offscreen"_s} << 0
+        << u"--note <FILE>"_s;
+    QTest::newRow("no display") << QStringList() << none << 1 << u"no display"_s;
+    // Refused at once, with no window: a FIFO would hold the start for good.
+    for (const auto &[kind, path] :
+         {std::pair{"a FIFO", u"<fifo>"_s}, std::pair{"a device", u"/dev/null"_s},
+          std::pair{"a folder", u"/tmp"_s}})
+        QTest::newRow(qPrintable(u"--note naming "_s + QLatin1String(kind)))
+            << QStringList{u"--note"_s, path} << none << 1
+            << QLatin1String(kind).mid(2) + u", not a file"_s;
+    QTest::newRow("--note naming a folder that does not exist")
+        << QStringList{u"--note"_s, u"/tmp/new/"_s} << none << 1
+        << u"cannot name the note's file"_s;
 }
 
 void tst_Packaging::commandLineIsAnsweredWithoutAWindow() {
     QFETCH(QStringList, arguments);
+    QFETCH(QStringList, environment);
     QFETCH(int, exitCode);
     QFETCH(QString, output);
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath(u"fifo"_s);
+    QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+    arguments.replaceInStrings(u"<fifo>"_s, fifo);
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "LANGUAGE"})
         env.remove(QLatin1String(name));
+    env.insert(u"LANG"_s, u"C.UTF-8"_s);
+    for (const QString &setting : environment)
+        env.insert(setting.section(u'=', 0, 0), setting.section(u'=', 1));
     process.setProcessEnvironment(env);
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.start(QStringLiteral(MIRT_BINARY), arguments);
@@ -89,7 +126,7 @@ void tst_Packaging::commandLineIsAnsweredWithoutAWindow() {
     QCOMPARE(process.exitStatus(), QProcess::NormalExit); // no core dump
     QCOMPARE(process.exitCode(), exitCode);
     QVERIFY2(printed.contains(output), qPrintable(printed));
-    QCOMPARE(printed.count(u'\n') > 1, arguments.contains(u"--help"_s));
+    QCOMPARE(printed.count(u'\n') > 1, QTest::currentDataTag()[2] == 'h');
 }
 
 QTEST_GUILESS_MAIN(tst_Packaging)

@@ -52,16 +52,18 @@ int main(int argc, char **argv) {
     if (typing.elapsed() > 50)
         return fail(u"typing was blocked"_s);
     rig.autosave();
-    const bool expectFailure = kind != QLatin1String("missing-folder");
+    // A missing folder is made again; in a read-only folder the note changes in place.
+    const bool expectFailure =
+        kind != QLatin1String("missing-folder") && kind != QLatin1String("read-only-folder");
     if (expectFailure) {
         if (!(!rig.failed.isEmpty() || rig.failed.wait(1000)))
             return fail(u"the failure was not reported within 1 s"_s);
         if (rig.failed.first().first().toString().isEmpty())
             return fail(u"the failure came without a reason"_s);
     } else {
-        rig.store.flush(); // a missing folder is made again, and the save simply succeeds
+        rig.store.flush();
         if (contents(path) != typed.toUtf8())
-            return fail(u"the note was not saved into a new folder"_s);
+            return fail(u"the note was not saved"_s);
         std::printf("ok\n");
         return 0;
     }
@@ -71,19 +73,15 @@ int main(int argc, char **argv) {
     // The cause removed: the next save succeeds and says so.
     if (kind == QLatin1String("read-only-file"))
         QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    else if (kind == QLatin1String("read-only-folder"))
-        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                          QFileDevice::ExeOwner);
     else if (kind == QLatin1String("folder-for-file"))
         QDir(path).removeRecursively();
     else
         QFile::remove(QDir(folder).filePath(u"filler"_s));
-    rig.model->replaceText(rig.model->text().size(), 0, u"!");
-    rig.autosave();
-    if (!(!rig.recovered.isEmpty() || rig.recovered.wait(1000)))
-        return fail(u"the recovery was not announced within 1 s"_s);
-    rig.store.flush();
-    if (contents(path) != (typed + u'!').toUtf8())
+    // Nothing typed since: the app's end tries the failed save again.
+    rig.model->flushAutosave();
+    if (rig.recovered.isEmpty() || rig.model->isSaveFailing())
+        return fail(u"the recovery was not announced"_s);
+    if (contents(path) != typed.toUtf8())
         return fail(u"the note on disk is not the note in memory"_s);
     std::printf("ok\n");
     return 0;

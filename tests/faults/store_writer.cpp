@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
-// Saves ever-changing large notes through the real store until it is killed, and prints the
-// length of each note once the store has reported it written.
+// Saves ever-changing large notes through the real store until it is killed, or `rounds`
+// of them, and prints the length of each note once the store has reported it written.
+//   store_writer HOME [ROUNDS]
 #include "FileDefaultsStore.h"
 #include "Notemodel.h"
 
@@ -19,7 +20,8 @@ int main(int argc, char **argv) {
         QDir(home).filePath(u"data/mirt.note.autosave.txt"_s), {},
         std::make_unique<QSettings>(QDir(home).filePath(u"prefs.ini"_s), QSettings::IniFormat));
     store.string(NoteModel::saveKey); // what the last run left is the version to replace
-    for (qsizetype round = 0;; ++round) {
+    const qsizetype rounds = app.arguments().value(2, u"-1"_s).toLongLong();
+    for (qsizetype round = 0; round != rounds; ++round) {
         const qsizetype length = 3'000'000 + round * 1000;
         store.setString(NoteModel::saveKey, QString(length, QChar(char16_t(u'a' + round % 26))));
         store.flush();

@@ -7,6 +7,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -28,9 +35,45 @@ void writeOutside(const QString &path, const QString &how) {
                          QFile::encodeName(path).constData()) == 0);
     } else if (how == QLatin1String("deleted")) {
         QVERIFY(QFile::remove(path));
+    } else if (how == QLatin1String("same size, times put back")) {
+        // As a tool that keeps times does, at once: size, inode and times say nothing changed.
+        struct stat before {};
+        QVERIFY(::stat(QFile::encodeName(path).constData(), &before) == 0);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite) && file.write("line 1\nline 2\nline X\n") > 0);
+        file.close();
+        const struct timespec times[2] = {before.st_atim, before.st_mtim};
+        QVERIFY(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0) == 0);
+    } else if (how == QLatin1String("Latin-1")) {
+        writeFile(path, "line 1\nline 2\nline 3\ncaf\xe9\n");
     } else { // an older copy restored from a backup
         writeFile(path, "line 1\nline 2\n");
     }
+}
+
+// Read-only as its owner sees it. Root writes whatever the permissions say, but not a file or
+// folder marked immutable.
+bool setReadOnly(const QString &path, bool on) {
+    if (::geteuid() != 0)
+        return ::chmod(QFile::encodeName(path).constData(), on ? 0500 : 0700) == 0;
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK);
+    int flags = 0;
+    bool done = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+    done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    ::close(fd);
+    return done;
+}
+
+struct stat stated(const QString &path) {
+    struct stat info {};
+    ::lstat(QFile::encodeName(path).constData(), &info);
+    return info;
+}
+
+bool sameWrite(const struct stat &a, const struct stat &b) {
+    return a.st_ino == b.st_ino && a.st_mtim.tv_sec == b.st_mtim.tv_sec &&
+           a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
 }
 
 } // namespace
@@ -44,7 +87,12 @@ private Q_SLOTS:
     void outsideWritersNeverLoseWords_data();
     void outsideWritersNeverLoseWords();
     void quittingRightAfterAnotherWriterLosesNoWord();
-    void syncEngineCopiesAreMergedOrKept();
+    void conflictCopiesAreMergedOrKeptNamed_data();
+    void conflictCopiesAreMergedOrKeptNamed();
+    void everyKindOfPathKeepsTheWords_data();
+    void everyKindOfPathKeepsTheWords();
+    void aLateVersionMergesAgainstTheOneItCameFrom();
+    void aNoteRewrittenInPlaceIsWholeWhenTheDiskRefuses();
     void interruptedSavesAreSweptAtStart();
     void moveWritesTheNewPlaceBeforeTheOldGoes();
 };
@@ -100,6 +148,13 @@ void tst_NoteFile::outsideWritersNeverLoseWords_data() {
         << u"restored"_s << false << QByteArray("line 1\nline 2\n");
     QTest::newRow("older copy restored, typed")
         << u"restored"_s << true << QByteArray("line 1 typed here\nline 2\n");
+    QTest::newRow("same size, times put back, nothing typed")
+        << u"same size, times put back"_s << false << QByteArray("line 1\nline 2\nline X\n");
+    QTest::newRow("same size, times put back, typed")
+        << u"same size, times put back"_s << true
+        << QByteArray("line 1 typed here\nline 2\nline X\n");
+    QTest::newRow("Latin-1, nothing typed: the file left as it is")
+        << u"Latin-1"_s << false << QByteArray(saved + "caf\xe9\n");
 }
 
 void tst_NoteFile::outsideWritersNeverLoseWords() {
@@ -113,12 +168,23 @@ void tst_NoteFile::outsideWritersNeverLoseWords() {
     if (typing)
         rig.model->replaceText(6, 0, u" typed here");
     writeOutside(rig.notePath(), how);
+    const QByteArray outside = contents(rig.notePath());
+    const struct stat written = stated(rig.notePath());
     // The watcher tells at once; without it, the check before the next save would.
     QTRY_COMPARE_WITH_TIMEOUT(rig.noticed.count(), 1, 3000);
-    QCOMPARE(rig.model->text().toUtf8(), expected);
+    QCOMPARE(rig.model->text(), QString::fromUtf8(expected));
     rig.save();
     QCOMPARE(contents(rig.notePath()), expected);
     QVERIFY(strayFiles(rig.dataFolder).isEmpty());
+    // Taken in, another program's version is not written again: a sync engine would take the
+    // same bytes under a new inode for an edit, and conflict with the machine that made it.
+    if (!typing && how != QLatin1String("deleted"))
+        QVERIFY(sameWrite(stated(rig.notePath()), written));
+    // Bytes that are no UTF-8 are kept aside as they were, before anything is written over them.
+    const QStringList aside = QDir(rig.dataFolder).entryList({u"*.unreadable-*"_s}, QDir::Files);
+    QCOMPARE(aside.size(), how == QLatin1String("Latin-1") ? 1 : 0);
+    if (!aside.isEmpty())
+        QCOMPARE(contents(QDir(rig.dataFolder).filePath(aside[0])), outside);
 }
 
 void tst_NoteFile::quittingRightAfterAnotherWriterLosesNoWord() {
@@ -132,25 +198,236 @@ void tst_NoteFile::quittingRightAfterAnotherWriterLosesNoWord() {
     QCOMPARE(contents(rig.notePath()), "line 1 typed here\nline 2\nline 3\nfrom outside\n");
 }
 
-void tst_NoteFile::syncEngineCopiesAreMergedOrKept() {
+void tst_NoteFile::conflictCopiesAreMergedOrKeptNamed_data() {
+    QTest::addColumn<QString>("note");
+    QTest::addColumn<QStringList>("versions"); // saved here in turn; the last is the note
+    QTest::addColumn<QString>("copy");
+    QTest::addColumn<QByteArray>("copied");
+    QTest::addColumn<QString>("expected"); // empty: the copy is kept, and named
+    const QString x = u"1\n2\n3\n4\n"_s, x1 = u"1 here\n2\n3\n4\n"_s, x3 = u"1\n2\n3 there\n4\n"_s;
+    const QString both = u"1 here\n2\n3 there\n4\n"_s, note = u"mirt.note.autosave.txt"_s;
+    const QString syncthing = u"mirt.note.autosave.sync-conflict-20261207-090512-ABCDEFG.txt"_s;
+    QTest::newRow("Syncthing: lines added")
+        << note << QStringList{x} << syncthing << (x + u"5\n"_s).toUtf8() << x + u"5\n"_s;
+    QTest::newRow("Syncthing: another line changed, from the version before ours")
+        << note << QStringList{x, x1} << syncthing << x3.toUtf8() << both;
+    QTest::newRow("Syncthing: our version that the other machine's replaced")
+        << note << QStringList{x, x3, x1} << syncthing << x3.toUtf8() << both;
+    // The other machine's version grew from before two of ours: its lines are no deletions.
+    QTest::newRow("Syncthing: ours, displaced by a version from before the one before it")
+        << note
+        << QStringList{u"m\nA10\n"_s, u"m\nA10\nA11\n"_s, u"m\nA10\nA11\nA12\n"_s,
+                       u"B top\nm\nA10\n"_s}
+        << syncthing << u"m\nA10\nA11\nA12\n"_s.toUtf8() << u"B top\nm\nA10\nA11\nA12\n"_s;
+    QTest::newRow("Nextcloud: nothing the note lacks")
+        << note << QStringList{x, x + u"5\n"_s}
+        << u"mirt.note.autosave (conflicted copy 2026-12-07 090512).txt"_s << x.toUtf8()
+        << x + u"5\n"_s;
+    QTest::newRow("Dropbox: the line we changed, changed otherwise")
+        << note << QStringList{x, x1}
+        << u"mirt.note.autosave (laptop's conflicted copy 2026-12-07).txt"_s
+        << u"1 there\n2\n3\n4\n"_s.toUtf8() << QString();
+    QTest::newRow("a note without a suffix")
+        << u"notes"_s << QStringList{x} << u"notes.sync-conflict-20261207-090512-ABCDEFG"_s
+        << (x + u"5\n"_s).toUtf8() << x + u"5\n"_s;
+    QTest::newRow("no UTF-8") << note << QStringList{x} << syncthing
+                              << QByteArray("1\n2\ncaf\xe9\n") << QString();
+    QTest::newRow("the app's own copy, same lines")
+        << note << QStringList{x1} << u"mirt.note.autosave.conflict-2026-12-07-090512.txt"_s
+        << u"1 there\n2\n3\n4\n"_s.toUtf8() << QString();
+}
+
+void tst_NoteFile::conflictCopiesAreMergedOrKeptNamed() {
+    QFETCH(QString, note);
+    QFETCH(QStringList, versions);
+    QFETCH(QString, copy);
+    QFETCH(QByteArray, copied);
+    QFETCH(QString, expected);
+    QTemporaryDir home;
+    Rig rig(home.path(), {.privateFolder = true}, note);
+    for (const QString &version : versions) {
+        rig.model->setText(version);
+        rig.save();
+    }
+    // The note cannot be written for now: a copy may only go once its words are on disk.
+    QVERIFY(QFile::remove(rig.notePath()) && QDir().mkdir(rig.notePath()));
+    const QString path = QDir(rig.dataFolder).filePath(copy);
+    writeFile(path, copied);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.noticed.count() + rig.kept.count(), 1, 3000);
+    QCOMPARE(rig.kept.count(), expected.isEmpty() ? 1 : 0);
+    QCOMPARE(rig.model->text(), expected.isEmpty() ? versions.last() : expected);
+    rig.save();
+    QVERIFY2(QFile::exists(path), "removed before its words were on disk");
+    QVERIFY(QDir(rig.notePath()).removeRecursively());
+    rig.model->flushAutosave(); // as the app does at its end: the failed save is tried again
+    QCOMPARE(QFile::exists(path), expected.isEmpty());
+    if (!expected.isEmpty())
+        QCOMPARE(contents(rig.notePath()), expected.toUtf8());
+    else {
+        QCOMPARE(rig.kept[0][1].toString(), path);
+        QCOMPARE(contents(path), copied);
+    }
+}
+
+void tst_NoteFile::everyKindOfPathKeepsTheWords_data() {
+    QTest::addColumn<QString>("kind");
+    for (const char *kind :
+         {"regular file", "link to a file in a synced folder", "link to a folder",
+          "link to a file not made yet", "hard link", "file shared 0664", "no suffix", "FIFO",
+          "folder", "missing folder", "read-only file", "read-only folder"})
+        QTest::newRow(kind) << QString::fromLatin1(kind);
+}
+
+void tst_NoteFile::everyKindOfPathKeepsTheWords() {
+    // Each kind of path, at start, at a save, at another program's change, at a conflict copy,
+    // at a move and at the end of the app: the words reach the real file, or stay and are told.
+    QFETCH(QString, kind);
+    QTemporaryDir home;
+    const QString data = home.filePath(u"data"_s), sync = home.filePath(u"Sync"_s);
+    QVERIFY(QDir().mkpath(sync));
+    const QString name = kind == QLatin1String("no suffix") ? u"notes"_s : u"note.txt"_s;
+    const QString path = data + u'/' + name;
+    QString real = path;
+    QByteArray before = "line 1\n";
+    const auto link = [](const QString &target, const QString &at) {
+        QDir().mkpath(QFileInfo(at).absolutePath());
+        QVERIFY(QFile::link(target, at));
+    };
+    if (kind.startsWith(u"link to a file")) {
+        real = sync + u"/note.txt"_s;
+        if (kind.endsWith(u"not made yet"))
+            before.clear();
+        else
+            writeFile(real, before);
+        link(real, path);
+    } else if (kind == QLatin1String("link to a folder")) {
+        real = sync + u'/' + name;
+        writeFile(real, before);
+        link(sync, data);
+    } else if (kind == QLatin1String("FIFO") || kind == QLatin1String("folder")) {
+        before.clear();
+        QDir().mkpath(data);
+        QVERIFY(kind == QLatin1String("FIFO") ? ::mkfifo(QFile::encodeName(path), 0600) == 0
+                                              : QDir().mkdir(path));
+    } else if (kind != QLatin1String("missing folder")) {
+        writeFile(path, before);
+    } else {
+        before.clear();
+    }
+    if (kind == QLatin1String("hard link"))
+        QVERIFY(::link(QFile::encodeName(path), QFile::encodeName(sync + u"/other name"_s)) == 0);
+    if (kind == QLatin1String("file shared 0664")) { // in a folder whose files take its group
+        QVERIFY(::chmod(QFile::encodeName(path), 0664) == 0);
+        QVERIFY(::chown(QFile::encodeName(data), uid_t(-1), 4242) == 0 &&
+                ::chmod(QFile::encodeName(data), 02775) == 0);
+        QVERIFY(::setxattr(QFile::encodeName(path), "user.tag", "kept", 4, 0) == 0);
+    }
+    const QString readOnly = kind == QLatin1String("read-only file")     ? path
+                             : kind == QLatin1String("read-only folder") ? data
+                                                                         : QString();
+    if (!readOnly.isEmpty())
+        QVERIFY2(setReadOnly(readOnly, true), "this file system cannot make a file read-only");
+    const struct stat original = stated(path);
+    const int originalMode = mode(real);
+
+    Rig rig(home.path(), {}, name); // a FIFO must not hold the start
+    QCOMPARE(rig.model->text().toUtf8(), before);
+    rig.model->replaceText(rig.model->text().size(), 0, u"typed\n");
+    rig.save();
+    // A read-only folder still lets its note change, in place.
+    const bool writable = kind != QLatin1String("FIFO") && kind != QLatin1String("folder") &&
+                          kind != QLatin1String("read-only file");
+    QCOMPARE(rig.model->isSaveFailing(), !writable);
+    if (!writable) { // refused, told, and left as it was; tried again once it can be written
+        const QString reason = rig.failed[0][0].toString();
+        QVERIFY2(reason.contains(readOnly.isEmpty() ? kind : path), qPrintable(reason));
+        QCOMPARE(stated(path).st_mode & S_IFMT, original.st_mode & S_IFMT);
+        if (!readOnly.isEmpty())
+            QCOMPARE(contents(path), before);
+        QVERIFY(!readOnly.isEmpty()             ? setReadOnly(readOnly, false)
+                : kind == QLatin1String("FIFO") ? QFile::remove(path)
+                                                : QDir().rmdir(path));
+        rig.model->flushAutosave();
+        QCOMPARE(contents(path), before + "typed\n");
+        return;
+    }
+    const QByteArray saved = before + "typed\n";
+    QCOMPARE(contents(real), saved);
+    QCOMPARE(stated(path).st_mode & S_IFMT, kind.startsWith(u"link to a file") ? S_IFLNK : S_IFREG);
+    QCOMPARE(mode(real), originalMode < 0 ? 0600 : originalMode); // only new files are private
+    QCOMPARE(stated(real).st_gid, original.st_gid);
+    if (kind == QLatin1String("file shared 0664")) {
+        char tag[8] = {};
+        QCOMPARE(::getxattr(QFile::encodeName(real), "user.tag", tag, sizeof tag), ssize_t(4));
+    }
+    if (kind == QLatin1String("hard link"))
+        QCOMPARE(contents(sync + u"/other name"_s), saved);
+    if (!readOnly.isEmpty()) // copies and moves need a folder that takes new names
+        QVERIFY(setReadOnly(readOnly, false));
+
+    const struct stat taken = (writeFile(real, saved + "outside\n"), stated(real));
+    QTRY_COMPARE_WITH_TIMEOUT(rig.model->text().toUtf8(), saved + "outside\n", 3000);
+    rig.save();
+    QVERIFY2(sameWrite(stated(real), taken), "what was taken in is written again");
+
+    // Copies of the same second never replace each other, and a note without a suffix gets
+    // copies without one.
+    const auto [first, error] = rig.store.keepConflictCopy(NoteModel::saveKey, u"one\n"_s);
+    const auto [second, again] = rig.store.keepConflictCopy(NoteModel::saveKey, u"two\n"_s);
+    QVERIFY(!error && !again && first != second);
+    QCOMPARE(QFileInfo(first).absolutePath(), QFileInfo(real).canonicalPath());
+    QCOMPARE(contents(first) + contents(second), QByteArray("one\ntwo\n"));
+    QCOMPARE(first.endsWith(u".txt"_s), name.endsWith(u".txt"_s));
+
+    const QString moved = home.filePath(u"moved"_s);
+    QVERIFY(QDir().mkpath(moved));
+    QCOMPARE(rig.store.moveTo(NoteModel::saveKey, moved, rig.model->text()), std::nullopt);
+    QCOMPARE(contents(moved + u'/' + name), saved + "outside\n");
+    QVERIFY2(!QFileInfo(path).exists() && !QFileInfo(path).isSymLink(), "the old name stays");
+}
+
+void tst_NoteFile::aLateVersionMergesAgainstTheOneItCameFrom() {
+    // Two lines typed and saved at the top here; another machine's line at the end was made
+    // from the note before them, and arrives while a third is typed.
     QTemporaryDir home;
     Rig rig(home.path());
-    rig.model->setText(QString::fromUtf8(saved));
+    rig.model->setText(u"minutes\n\nA1"_s);
     rig.save();
-    const QString merged = QDir(rig.dataFolder)
-                               .filePath(QStringLiteral("mirt.note.autosave.sync-conflict-20261207-"
-                                                        "090512-ABCDEFG.txt"));
-    const QString kept = QDir(rig.dataFolder)
-                             .filePath(QStringLiteral("mirt.note.autosave (conflicted copy "
-                                                      "2026-12-07 090512).txt"));
-    writeFile(merged, saved + "added on the laptop\n");
-    writeFile(kept, "line 1\nline 2 changed on the laptop\nline 3\n");
-    QTRY_COMPARE_WITH_TIMEOUT(rig.noticed.count(), 2, 3000);
-    QCOMPARE(rig.model->text().toUtf8(), saved + "added on the laptop\n");
+    for (const QString &line : {u"B1\n"_s, u"B2\n"_s}) {
+        rig.model->replaceText(0, 0, line);
+        rig.save();
+    }
+    rig.model->replaceText(0, 0, u"B3 slow ");
+    writeFile(rig.notePath() + u".new"_s, "minutes\n\nA1\nA2");
+    QVERIFY(QFile::remove(rig.notePath()) &&
+            QFile::rename(rig.notePath() + u".new"_s, rig.notePath()));
+    QTRY_COMPARE_WITH_TIMEOUT(rig.noticed.count() + rig.kept.count(), 1, 3000);
+    QCOMPARE(rig.model->text(), u"B3 slow B2\nB1\nminutes\n\nA1\nA2"_s);
+}
+
+void tst_NoteFile::aNoteRewrittenInPlaceIsWholeWhenTheDiskRefuses() {
+    // A note with a second name is rewritten in place. The disk refuses its last byte (a file
+    // size limit stands in for a full disk): the file keeps its old bytes, and says so.
+    QTemporaryDir home;
+    Rig rig(home.path());
+    rig.model->setText(QString(100'000, u'o'));
     rig.save();
-    QCOMPARE(contents(rig.notePath()), saved + "added on the laptop\n");
-    QVERIFY2(!QFile::exists(merged), "its words are in the note");
-    QVERIFY2(QFile::exists(kept), "its words are not in the note");
+    QVERIFY(::link(QFile::encodeName(rig.notePath()),
+                   QFile::encodeName(home.filePath(u"other"_s))) == 0);
+    ::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit unlimited {};
+    ::getrlimit(RLIMIT_FSIZE, &unlimited);
+    const struct rlimit full = {100'000, unlimited.rlim_max};
+    ::setrlimit(RLIMIT_FSIZE, &full);
+    rig.model->replaceText(0, 0, u"n");
+    rig.save();
+    ::setrlimit(RLIMIT_FSIZE, &unlimited);
+    QCOMPARE(contents(home.filePath(u"other"_s)), QByteArray(100'000, 'o'));
+    QCOMPARE(rig.failed.count(), 1);
+    QTest::qWait(300); // what a watcher would make of a file cut short
+    QCOMPARE(rig.noticed.count(), 0);
+    rig.model->flushAutosave();
+    QCOMPARE(contents(home.filePath(u"other"_s)), u'n' + QByteArray(100'000, 'o'));
 }
 
 void tst_NoteFile::interruptedSavesAreSweptAtStart() {
@@ -181,13 +458,36 @@ void tst_NoteFile::moveWritesTheNewPlaceBeforeTheOldGoes() {
     writeFile(other + u"/mirt.note.autosave.txt"_s, "from the laptop\n");
     QCOMPARE(rig.store.moveTo(NoteModel::saveKey, other, rig.model->text()), std::nullopt);
     rig.save();
-    QTRY_VERIFY(rig.noticed.count() >= 1);
+    QTRY_VERIFY(rig.kept.count() >= 1);
     rig.save();
     QCOMPARE(contents(other + u"/mirt.note.autosave.txt"_s), QByteArray("mine\n"));
     const QStringList copies = QDir(other).entryList({u"*.conflict-*"_s}, QDir::Files);
     QCOMPARE(copies.size(), 1);
     QCOMPARE(contents(QDir(other).filePath(copies[0])), QByteArray("from the laptop\n"));
     QVERIFY(!QFile::exists(sync + u"/mirt.note.autosave.txt"_s));
+
+    // Refused: a folder where the note's name is a folder, and one where another copy of the
+    // app keeps a note. The same folder under another spelling is no move, and never removes
+    // the note; a note named for one run never changes the remembered folder.
+    const QString blocked = home.filePath(u"Blocked"_s);
+    QVERIFY(QDir().mkpath(blocked + u"/mirt.note.autosave.txt"_s));
+    QVERIFY(rig.store.moveTo(NoteModel::saveKey, blocked, rig.model->text()));
+    const QString taken = home.filePath(u"Taken"_s);
+    QVERIFY(QDir().mkpath(taken));
+    rig.store.setClaim([&](const QString &path) { return !path.startsWith(taken); });
+    QVERIFY(rig.store.moveTo(NoteModel::saveKey, taken, rig.model->text()));
+    QVERIFY(QFile::link(other, home.filePath(u"Other again"_s)));
+    QCOMPARE(
+        rig.store.moveTo(NoteModel::saveKey, home.filePath(u"Other again"_s), rig.model->text()),
+        std::nullopt);
+    QCOMPARE(contents(other + u"/mirt.note.autosave.txt"_s), QByteArray("mine\n"));
+    FileDefaultsStore once(
+        home.filePath(u"once.txt"_s), {},
+        std::make_unique<QSettings>(home.filePath(u"prefs.ini"_s), QSettings::IniFormat), false);
+    QCOMPARE(once.moveTo(NoteModel::saveKey, sync, u"for one run"_s), std::nullopt);
+    QCOMPARE(contents(sync + u"/once.txt"_s), QByteArray("for one run"));
+    prefs.sync();
+    QCOMPARE(prefs.value(FileDefaultsStore::noteFolderKey).toString(), other);
 }
 
 QTEST_GUILESS_MAIN(tst_NoteFile)

@@ -43,10 +43,21 @@ void tst_TextMerge::threeWay_data() {
         << abc << u"a\nb\nX\nd\ne\n"_s << u"a\nb\nX\nd\ne\n"_s << Merged(u"a\nb\nX\nd\ne\n"_s);
     QTest::newRow("overlapping edits")
         << abc << u"a\nb\nmine\nd\ne\n"_s << u"a\nb\ntheirs\nd\ne\n"_s << Merged();
+    QTest::newRow("neighbouring lines, and a line after a last one without its break")
+        << u"a\nb\nc"_s << u"a\nB\nc"_s << u"a\nb\nC\nd"_s << Merged(u"a\nB\nC\nd"_s);
     QTest::newRow("one side emptied, the other untouched")
         << abc << QString() << abc << Merged(QString());
     QTest::newRow("both began from nothing")
         << QString() << u"mine\n"_s << u"theirs\n"_s << Merged();
+    // Both machines must reach the same note, whichever merges: the swapped rows agree.
+    for (const auto &[name, mine, theirs, merged] :
+         {std::tuple{"lines added at the same place", u"m\n"_s, u"t1\nt2\n"_s, u"m\nt1\nt2\n"_s},
+          std::tuple{"a last line without its break goes last", u"m"_s, u"t\n"_s, u"t\nm"_s}}) {
+        const QString base = u"a\nb\n"_s;
+        QTest::newRow(name) << base << base + mine << base + theirs << Merged(base + merged);
+        QTest::newRow(qPrintable(u"swapped: "_s + QLatin1String(name)))
+            << base << base + theirs << base + mine << Merged(base + merged);
+    }
     QTest::newRow("CR LF kept on both sides")
         << u"a\r\nb\r\nc\r\n"_s << u"A\r\nb\r\nc\r\n"_s << u"a\r\nb\r\nC\r\n"_s
         << Merged(u"A\r\nb\r\nC\r\n"_s);
@@ -79,6 +90,8 @@ void tst_TextMerge::withAddedLines_data() {
     QTest::newRow("lines the note has and the copy lacks stay")
         << note << u"a\nc\nend\n"_s << Merged(u"a\nb\nc\nend\n"_s);
     QTest::newRow("a line changed") << note << u"a\nB\nc\n"_s << Merged();
+    QTest::newRow("after a last line without its break")
+        << u"a\nseven"_s << u"a\nseven\neight"_s << Merged(u"a\nseven\neight"_s);
     QTest::newRow("the same") << note << note << Merged(note);
 }
 

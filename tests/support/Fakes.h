@@ -92,6 +92,10 @@ public:
     void setFloat(const QString &key, float value) override;
     void flush() override { ++flushes; }
     void acceptOutside(const QString &, quint64 version) override { accepted.push_back(version); }
+    std::optional<QString> commonVersion(const QString &, const QString &,
+                                         const QString &) override {
+        return earlier;
+    }
     std::pair<QString, std::optional<QString>> keepConflictCopy(const QString &key,
                                                                 const QString &text) override;
     void setStringTakingCopy(const QString &key, const QString &value,
@@ -106,6 +110,7 @@ public:
     std::vector<Write> writes;
     std::vector<quint64> accepted;
     std::map<QString, QString> copies; // conflict copies kept, by path
+    std::optional<QString> earlier;    // the version an outside one was made from
     QString failure;                   // when set, every write fails with this reason
     int flushes = 0;
 
@@ -130,6 +135,9 @@ public:
     void print(const QString &text, double fontSize) override {
         printed.push_back({text, fontSize});
     }
+    void printPreview(const QString &text, double fontSize) override {
+        previewed.push_back({text, fontSize});
+    }
 
     /// Closes the open panel as the user would: with a path, or empty for Cancel.
     void answer(const QString &path) {
@@ -142,6 +150,7 @@ public:
     std::function<void(const QString &)> pendingAnswer;
     std::vector<std::pair<QString, QString>> warnings;
     std::vector<std::pair<QString, double>> printed;
+    std::vector<std::pair<QString, double>> previewed;
 };
 
 /// A model on fake services, as the tests need it.

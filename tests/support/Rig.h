@@ -12,15 +12,17 @@
 
 /// The model on the real store in `home`, with virtual time for the autosave.
 struct Rig {
-    explicit Rig(const QString &home, NoteFile::Options options = {.privateFolder = true})
+    explicit Rig(const QString &home, NoteFile::Options options = {.privateFolder = true},
+                 const QString &noteName = QStringLiteral("mirt.note.autosave.txt"))
         : dataFolder(QDir(home).filePath(QStringLiteral("data")))
-        , store(QDir(dataFolder).filePath(QStringLiteral("mirt.note.autosave.txt")), options,
+        , store(QDir(dataFolder).filePath(noteName), options,
                 std::make_unique<QSettings>(QDir(home).filePath(QStringLiteral("prefs.ini")),
                                             QSettings::IniFormat))
         , model(fakes.make(13.0, &store))
         , failed(model.get(), &NoteModel::saveFailed)
         , recovered(model.get(), &NoteModel::saveRecovered)
-        , noticed(model.get(), &NoteModel::noticed) {}
+        , noticed(model.get(), &NoteModel::noticed)
+        , kept(model.get(), &NoteModel::copyKept) {}
 
     /// Lets the autosave fire and the slices of a large note run; does not wait for the disk.
     void autosave() {
@@ -43,6 +45,7 @@ struct Rig {
     QSignalSpy failed;
     QSignalSpy recovered;
     QSignalSpy noticed;
+    QSignalSpy kept;
 };
 
 /// Fills the disk of `folder` until no more than `leave` bytes are free.

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "ContentView.h"
+#include "CountLabel.h"
 #include "Fakes.h"
 #include "NoteEditor.h"
 #include "NoteFont.h"
@@ -22,7 +23,7 @@ private Q_SLOTS:
     void confirmationsAskOnlyForContent();
     void emptiedTextBringsTheFocusBack();
     void unchangedOrEarlierValuesFireNoHandler();
-    void hidingTheToolbarKeepsTheDividerHeight();
+    void hidingTheToolbarKeepsTheDivider();
     void noteIsMonospacedEvenWhenTheThemeSaysOtherwise();
 
 private:
@@ -160,20 +161,44 @@ void tst_ContentView::unchangedOrEarlierValuesFireNoHandler() {
     QVERIFY(!view_->editor()->hasFocus());
 }
 
-void tst_ContentView::hidingTheToolbarKeepsTheDividerHeight() {
-    show(QString());
+void tst_ContentView::hidingTheToolbarKeepsTheDivider() {
+    show(u"some text"_s);
     QWidget *divider = view_->findChild<QWidget *>(u"divider"_s);
-    QCOMPARE(divider->geometry().bottom() + 1 + 42, view_->height());
+    auto *count = view_->findChild<CountLabel *>(u"count"_s);
+    const int line = divider->height();
+    // Top to bottom, the note, the divider and the row below it, none over another.
+    const auto stacked = [&](const QList<QWidget *> &parts) {
+        int top = 0;
+        for (QWidget *part : parts) {
+            const QRect r(part->mapTo(view_.get(), QPoint()), part->size());
+            if (r.top() < top || !view_->rect().contains(r))
+                return false;
+            top = r.bottom() + 1;
+        }
+        return top == view_->height();
+    };
+    QVERIFY(stacked({view_->editor(), divider, view_->findChild<ToolbarView *>()}));
+    const int editorHeight = view_->editor()->height();
     model_->setToolbarVisible(false);
     QTRY_VERIFY(!view_->findChild<ToolbarView *>());
-    QTRY_COMPARE(divider->geometry().bottom() + 1, view_->height());
-    QCOMPARE(divider->height(), 1);
-    // The editor keeps its 6-point margin and ends just above the divider.
-    const QRect editor = view_->editor()->geometry();
-    QCOMPARE(editor.topLeft(), QPoint(6, 6));
-    QCOMPARE(editor.bottom() + 1 + 6, divider->y());
+    QTRY_VERIFY(stacked({view_->editor(), divider}));
+    QCOMPARE(divider->height(), line);
+    QVERIFY(view_->editor()->height() > editorHeight); // the room goes to the note
+
+    // The count of words and characters, of the note or of the selection, in a row of its
+    // own while there is no toolbar to hold it.
+    view_->setCountVisible(true);
+    QTRY_COMPARE(count->text(), u"Words: 2, characters: 9"_s);
+    QTRY_VERIFY(stacked({view_->editor(), divider, count}));
+    view_->editor()->selectRange(0, 4);
+    QTRY_COMPARE(count->text(), u"Selected words: 1, characters: 4"_s);
+    view_->editor()->moveCursor(QTextCursor::End);
+    QTest::keyClicks(view_->editor(), u" ab"_s);
+    QTRY_COMPARE(count->text(), u"Words: 3, characters: 12"_s);
     model_->setToolbarVisible(true);
-    QTRY_VERIFY(view_->findChild<ToolbarView *>());
+    QTRY_VERIFY(count->isVisible() && count->parent() == view_->findChild<ToolbarView *>());
+    view_->setCountVisible(false);
+    QVERIFY(!count->isVisible());
 }
 
 void tst_ContentView::noteIsMonospacedEvenWhenTheThemeSaysOtherwise() {

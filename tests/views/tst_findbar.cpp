@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -91,6 +92,10 @@ void tst_FindBar::replaceKeepsEveryOtherCharacterAndReplaceAllIsOneUndoStep() {
     QCOMPARE(editor_->noteText(), once);
     bar_->replaceAll();
     QCOMPARE(model_->text(), u"a\rplan\r\u2029plan\r \U0001F600plan\r\r\n"_s);
+    // The count of those replaced, and it stays once the count has followed the edit.
+    QCOMPARE(count(), u"2 replaced"_s);
+    QTRY_VERIFY(!bar_->findChild<QTimer *>(u"recount"_s)->isActive());
+    QCOMPARE(count(), u"2 replaced"_s);
     QCOMPARE(editor_->noteText(), model_->text());
     editor_->undo();
     QCOMPARE(model_->text(), once);
