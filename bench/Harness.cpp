@@ -49,6 +49,11 @@ void goal(const QString &name, double measured, double limit, const QString &uni
     std::fflush(stdout);
 }
 
+double quantile(std::vector<double> samples, double q) {
+    std::sort(samples.begin(), samples.end());
+    return samples[size_t(q * double(samples.size() - 1) + 0.5)];
+}
+
 int shortfalls() {
     return fallenShort;
 }

@@ -36,6 +36,9 @@ QString makeNote(qsizetype bytes, bool lineBreaks = true);
 /// The process's peak resident memory so far, in MiB (VmHWM).
 double peakMemoryMiB(qint64 pid = 0);
 
+/// The `q` quantile of `samples`, the nearest one measured.
+double quantile(std::vector<double> samples, double q);
+
 /// Goals that fell short so far.
 int shortfalls();
 

@@ -2,10 +2,11 @@
 #include "EditorDecorations.h"
 
 #include "NoteEditor.h"
+#include "NoteLines.h"
+#include "Notemodel.h"
 #include "SpellChecker.h"
 
 #include <QScrollBar>
-#include <QTextBlock>
 
 #include <algorithm>
 
@@ -15,11 +16,15 @@ bool isWordLetter(QChar c) {
     return c.isLetter() || c.isMark();
 }
 
+// Longer runs of letters are no words a dictionary knows; a word cut there is misspelled anyway.
+constexpr qsizetype longestWord = 256;
+
 } // namespace
 
-EditorDecorations::EditorDecorations(NoteEditor &editor)
+EditorDecorations::EditorDecorations(NoteEditor &editor, const NoteModel &model)
     : QObject(&editor)
-    , editor_(editor) {
+    , editor_(editor)
+    , model_(model) {
     timer_.setSingleShot(true);
     timer_.setInterval(120); // after a pause in typing or scrolling, never per keystroke
     connect(&timer_, &QTimer::timeout, this, &EditorDecorations::refresh);
@@ -59,57 +64,55 @@ EditorDecorations::misspelledWordAt(qsizetype position) const {
 
 void EditorDecorations::refresh() {
     timer_.stop();
-    const QRect view = editor_.viewport()->rect();
-    const int from = editor_.cursorForPosition(view.topLeft()).block().position();
-    const QTextBlock last = editor_.cursorForPosition(view.bottomRight()).block();
-    const int to = last.position() + last.length() - 1;
+    const auto [from, to] = editor_.lines().onScreen();
+    const qsizetype held = editor_.notePosition(0); // where the document's part of the note starts
     QList<QTextEdit::ExtraSelection> selections;
+    const auto mark = [&](QTextEdit::ExtraSelection &selection, qsizetype start, qsizetype end) {
+        selection.cursor = QTextCursor(editor_.document());
+        selection.cursor.setPosition(editor_.documentPosition(std::max(start, held)));
+        selection.cursor.setPosition(editor_.documentPosition(end, NoteEditor::Side::Before),
+                                     QTextCursor::KeepAnchor);
+        selections << selection;
+    };
 
     QTextEdit::ExtraSelection match;
     QColor found = editor_.palette().color(QPalette::Highlight);
     found.setAlphaF(0.3f);
     match.format.setBackground(found);
-    const qsizetype noteTo = editor_.notePosition(to);
-    const auto first = std::lower_bound(matches_.begin(), matches_.end(),
-                                        editor_.notePosition(from) - matchLength_ + 1);
-    for (auto it = first; it != matches_.end() && *it <= noteTo; ++it) {
-        match.cursor = QTextCursor(editor_.document());
-        match.cursor.setPosition(editor_.documentPosition(std::max(*it, editor_.notePosition(0))));
-        match.cursor.setPosition(
-            editor_.documentPosition(*it + matchLength_, NoteEditor::Side::Before),
-            QTextCursor::KeepAnchor);
-        selections << match;
-    }
+    const auto first = std::lower_bound(matches_.begin(), matches_.end(), from - matchLength_ + 1);
+    for (auto it = first; it != matches_.end() && *it <= to; ++it)
+        mark(match, *it, *it + matchLength_);
 
     misspelled_.clear();
     if (checker_ && checker_->hasDictionary()) {
         QTextEdit::ExtraSelection wrong;
         wrong.format.setUnderlineStyle(QTextCharFormat::SpellCheckUnderline);
         wrong.format.setUnderlineColor(Qt::red);
-        // Words are runs of letters: stamps, the meeting header and numbers are never words.
-        for (QTextBlock block = editor_.document()->findBlock(from);
-             block.isValid() && block.position() <= to; block = block.next()) {
-            const QString text = block.text();
-            for (qsizetype i = 0; i < text.size();) {
-                if (!isWordLetter(text[i])) {
-                    ++i;
-                    continue;
-                }
-                qsizetype end = i;
-                while (end < text.size() &&
-                       (isWordLetter(text[end]) || (text[end] == u'\'' && end + 1 < text.size() &&
-                                                    isWordLetter(text[end + 1]))))
-                    ++end;
-                if (!checker_->isCorrect(QStringView(text).sliced(i, end - i))) {
-                    const int start = block.position() + int(i);
-                    misspelled_.emplace_back(editor_.notePosition(start), end - i);
-                    wrong.cursor = QTextCursor(editor_.document());
-                    wrong.cursor.setPosition(start);
-                    wrong.cursor.setPosition(start + int(end - i), QTextCursor::KeepAnchor);
-                    selections << wrong;
-                }
-                i = end;
+        // Words are runs of letters: stamps, the meeting header and numbers are never words. A
+        // word is read whole, also where a piece of a long line or the screen cuts it.
+        const QString &note = model_.text();
+        const auto isInWord = [&note](qsizetype i) {
+            return isWordLetter(note[i]) ||
+                   (note[i] == u'\'' && i + 1 < note.size() && isWordLetter(note[i + 1]) && i > 0 &&
+                    isWordLetter(note[i - 1]));
+        };
+        qsizetype start = from;
+        while (start > std::max(held, from - longestWord) && isInWord(start - 1))
+            --start;
+        const qsizetype end = std::min(note.size(), to + longestWord);
+        for (qsizetype i = start; i < end && i <= to;) {
+            if (!isWordLetter(note[i])) {
+                ++i;
+                continue;
             }
+            qsizetype wordEnd = i;
+            while (wordEnd < end && isInWord(wordEnd))
+                ++wordEnd;
+            if (!checker_->isCorrect(QStringView(note).sliced(i, wordEnd - i))) {
+                misspelled_.emplace_back(i, wordEnd - i);
+                mark(wrong, i, wordEnd);
+            }
+            i = wordEnd;
         }
     }
     editor_.setExtraSelections(selections);

@@ -9,6 +9,7 @@
 #include <vector>
 
 class NoteEditor;
+class NoteModel;
 class SpellChecker;
 
 /// What the editor draws over the note without changing it: the find bar's matches and the
@@ -18,7 +19,7 @@ class SpellChecker;
 class EditorDecorations : public QObject {
     Q_OBJECT
 public:
-    explicit EditorDecorations(NoteEditor &editor);
+    EditorDecorations(NoteEditor &editor, const NoteModel &model);
 
     /// Underlines what `checker` does not know; nothing when it is null.
     void setSpellChecker(SpellChecker *checker);
@@ -35,6 +36,7 @@ private:
     void schedule() { timer_.start(); }
 
     NoteEditor &editor_;
+    const NoteModel &model_;
     SpellChecker *checker_ = nullptr;
     std::vector<qsizetype> matches_;
     qsizetype matchLength_ = 0;

@@ -16,6 +16,7 @@
 #include "NoteEditor.h"
 #include "Notemodel.h"
 #include "OneShotTimer.h"
+#include "Setup.h"
 #include "SingleInstance.h"
 #include "WidgetDialogs.h"
 
@@ -30,14 +31,6 @@
 #include <cstdio>
 
 namespace {
-
-constexpr qsizetype KB = 1000;
-constexpr qsizetype MB = 1000 * KB;
-
-double quantile(std::vector<double> samples, double q) {
-    std::sort(samples.begin(), samples.end());
-    return samples[size_t(q * double(samples.size() - 1) + 0.5)];
-}
 
 QString mirt() {
     return QCoreApplication::applicationDirPath() + QStringLiteral("/../src/app/mirt");

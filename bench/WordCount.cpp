@@ -5,25 +5,13 @@
 #include "Harness.h"
 #include "NoteEditor.h"
 #include "Notemodel.h"
+#include "Setup.h"
 
 #include <QCoreApplication>
-#include <QKeyEvent>
 
 #include <cstdio>
 
 namespace {
-
-void key(QWidget *target, Qt::Key k, const QString &text) {
-    QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier, text);
-    QCoreApplication::sendEvent(target, &press);
-    QKeyEvent release(QEvent::KeyRelease, k, Qt::NoModifier, text);
-    QCoreApplication::sendEvent(target, &release);
-}
-
-double quantile(std::vector<double> samples, double q) {
-    std::sort(samples.begin(), samples.end());
-    return samples[size_t(q * double(samples.size() - 1) + 0.5)];
-}
 
 void countCost() {
     std::printf("\n## Word and character count, 10 MB note\n\n");
