@@ -2,6 +2,21 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de">
 <context>
+    <name>CaptureRequests</name>
+    <message>
+        <source>Mirt has no action &quot;%1&quot;</source>
+        <translation>Mirt kennt keine Aktion „%1“</translation>
+    </message>
+    <message>
+        <source>the lines are in the window, but the note cannot be saved: %1</source>
+        <translation>die Zeilen stehen im Fenster, aber die Notiz kann nicht gespeichert werden: %1</translation>
+    </message>
+    <message>
+        <source>This desktop offers apps no global shortcut. To show or hide the note with a key, bind the command &quot;mirt --toggle&quot; in the desktop&apos;s keyboard settings.</source>
+        <translation>Diese Arbeitsumgebung bietet Programmen kein globales Tastenkürzel. Um die Notiz mit einer Taste zu zeigen oder auszublenden, legen Sie den Befehl „mirt --toggle“ in den Tastatureinstellungen der Arbeitsumgebung auf eine Taste.</translation>
+    </message>
+</context>
+<context>
     <name>ContentView</name>
     <message>
         <source>Start Meeting Mode?</source>
@@ -118,6 +133,40 @@
             <numerusform>%n ersetzt</numerusform>
             <numerusform>%n ersetzt</numerusform>
         </translation>
+    </message>
+</context>
+<context>
+    <name>GlobalShortcut</name>
+    <message>
+        <source>Show or hide the note</source>
+        <translation>Notiz zeigen oder ausblenden</translation>
+    </message>
+</context>
+<context>
+    <name>KeepAtHand</name>
+    <message>
+        <source>&amp;Start at Login</source>
+        <translation>Beim &amp;Anmelden starten</translation>
+    </message>
+    <message>
+        <source>&amp;Keep on Top</source>
+        <translation>&amp;Immer im Vordergrund</translation>
+    </message>
+    <message>
+        <source>Mirt cannot be set to start at login.</source>
+        <translation>Mirt kann nicht so eingestellt werden, dass es beim Anmelden startet.</translation>
+    </message>
+    <message>
+        <source>Mirt cannot be kept from starting at login.</source>
+        <translation>Mirt kann nicht davon abgehalten werden, beim Anmelden zu starten.</translation>
+    </message>
+    <message>
+        <source>This desktop keeps no window on top because the window asks for it.</source>
+        <translation>Diese Arbeitsumgebung hält kein Fenster im Vordergrund, nur weil das Fenster darum bittet.</translation>
+    </message>
+    <message>
+        <source>Its own window menu may offer &quot;Always on Top&quot; (Alt+Space on many desktops).</source>
+        <translation>Ihr eigenes Fenstermenü bietet vielleicht „Immer im Vordergrund“ (in vielen Arbeitsumgebungen Alt+Leertaste).</translation>
     </message>
 </context>
 <context>
@@ -414,6 +463,57 @@
     </message>
 </context>
 <context>
+    <name>QuickCapture</name>
+    <message>
+        <source>the note cannot be saved, nothing was added: %1</source>
+        <translation>die Notiz kann nicht gespeichert werden, nichts wurde hinzugefügt: %1</translation>
+    </message>
+    <message>
+        <source>the note keeps changing; nothing was added</source>
+        <translation>die Notiz ändert sich fortwährend; nichts wurde hinzugefügt</translation>
+    </message>
+    <message>
+        <source>cannot start %1: %2</source>
+        <translation>%1 kann nicht gestartet werden: %2</translation>
+    </message>
+    <message>
+        <source>Show the note, or hide it when it has the keyboard. Starts Mirt when it is not running.</source>
+        <translation>Die Notiz zeigen, oder ausblenden, wenn sie die Tastatur hat. Startet Mirt, wenn es nicht läuft.</translation>
+    </message>
+    <message>
+        <source>Show the note with the keyboard in it. Starts Mirt when it is not running.</source>
+        <translation>Die Notiz mit der Tastatur darin zeigen. Startet Mirt, wenn es nicht läuft.</translation>
+    </message>
+    <message>
+        <source>Add TEXT at the end of the note as lines of their own, or what standard input holds for -. Returns once they are saved.</source>
+        <translation>TEXT als eigene Zeilen am Ende der Notiz anfügen, bei - was die Standardeingabe enthält. Kehrt zurück, sobald sie gespeichert sind.</translation>
+    </message>
+    <message>
+        <source>TEXT</source>
+        <translation>TEXT</translation>
+    </message>
+    <message>
+        <source>Start without a window, as at login; --toggle, --show or the shortcut shows it.</source>
+        <translation>Ohne Fenster starten, wie beim Anmelden; --toggle, --show oder das Tastenkürzel zeigen es.</translation>
+    </message>
+    <message>
+        <source>cannot read standard input</source>
+        <translation>die Standardeingabe kann nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>the text to add is not valid UTF-8; nothing was added</source>
+        <translation>der anzufügende Text ist kein gültiges UTF-8; nichts wurde hinzugefügt</translation>
+    </message>
+    <message>
+        <source>--toggle, --show, --append and --hidden go one at a time</source>
+        <translation>--toggle, --show, --append und --hidden gehen nur einzeln</translation>
+    </message>
+    <message>
+        <source>the Mirt that keeps the note does not answer</source>
+        <translation>das Mirt, das die Notiz führt, antwortet nicht</translation>
+    </message>
+</context>
+<context>
     <name>QuitGuard</name>
     <message>
         <source>The note cannot be saved.</source>
@@ -446,6 +546,21 @@ Was Sie seit dem letzten Speichern getippt haben, gibt es nur in diesem Fenster.
     <message>
         <source>The Copy Was Not Saved</source>
         <translation>Die Kopie wurde nicht gespeichert</translation>
+    </message>
+</context>
+<context>
+    <name>StartAtLogin</name>
+    <message>
+        <source>%1 cannot be removed</source>
+        <translation>%1 kann nicht entfernt werden</translation>
+    </message>
+    <message>
+        <source>%1 cannot be made</source>
+        <translation>%1 kann nicht angelegt werden</translation>
+    </message>
+    <message>
+        <source>Keeps the note a shortcut away, without a window</source>
+        <translation>Hält die Notiz ein Tastenkürzel entfernt bereit, ohne Fenster</translation>
     </message>
 </context>
 <context>

@@ -2,6 +2,21 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="fr">
 <context>
+    <name>CaptureRequests</name>
+    <message>
+        <source>Mirt has no action &quot;%1&quot;</source>
+        <translation>Mirt n’a pas d’action « %1 »</translation>
+    </message>
+    <message>
+        <source>the lines are in the window, but the note cannot be saved: %1</source>
+        <translation>les lignes sont dans la fenêtre, mais la note ne peut pas être enregistrée : %1</translation>
+    </message>
+    <message>
+        <source>This desktop offers apps no global shortcut. To show or hide the note with a key, bind the command &quot;mirt --toggle&quot; in the desktop&apos;s keyboard settings.</source>
+        <translation>Ce bureau n’offre pas de raccourci global aux applications. Pour afficher ou masquer la note d’une touche, associez la commande « mirt --toggle » à une touche dans les réglages du clavier du bureau.</translation>
+    </message>
+</context>
+<context>
     <name>ContentView</name>
     <message>
         <source>Start Meeting Mode?</source>
@@ -118,6 +133,40 @@
             <numerusform>%n remplacé</numerusform>
             <numerusform>%n remplacés</numerusform>
         </translation>
+    </message>
+</context>
+<context>
+    <name>GlobalShortcut</name>
+    <message>
+        <source>Show or hide the note</source>
+        <translation>Afficher ou masquer la note</translation>
+    </message>
+</context>
+<context>
+    <name>KeepAtHand</name>
+    <message>
+        <source>&amp;Start at Login</source>
+        <translation>Lancer à l’ou&amp;verture de session</translation>
+    </message>
+    <message>
+        <source>&amp;Keep on Top</source>
+        <translation>&amp;Garder au premier plan</translation>
+    </message>
+    <message>
+        <source>Mirt cannot be set to start at login.</source>
+        <translation>Mirt ne peut pas être réglé pour se lancer à l’ouverture de session.</translation>
+    </message>
+    <message>
+        <source>Mirt cannot be kept from starting at login.</source>
+        <translation>Mirt ne peut pas être empêché de se lancer à l’ouverture de session.</translation>
+    </message>
+    <message>
+        <source>This desktop keeps no window on top because the window asks for it.</source>
+        <translation>Ce bureau ne garde aucune fenêtre au premier plan parce que la fenêtre le demande.</translation>
+    </message>
+    <message>
+        <source>Its own window menu may offer &quot;Always on Top&quot; (Alt+Space on many desktops).</source>
+        <translation>Son propre menu de fenêtre offre peut-être « Toujours au premier plan » (Alt+Espace sur beaucoup de bureaux).</translation>
     </message>
 </context>
 <context>
@@ -414,6 +463,57 @@
     </message>
 </context>
 <context>
+    <name>QuickCapture</name>
+    <message>
+        <source>the note cannot be saved, nothing was added: %1</source>
+        <translation>la note ne peut pas être enregistrée, rien n’a été ajouté : %1</translation>
+    </message>
+    <message>
+        <source>the note keeps changing; nothing was added</source>
+        <translation>la note ne cesse de changer ; rien n’a été ajouté</translation>
+    </message>
+    <message>
+        <source>cannot start %1: %2</source>
+        <translation>impossible de lancer %1 : %2</translation>
+    </message>
+    <message>
+        <source>Show the note, or hide it when it has the keyboard. Starts Mirt when it is not running.</source>
+        <translation>Afficher la note, ou la masquer quand elle a le clavier. Lance Mirt s’il ne tourne pas.</translation>
+    </message>
+    <message>
+        <source>Show the note with the keyboard in it. Starts Mirt when it is not running.</source>
+        <translation>Afficher la note, le clavier dedans. Lance Mirt s’il ne tourne pas.</translation>
+    </message>
+    <message>
+        <source>Add TEXT at the end of the note as lines of their own, or what standard input holds for -. Returns once they are saved.</source>
+        <translation>Ajouter TEXTE à la fin de la note en lignes à part, ou ce que contient l’entrée standard pour -. Rend la main une fois les lignes enregistrées.</translation>
+    </message>
+    <message>
+        <source>TEXT</source>
+        <translation>TEXTE</translation>
+    </message>
+    <message>
+        <source>Start without a window, as at login; --toggle, --show or the shortcut shows it.</source>
+        <translation>Démarrer sans fenêtre, comme à l’ouverture de session ; --toggle, --show ou le raccourci l’affichent.</translation>
+    </message>
+    <message>
+        <source>cannot read standard input</source>
+        <translation>impossible de lire l’entrée standard</translation>
+    </message>
+    <message>
+        <source>the text to add is not valid UTF-8; nothing was added</source>
+        <translation>le texte à ajouter n’est pas de l’UTF-8 valide ; rien n’a été ajouté</translation>
+    </message>
+    <message>
+        <source>--toggle, --show, --append and --hidden go one at a time</source>
+        <translation>--toggle, --show, --append et --hidden s’emploient un seul à la fois</translation>
+    </message>
+    <message>
+        <source>the Mirt that keeps the note does not answer</source>
+        <translation>le Mirt qui tient la note ne répond pas</translation>
+    </message>
+</context>
+<context>
     <name>QuitGuard</name>
     <message>
         <source>The note cannot be saved.</source>
@@ -446,6 +546,21 @@ Ce que vous avez tapé depuis le dernier enregistrement n’existe que dans cett
     <message>
         <source>The Copy Was Not Saved</source>
         <translation>La copie n’a pas été enregistrée</translation>
+    </message>
+</context>
+<context>
+    <name>StartAtLogin</name>
+    <message>
+        <source>%1 cannot be removed</source>
+        <translation>impossible de supprimer %1</translation>
+    </message>
+    <message>
+        <source>%1 cannot be made</source>
+        <translation>impossible de créer %1</translation>
+    </message>
+    <message>
+        <source>Keeps the note a shortcut away, without a window</source>
+        <translation>Garde la note à un raccourci, sans fenêtre</translation>
     </message>
 </context>
 <context>
