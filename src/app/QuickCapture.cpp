@@ -8,6 +8,7 @@
 #include "SingleInstance.h"
 
 #include <QCommandLineParser>
+#include <QDeadlineTimer>
 #include <QFile>
 
 #include <cerrno>
@@ -147,7 +148,8 @@ std::optional<int> QuickCapture::run(const QString &notePath, int &argc, char **
 
     QCoreApplication core(argc, argv); // for the bus; no window is built
     const MirtApp::Location location = MirtApp::placeOfNote(notePath);
-    for (int attempt = 0; attempt < 20; ++attempt) {
+    // Every claim lost is a line added by another writer; so many writers at once take a while.
+    for (const QDeadlineTimer deadline(60000); !deadline.hasExpired();) {
         SingleInstance instance(location.path, location.usual);
         QString reason;
         switch (instance.send({action, *lines, QString()}, &reason)) {
@@ -164,6 +166,10 @@ std::optional<int> QuickCapture::run(const QString &notePath, int &argc, char **
         }
         if (!append)
             return startApp(argc, argv);
+        // The bus connection holds every call made to this process until its event loop
+        // first turns, and they fail when it ends: let them be answered at once, from the
+        // connection's thread, that the claim is busy while this process writes the file.
+        QCoreApplication::processEvents();
         if (instance.claim())
             return appendToFile(location, *lines);
         // Another copy started meanwhile: it takes the lines.

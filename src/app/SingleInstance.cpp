@@ -51,8 +51,11 @@ SingleInstance::SingleInstance(const QString &notePath, bool usualNote, QObject 
     , application_(new ApplicationInterface(*this, this)) {}
 
 SingleInstance::~SingleInstance() {
-    if (claim_.server)
-        claim_.server->close(); // removes the socket file
+    // Given up before the process ends: a request that reaches a process as it ends fails, where
+    // the sender of one that finds nobody starts over with the next holder of the claim.
+    if (ownsAppId_)
+        QDBusConnection::sessionBus().unregisterService(appId);
+    release(claim_);
 }
 
 SingleInstance::Claim SingleInstance::claimFor(const QString &notePath) {
@@ -84,11 +87,17 @@ bool SingleInstance::claim() {
         return false;
     // The usual note also answers to the app's own id, which the desktop activates. The claim
     // itself is the file's name, so that `--note` naming the usual file finds this copy too.
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    const QString appPath = u'/' + QString(appId).replace(u'.', u'/');
-    if (claim_.onBus && usualNote_ && bus.registerService(appId))
-        bus.registerObject(appPath, application_, QDBusConnection::ExportAllSlots);
+    ownsAppId_ = claim_.onBus && usualNote_ && QDBusConnection::sessionBus().registerService(appId);
+    if (handler_)
+        offer(claim_);
     return true;
+}
+
+void SingleInstance::setHandler(Handler handler) {
+    const bool first = !handler_ && handler;
+    handler_ = std::move(handler);
+    if (first && (claim_.onBus || claim_.lock->isLocked()))
+        offer(claim_);
 }
 
 bool SingleInstance::claimNote(Claim &claim) {
@@ -103,23 +112,42 @@ bool SingleInstance::claimNote(Claim &claim) {
     if (reply.value() != QDBusConnectionInterface::ServiceRegistered)
         return false;
     claim.onBus = true;
-    if (!bus.registerObject(claim.objectPath, application_, QDBusConnection::ExportAllSlots))
-        qWarning("mirt: cannot offer %s on the session bus", qPrintable(claim.objectPath));
     return true;
 }
 
 bool SingleInstance::claimSocket(Claim &claim) {
     if (!claim.lock->tryLock(0))
         return false;
+    QLocalServer::removeServer(claim.socketPath); // left by a copy that died; the lock is ours
+    return true;
+}
+
+// Requests are taken once there is a handler to answer them. A process that holds the claim
+// without one, as `mirt --append` does while it writes the file itself, turns no event loop:
+// a request sent to it would wait until it ends and then fail, where the sender should hear at
+// once that the claim is busy, and ask its next holder.
+void SingleInstance::offer(Claim &claim) {
+    if (!claim.onBus) {
+        listen(claim);
+        return;
+    }
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.registerObject(claim.objectPath, application_, QDBusConnection::ExportAllSlots))
+        qWarning("mirt: cannot offer %s on the session bus", qPrintable(claim.objectPath));
+    const QString appPath = u'/' + QString(appId).replace(u'.', u'/');
+    if (ownsAppId_ && !bus.objectRegisteredAt(appPath))
+        bus.registerObject(appPath, application_, QDBusConnection::ExportAllSlots);
+}
+
+void SingleInstance::listen(Claim &claim) {
     claim.server = new QLocalServer(this);
     QLocalServer *server = claim.server;
     server->setSocketOptions(QLocalServer::UserAccessOption);
-    QLocalServer::removeServer(claim.socketPath); // left by a copy that died; the lock is ours
     if (!server->listen(claim.socketPath)) {
         // The app runs all the same; only a second launch cannot bring it forward.
         qWarning("mirt: cannot listen on %s: %s", qPrintable(claim.socketPath),
                  qPrintable(server->errorString()));
-        return true;
+        return;
     }
     connect(server, &QLocalServer::newConnection, this, [this, server] {
         while (QLocalSocket *socket = server->nextPendingConnection()) {
@@ -128,7 +156,6 @@ bool SingleInstance::claimSocket(Claim &claim) {
             connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         }
     });
-    return true;
 }
 
 // One request a connection, one line: the action and the text and token in base64; the answer
@@ -185,6 +212,8 @@ bool SingleInstance::reclaim(const QString &notePath) {
         return true;
     if (!claimNote(next))
         return false;
+    if (handler_)
+        offer(next);
     release(claim_);
     claim_ = std::move(next);
     return true;

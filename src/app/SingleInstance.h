@@ -52,8 +52,8 @@ public:
     /// Asks the copy that holds the claim to carry out `request`, and returns once it has, or
     /// has refused (`reason` says why). Waits out a copy that is still starting.
     Delivery send(const Request &request, QString *reason = nullptr);
-    /// Requests reach `handler` from now on; before, they are answered as Busy.
-    void setHandler(Handler handler) { handler_ = std::move(handler); }
+    /// Requests reach `handler` from now on; before, callers hear that the copy is busy.
+    void setHandler(Handler handler);
     /// What the handler makes of `request`.
     Delivery answer(const Request &request, QString *reason) const;
     /// Moves the claim to the note at `notePath`: false, and the claim unchanged, when another
@@ -73,12 +73,15 @@ private:
     static Claim claimFor(const QString &notePath);
     bool claimNote(Claim &claim);
     bool claimSocket(Claim &claim);
+    void offer(Claim &claim);
+    void listen(Claim &claim);
     void release(Claim &claim);
     void answerSocket(class QLocalSocket *socket);
     Delivery sendOnBus(const Request &request, QString *reason);
     Delivery sendOnSocket(const Request &request, QString *reason);
 
     bool usualNote_;
+    bool ownsAppId_ = false;
     Claim claim_;
     ApplicationInterface *application_;
     Handler handler_;
