@@ -244,9 +244,11 @@ SingleInstance::Delivery SingleInstance::sendOnBus(const Request &request, QStri
     QDBusMessage call = QDBusMessage::createMethodCall(
         claim_.busName, claim_.objectPath, QStringLiteral("org.freedesktop.Application"),
         activate ? QStringLiteral("Activate") : QStringLiteral("ActivateAction"));
+    // The text as bytes: a string on the bus ends at the first NUL, and the words after it
+    // would be lost.
     if (!activate)
         call << request.action
-             << (request.text.isEmpty() ? QVariantList() : QVariantList{request.text});
+             << (request.text.isEmpty() ? QVariantList() : QVariantList{request.text.toUtf8()});
     call << platformData();
     // Adding lines to a large note on a slow disk takes a while; the answer comes once they are
     // on it.

@@ -504,18 +504,20 @@ void tst_EndToEnd::appendAddsEachLineOnce() {
         QCOMPARE(session.note(), before);
         return;
     }
-    // Scripts that add lines at the same moment each wait their turn, and none fails.
+    // Scripts that add lines at the same moment each wait their turn, and none fails. A NUL
+    // is a character like any other.
     const bool many = situation == u"many at once"_s;
     QList<QStringList> commands{{u"--append"_s, u"second\nthird"_s}};
     if (many)
         commands = QList<QStringList>(40, {u"--append"_s, u"-"_s});
-    QVERIFY2(session.commands(commands, QByteArray(many ? "second\nthird" : ""), &printed) == 0,
+    QVERIFY2(session.commands(commands, QByteArray("second\nth\0ird", many ? 13 : 0), &printed) ==
+                 0,
              printed.constData());
     // On disk when the command returns: each line once, and in meeting mode each stamped as if
     // typed. The window holds the same, and goes on from there.
     static const QRegularExpression minutes(
         uR"(^\d{4} \d\d \d\d, \d\d:\d\d\n\nfirst\n\d\d:\d\d - second\n\d\d:\d\d - third\n\d\d:\d\d - )"_s);
-    const QByteArray expected = many ? "first\n" + QByteArray("second\nthird\n").repeated(40)
+    const QByteArray expected = many ? "first\n" + QByteArray("second\nth\0ird\n", 14).repeated(40)
                                 : situation == u"plain"_s ? QByteArray("first\nsecond\nthird\n")
                                                           : "first\noutside\nsecond\nthird\n";
     const auto sorted = [](const QByteArray &text) {
