@@ -116,6 +116,11 @@ std::optional<QString> QuickCapture::linesToAppend(int argc, char **argv) const 
             return std::nullopt;
         }
         bytes = input.readAll();
+        // A folder, or a closed descriptor, reads as nothing: no text, and no success either.
+        if (input.error() != QFileDevice::NoError) {
+            complain(tr("cannot read standard input"));
+            return std::nullopt;
+        }
     }
     bool exact = false;
     QString lines = noteFromUtf8(bytes, &exact);

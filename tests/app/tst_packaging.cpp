@@ -99,6 +99,9 @@ void tst_Packaging::commandLineIsAnsweredWithoutAWindow_data() {
         QTest::newRow(qPrintable(u"--note naming "_s + QLatin1String(kind)))
             << QStringList{u"--note"_s, path} << none << 1
             << QLatin1String(kind).mid(2) + u", not a file"_s;
+    // Standard input that cannot be read, here a folder, is no empty text to add.
+    QTest::newRow("--append - reading a folder")
+        << QStringList{u"--append"_s, u"-"_s} << none << 1 << u"cannot read standard input"_s;
     QTest::newRow("--note naming a folder that does not exist")
         << QStringList{u"--note"_s, u"/tmp/new/"_s} << none << 1
         << u"cannot name the note's file"_s;
@@ -122,6 +125,7 @@ void tst_Packaging::commandLineIsAnsweredWithoutAWindow() {
         env.insert(setting.section(u'=', 0, 0), setting.section(u'=', 1));
     process.setProcessEnvironment(env);
     process.setProcessChannelMode(QProcess::MergedChannels);
+    process.setStandardInputFile(u"/"_s);
     process.start(QStringLiteral(MIRT_BINARY), arguments);
     QVERIFY(process.waitForFinished(10000));
     const QString printed = QString::fromLocal8Bit(process.readAll());
