@@ -115,6 +115,13 @@ void NoteEditor::keyPressEvent(QKeyEvent *event) {
 
 void NoteEditor::inputMethodEvent(QInputMethodEvent *event) {
     beforeUserEdit();
+    if (keys_.commit(event)) {
+        QInputMethodEvent preedit(event->preeditString(), event->attributes());
+        QPlainTextEdit::inputMethodEvent(&preedit);
+        ensureCursorVisible();
+        event->accept();
+        return;
+    }
     std::optional<QTextCursor> typedOver = keys_.beforeTyping(event->commitString());
     QPlainTextEdit::inputMethodEvent(event);
     if (typedOver)

@@ -8,6 +8,7 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 
@@ -155,6 +156,32 @@ void NoteKeys::stepOverSoftBreaks(const QKeyEvent *event) {
         return;
     cursor.setPosition(position, selects ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor);
     editor_.setTextCursor(cursor);
+}
+
+bool NoteKeys::commit(const QInputMethodEvent *event) {
+    const QString &text = event->commitString();
+    const bool moved = event->replacementStart() != 0 || event->replacementLength() > 0;
+    if (NoteText::isPlainLines(text) &&
+        (!moved || (!text_.hasSoftBreaks() && !arrival_.isArriving())))
+        return false;
+    // As the editor does it: the selection goes, then the range around the caret is replaced,
+    // here counted in the note.
+    const qsizetype at = text_.notePosition(editor_.textCursor().selectionStart());
+    if (at + event->replacementStart() < text_.missing())
+        arrival_.complete();
+    QTextCursor cursor = editor_.textCursor();
+    cursor.beginEditBlock();
+    cursor.removeSelectedText();
+    const qsizetype length = text_.notePosition(editor_.document()->characterCount() - 1);
+    const qsizetype from = std::clamp<qsizetype>(at + event->replacementStart(), 0, length);
+    const qsizetype to = std::min(from + std::max(event->replacementLength(), 0), length);
+    cursor.setPosition(text_.documentPosition(from));
+    cursor.setPosition(
+        text_.documentPosition(to, to > from ? NoteText::Side::Before : NoteText::Side::After),
+        QTextCursor::KeepAnchor);
+    text_.write(cursor, text);
+    cursor.endEditBlock();
+    return true;
 }
 
 QString NoteKeys::typedBy(const QKeyEvent *event) {

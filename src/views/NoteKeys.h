@@ -12,6 +12,7 @@ class LargeNoteArrival;
 class NoteLines;
 class NoteModel;
 class NoteText;
+class QInputMethodEvent;
 class QKeyEvent;
 class QPlainTextEdit;
 class QPoint;
@@ -37,6 +38,11 @@ public:
     /// be typed over goes first, in an edit block that the caller closes once the editor has
     /// typed.
     std::optional<QTextCursor> beforeTyping(QStringView typed);
+    /// Carries out what an input method commits, when the editor would not keep it as the
+    /// note's: characters it turns into line breaks, or a range to replace around the caret
+    /// where soft breaks or the part of a large note still arriving would count. False when
+    /// the editor may take it; the preedit is the editor's either way.
+    bool commit(const QInputMethodEvent *event);
     /// What the editor types for `event`; nothing for most keys.
     static QString typedBy(const QKeyEvent *event);
 

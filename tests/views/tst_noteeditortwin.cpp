@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 // NoteEditor against its twin: the toolkit's own editor holding the same note as one piece,
 // loaded at once, without Mirt's mechanisms. Both take the same random input events: every key
-// the toolkit binds on this platform, typing, the clipboard and X11's selection, undo, and
-// clicks, double and triple clicks and drags, many of them where a piece of a long line ends.
+// the toolkit binds on this platform, typing, what an input method commits, the clipboard and
+// X11's selection, undo, and clicks, double and triple clicks and drags, many of them where a
+// piece of a long line ends.
 // After every event the model's text, the selection and what went to the clipboard must be the
 // twin's. Runs under X11, whose bindings hold the Emacs-style ones (Ctrl+K and the like).
 //
@@ -13,6 +14,7 @@
 #include "Notemodel.h"
 
 #include <QClipboard>
+#include <QInputMethodEvent>
 #include <QMetaEnum>
 #include <QMimeData>
 #include <QScrollBar>
@@ -291,10 +293,23 @@ void tst_NoteEditorTwin::step() {
                 QTest::keyClick(&side.editor, k.key(), k.keyboardModifiers());
             },
             movesByRows(probe));
-    } else if (kind < 65) {
+    } else if (kind < 60) {
         const QString text = typed[pick(typed.size())];
         apply(u"type "_s + text, [text](const Side &side) {
             QTest::sendKeyEvent(QTest::Click, &side.editor, Qt::Key_unknown, text, Qt::NoModifier);
+        });
+    } else if (kind < 65) {
+        // An input method's commit: it may replace text around the caret, and bring characters
+        // no key types.
+        const QString text = pick(2) ? typed[pick(typed.size())] : u"\r\u2029\r\n"_s;
+        const auto [first, last] = mirt_->noteSelection();
+        const qsizetype rest = model_->text().size() - (last - first);
+        const int start = int(std::clamp<qsizetype>(pick(5) - 2, -first, rest - first));
+        const int length = int(std::min<qsizetype>(pick(3), rest - first - start));
+        apply(u"commit %1 at %2+%3"_s.arg(text).arg(start).arg(length), [=](const Side &side) {
+            QInputMethodEvent commit;
+            commit.setCommitString(side.isMirt ? text : mapped(text, true), start, length);
+            QCoreApplication::sendEvent(&side.editor, &commit);
         });
     } else if (kind < 72) {
         const qsizetype at = place();
