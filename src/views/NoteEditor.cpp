@@ -122,10 +122,9 @@ void NoteEditor::inputMethodEvent(QInputMethodEvent *event) {
         event->accept();
         return;
     }
-    std::optional<QTextCursor> typedOver = keys_.beforeTyping(event->commitString());
+    // Nothing typed over is left to the toolkit here: commit() took it.
+    keys_.beforeTyping(event->commitString());
     QPlainTextEdit::inputMethodEvent(event);
-    if (typedOver)
-        typedOver->endEditBlock();
 }
 
 void NoteEditor::mousePressEvent(QMouseEvent *event) {

@@ -161,7 +161,14 @@ void NoteKeys::stepOverSoftBreaks(const QKeyEvent *event) {
 bool NoteKeys::commit(const QInputMethodEvent *event) {
     const QString &text = event->commitString();
     const bool moved = event->replacementStart() != 0 || event->replacementLength() > 0;
-    if (NoteText::isPlainLines(text) &&
+    // Typed over a selection where a mark is, the text would need the edit block of
+    // beforeTyping() around the toolkit's commit, which then makes the caret visible in a
+    // document not laid out again until the block ends.
+    const QTextCursor caret = editor_.textCursor();
+    const bool overMark =
+        caret.hasSelection() && !text.isEmpty() &&
+        (text_.isMarked(caret.charFormat()) || joinsClusterBefore(caret.selectionStart(), text));
+    if (NoteText::isPlainLines(text) && !overMark &&
         (!moved || (!text_.hasSoftBreaks() && !arrival_.isArriving())))
         return false;
     // As the editor does it: the selection goes, then the range around the caret is replaced,
