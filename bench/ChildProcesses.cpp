@@ -10,14 +10,12 @@
 #include "NoteFont.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QSettings>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
 
@@ -25,47 +23,6 @@
 #include <cstdio>
 
 namespace {
-
-struct Home {
-    QTemporaryDir dir;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-
-    explicit Home(const QString &note) {
-        const QString data = dir.filePath(QStringLiteral("data"));
-        QDir().mkpath(data + QStringLiteral("/Mirt/Mirt"));
-        if (!note.isEmpty()) {
-            QFile file(data + QStringLiteral("/Mirt/Mirt/mirt.note.autosave.txt"));
-            file.open(QIODevice::WriteOnly);
-            file.write(note.toUtf8());
-        }
-        QDir().mkpath(dir.filePath(QStringLiteral("run")));
-        QFile::setPermissions(dir.filePath(QStringLiteral("run")), QFileDevice::ReadOwner |
-                                                                       QFileDevice::WriteOwner |
-                                                                       QFileDevice::ExeOwner);
-        env.insert(QStringLiteral("HOME"), dir.path());
-        env.insert(QStringLiteral("XDG_DATA_HOME"), data);
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.filePath(QStringLiteral("run")));
-    }
-    QString notePath() const {
-        return dir.filePath(QStringLiteral("data/Mirt/Mirt/mirt.note.autosave.txt"));
-    }
-};
-
-// Milliseconds from starting the child until it says its first frame is painted.
-double startupOnce(const Home &home, const QStringList &arguments) {
-    QProcess child;
-    child.setProcessEnvironment(home.env);
-    QElapsedTimer clock;
-    clock.start();
-    child.start(self(), arguments);
-    while (!child.canReadLine())
-        if (!child.waitForReadyRead(30000))
-            qFatal("start-up child gave no answer");
-    const double ms = double(clock.nsecsElapsed()) / 1e6;
-    child.waitForFinished(30000);
-    return ms;
-}
 
 // Milliseconds until the process has a mapped window, then its peak memory once settled.
 std::pair<double, double> launchToWindow(const QString &program, const QStringList &arguments,

@@ -107,41 +107,16 @@ private:
     bool painted_ = false;
 };
 
-// Milliseconds from the start of a cold `mirt` to its first painted frame: the benchmark's own
-// start-up child, with the note in the place the app keeps it.
-double coldStart(const QTemporaryDir &home) {
-    QProcess child;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const auto &[name, folder] :
-         {std::pair("XDG_DATA_HOME", "data"), std::pair("XDG_CONFIG_HOME", "config")})
-        env.insert(QLatin1String(name), home.filePath(QLatin1String(folder)));
-    child.setProcessEnvironment(env);
-    QElapsedTimer clock;
-    clock.start();
-    child.start(QCoreApplication::applicationFilePath(),
-                {QStringLiteral("--startup"), QStringLiteral("app")});
-    while (!child.canReadLine())
-        if (!child.waitForReadyRead(30000))
-            qFatal("the start-up child gave no answer");
-    const double ms = double(clock.nsecsElapsed()) / 1e6;
-    child.waitForFinished(30000);
-    return ms;
-}
-
 void toggleAndColdStart(const QString &way) {
-    QTemporaryDir home;
-    const QString note = home.filePath(QStringLiteral("data/Mirt/Mirt/mirt.note.autosave.txt"));
-    QDir().mkpath(QFileInfo(note).absolutePath());
-    QFile file(note);
-    if (!file.open(QIODevice::WriteOnly) || file.write(makeNote(10 * KB).toUtf8()) < 0)
-        qFatal("cannot write the note");
-    file.close();
+    const Home home(makeNote(10 * KB));
+    const QString note = home.notePath();
+    // A cold start to its first painted frame: the benchmark's own start-up child.
     std::vector<double> cold;
     for (int run = 0; run < 12; ++run)
-        cold.push_back(coldStart(home));
+        cold.push_back(startupOnce(home, {QStringLiteral("--startup"), QStringLiteral("app")}));
     cold.erase(cold.begin(), cold.begin() + 2); // the first starts fill the caches
 
-    RunningMirt app(note, home.filePath(QStringLiteral("prefs.ini")));
+    RunningMirt app(note, home.dir.filePath(QStringLiteral("prefs.ini")));
     app.requests.standBy(); // as `mirt --hidden` leaves it, long before the first press
     QElapsedTimer settled;
     settled.start();

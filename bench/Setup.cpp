@@ -6,8 +6,12 @@
 #include "NoteFont.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
+#include <QProcess>
 
 #include <algorithm>
 #include <cstdio>
@@ -81,4 +85,39 @@ Stats paintedKeystroke(QPlainTextEdit *editor, int runs, const Keystroke &stroke
 
 QString self() {
     return QCoreApplication::applicationFilePath();
+}
+
+Home::Home(const QString &note) {
+    const QString data = dir.filePath(QStringLiteral("data"));
+    QDir().mkpath(data + QStringLiteral("/Mirt/Mirt"));
+    if (!note.isEmpty()) {
+        QFile file(data + QStringLiteral("/Mirt/Mirt/mirt.note.autosave.txt"));
+        file.open(QIODevice::WriteOnly);
+        file.write(note.toUtf8());
+    }
+    QDir().mkpath(dir.filePath(QStringLiteral("run")));
+    QFile::setPermissions(dir.filePath(QStringLiteral("run")),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    env.insert(QStringLiteral("HOME"), dir.path());
+    env.insert(QStringLiteral("XDG_DATA_HOME"), data);
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.filePath(QStringLiteral("run")));
+}
+
+QString Home::notePath() const {
+    return dir.filePath(QStringLiteral("data/Mirt/Mirt/mirt.note.autosave.txt"));
+}
+
+double startupOnce(const Home &home, const QStringList &arguments) {
+    QProcess child;
+    child.setProcessEnvironment(home.env);
+    QElapsedTimer clock;
+    clock.start();
+    child.start(self(), arguments);
+    while (!child.canReadLine())
+        if (!child.waitForReadyRead(30000))
+            qFatal("start-up child gave no answer");
+    const double ms = double(clock.nsecsElapsed()) / 1e6;
+    child.waitForFinished(30000);
+    return ms;
 }

@@ -8,7 +8,9 @@
 #include "Notemodel.h"
 
 #include <QList>
+#include <QProcessEnvironment>
 #include <QString>
+#include <QTemporaryDir>
 
 #include <memory>
 #include <vector>
@@ -62,3 +64,14 @@ Stats paintedKeystroke(QPlainTextEdit *editor, int runs, const Keystroke &stroke
                        int warmup = 20);
 /// This program, for the cases that run parts of it as children.
 QString self();
+
+/// A home folder of its own for a child process, holding `note` (if any) where the app keeps it.
+struct Home {
+    explicit Home(const QString &note);
+    QString notePath() const;
+    QTemporaryDir dir;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+};
+/// Milliseconds from starting this program's start-up child with `arguments` until it says its
+/// first frame is painted.
+double startupOnce(const Home &home, const QStringList &arguments);
