@@ -4,7 +4,7 @@ BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 CTEST_ARGS ?=
 
-.PHONY: all deps build test run bench faults test-asan fuzz screenshot format clean
+.PHONY: all deps build test run bench faults soak test-asan fuzz screenshot format clean
 
 all: build
 
@@ -28,6 +28,11 @@ run: deps $(BUILD)/build.ninja
 # Every fault-injection trial (the tests run a fifth of them).
 faults: build
 	cd $(BUILD) && MIRT_FAULT_SCALE=1 ctest --output-on-failure -R 'tst_faults|tst_endtoend'
+
+# Every random generator on fresh seeds for SOAK_SECONDS (30 minutes by default).
+SOAK_SECONDS ?= 1800
+soak: build
+	scripts/soak $(SOAK_SECONDS)
 
 # The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer.
 test-asan: deps

@@ -7,11 +7,12 @@
 // After every event the model's text, the selection and what went to the clipboard must be the
 // twin's. Runs under X11, whose bindings hold the Emacs-style ones (Ctrl+K and the like).
 //
-// The seeds are fixed and printed; MIRT_TWIN_SEED=<seed> runs one of them again, and naming a
-// row on the command line runs one note.
+// The seeds are fixed and printed; MIRT_SEED=<seed> runs one of them again (MIRT_SEEDS=<n> the
+// n from there on), and naming a row on the command line runs one note.
 #include "Fakes.h"
 #include "NoteEditor.h"
 #include "Notemodel.h"
+#include "Seeds.h"
 
 #include <QClipboard>
 #include <QInputMethodEvent>
@@ -186,17 +187,14 @@ void tst_NoteEditorTwin::randomInputMatchesTheToolkitsEditor() {
     QFETCH(QString, note);
     QFETCH(int, phase);
     QFETCH(int, steps);
-    const QByteArray replay = qgetenv("MIRT_TWIN_SEED");
-    const QList<quint32> seeds =
-        replay.isEmpty() ? QList<quint32>{1, 2, 7} : QList{replay.toUInt()};
-    for (const quint32 seed : seeds) {
-        qInfo("seed %u, %d steps (MIRT_TWIN_SEED=%u runs it alone)", seed, steps, seed);
+    for (const quint32 seed : seedsToRun({1, 2, 7})) {
+        qInfo("seed %u, %d steps (MIRT_SEED=%u runs it alone)", seed, steps, seed);
         open(note, Phase(phase));
         random_.seed(seed);
         for (int i = 0; i < steps && !QTest::currentTestFailed(); ++i)
             step();
         if (QTest::currentTestFailed())
-            return;
+            return reportFailingSeed(seed);
         QCOMPARE(mirt_->noteText(), model_->text()); // the document reads back as the note
     }
 }
