@@ -7,6 +7,8 @@
 #include <memory>
 #include <optional>
 
+class NoteWriter;
+
 /// The note's file on disk. Writes go to a thread of their own, newest first: a value
 /// superseded before its turn is dropped, so a later save is never overtaken by an earlier one.
 ///
@@ -67,6 +69,5 @@ Q_SIGNALS:
     void copyFound(const QString &path, const QString &text, bool exact);
 
 private:
-    class Worker;
-    std::unique_ptr<Worker> worker_;
+    std::unique_ptr<NoteWriter> writer_;
 };

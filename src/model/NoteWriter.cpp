@@ -1,0 +1,310 @@
+// SPDX-License-Identifier: MIT
+#include "NoteWriter.h"
+
+#include "AtomicFile.h"
+#include "NoteEncoding.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+constexpr auto ownerOnlyFolder =
+    QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+
+QString decode(const QByteArray &bytes, bool *exact = nullptr) {
+    bool decodedExactly = false;
+    QString text = noteFromUtf8(bytes, &decodedExactly);
+    if (exact)
+        *exact = decodedExactly;
+    return text;
+}
+
+void keepAside(const QString &path, const QByteArray &bytes) {
+    if (const auto error = ConflictCopies::keepUnreadable(path, bytes))
+        qWarning("mirt: cannot keep the unreadable note aside: %s", qPrintable(*error));
+}
+
+// A save killed between writing its temporary file and renaming it leaves that file behind.
+void sweepTemporaryFiles(const QString &path) {
+    QDir dir = QFileInfo(path).dir();
+    for (const QString &name :
+         dir.entryList({AtomicFile::temporaryPattern(path)}, QDir::Files | QDir::Hidden))
+        dir.remove(name);
+}
+
+} // namespace
+
+NoteWriter::NoteWriter(NoteFile &owner, const QString &path, NoteFile::Options options)
+    : owner_(owner)
+    , path_(path)
+    , options_(options)
+    , thread_([this] { run(); }) {}
+
+NoteWriter::~NoteWriter() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    wake_.notify_all();
+    thread_.join();
+}
+
+QString NoteWriter::path() {
+    std::lock_guard lock(mutex_);
+    return path_;
+}
+
+/// The file the note's path leads to, through any symbolic links.
+QString NoteWriter::realPath() {
+    return AtomicFile::resolve(path());
+}
+
+std::optional<QByteArray> NoteWriter::readBytes() {
+    const QString path = realPath();
+    sweepTemporaryFiles(path);
+    // The state before the bytes: a change while they are read shows as a change later.
+    const DiskState state = DiskState::of(path);
+    const std::optional<QByteArray> bytes = readRegularFile(path);
+    std::lock_guard lock(mutex_);
+    known_ = bytes ? state : DiskState();
+    versions_.start(bytes.value_or(QByteArray()));
+    reencodedCommon_.clear();
+    return bytes;
+}
+
+std::optional<QString> NoteWriter::read() {
+    const std::optional<QByteArray> bytes = readBytes();
+    if (!bytes)
+        return std::nullopt;
+    bool exact = false;
+    QString text = decode(*bytes, &exact);
+    if (!exact) {
+        keepAside(realPath(), *bytes);
+        std::lock_guard lock(mutex_);
+        reencodedCommon_ = noteToUtf8(text);
+    }
+    return text;
+}
+
+void NoteWriter::submit(QByteArray bytes, const QString &supersededFile) {
+    {
+        std::lock_guard lock(mutex_);
+        pendingWrite_ = std::move(bytes);
+        // A newer value of the note holds the words of an older one: the files that the
+        // older one was to replace go with it.
+        if (!supersededFile.isEmpty())
+            pendingRemovals_ << supersededFile;
+    }
+    wake_.notify_all();
+}
+
+void NoteWriter::requestCheck() {
+    {
+        std::lock_guard lock(mutex_);
+        checkRequested_ = true;
+    }
+    wake_.notify_all();
+}
+
+void NoteWriter::waitUntilIdle() {
+    std::unique_lock lock(mutex_);
+    done_.wait(lock, [this] { return !pendingWrite_ && !checkRequested_ && !busy_; });
+}
+
+void NoteWriter::accept(quint64 version) {
+    std::lock_guard lock(mutex_);
+    if (version != offeredVersion_)
+        return;
+    known_ = offeredState_;
+    versions_.advance(std::exchange(offeredBytes_, QByteArray()));
+    reencodedCommon_ = std::exchange(offeredReencoded_, QByteArray());
+    offeredVersion_ = 0;
+}
+
+std::pair<QString, std::optional<QString>> NoteWriter::keepCopy(const QByteArray &bytes) {
+    return copies_.keepConflict(realPath(), bytes);
+}
+
+void NoteWriter::relocate(const QString &path, NoteFile::Options options, bool adopt) {
+    waitUntilIdle();
+    const std::optional<QByteArray> bytes =
+        adopt ? readRegularFile(AtomicFile::resolve(path)) : std::nullopt;
+    std::lock_guard lock(mutex_);
+    path_ = path;
+    options_ = options;
+    // A file that stood there already is no version of this note's: with nothing known,
+    // the next write finds it and it is taken in first, never overwritten unseen.
+    known_ = bytes ? DiskState::of(AtomicFile::resolve(path)) : DiskState();
+    versions_.start(bytes.value_or(QByteArray()));
+    reencodedCommon_.clear();
+    offeredVersion_ = 0;
+    copies_.forget();
+}
+
+std::optional<QString> NoteWriter::baseOf(const QString &one, const QString &other) {
+    CommonVersions versions;
+    {
+        std::lock_guard lock(mutex_);
+        versions = versions_;
+    }
+    return versions.baseOf(one, other);
+}
+
+void NoteWriter::run() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        wake_.wait(lock, [this] { return stopping_ || pendingWrite_ || checkRequested_; });
+        if (!pendingWrite_ && !checkRequested_)
+            return; // stopping, and nothing is left to do
+        busy_ = true;
+        std::optional<QByteArray> write = std::exchange(pendingWrite_, std::nullopt);
+        const QStringList removals = write ? std::exchange(pendingRemovals_, {}) : QStringList();
+        const bool check = std::exchange(checkRequested_, false);
+        lock.unlock();
+        if (write && store(*write)) {
+            for (const QString &file : removals)
+                QFile::remove(file);
+        } else if (!removals.isEmpty()) {
+            lock.lock();
+            pendingRemovals_ += removals; // for the next write that gets through
+            lock.unlock();
+        }
+        if (check) {
+            if (!write)
+                compare();
+            scanForCopies();
+        }
+        write.reset(); // let the caller's bytes go before the flush returns
+        lock.lock();
+        busy_ = false;
+        done_.notify_all();
+    }
+}
+
+// Whether the disk still holds the common version; announces it when it does not.
+NoteWriter::Disk NoteWriter::compare() {
+    const QString path = realPath();
+    const DiskState now = DiskState::of(path);
+    DiskState known;
+    QByteArray common;
+    {
+        std::lock_guard lock(mutex_);
+        known = known_;
+        common = versions_.current();
+    }
+    if (!now.exists) {
+        if (!known.exists)
+            return Disk::Same;
+        {
+            std::lock_guard lock(mutex_);
+            known_ = DiskState(); // the next write stores the note again
+        }
+        post([this] { Q_EMIT owner_.removedOutside(); });
+        return Disk::Removed;
+    }
+    // Size, times and inode prove the content unchanged only outside the doubt of the file
+    // system's clock; otherwise the bytes decide.
+    if (known.exists && now.sameAs(known) && !known.racy)
+        return Disk::Same;
+    const std::optional<QByteArray> bytes = readRegularFile(path);
+    if (!bytes)
+        return Disk::Unreadable;
+    if (*bytes == common) { // touched, or written back with the same words
+        std::lock_guard lock(mutex_);
+        known_ = now;
+        return Disk::Same;
+    }
+    quint64 version;
+    {
+        std::lock_guard lock(mutex_);
+        if (offeredVersion_ != 0 && offeredState_.sameAs(now) && offeredBytes_ == *bytes)
+            return Disk::Changed; // announced already, not yet taken in
+        version = offeredVersion_ = nextVersion_++;
+        offeredState_ = now;
+        offeredBytes_ = *bytes;
+    }
+    bool exact = false;
+    QString current = decode(*bytes, &exact);
+    if (!exact) { // the bytes as they are, before the note can be saved over them
+        keepAside(path, *bytes);
+        std::lock_guard lock(mutex_);
+        offeredReencoded_ = noteToUtf8(current);
+    }
+    post([this, current = std::move(current), common = decode(common), version] {
+        Q_EMIT owner_.changedOutside(current, common, version);
+    });
+    return Disk::Changed;
+}
+
+// Whether the bytes are on disk now.
+bool NoteWriter::store(const QByteArray &bytes) {
+    const QString folder = QFileInfo(path()).absolutePath();
+    if (!QFileInfo::exists(folder)) {
+        if (!options_.createFolder || !QDir().mkpath(folder)) {
+            report(
+                QStringLiteral("%1: the folder is missing").arg(QDir::toNativeSeparators(folder)));
+            return false;
+        }
+        QFile::setPermissions(folder, ownerOnlyFolder); // mkpath follows the umask
+    }
+    const QString path = realPath();
+    if (const std::optional<QString> refusal = AtomicFile::refusal(path)) {
+        report(refusal);
+        return false;
+    }
+    switch (compare()) {
+    case Disk::Changed:
+        return false; // another program's words are on disk: they are taken in first
+    case Disk::Unreadable:
+        report(QStringLiteral("%1: cannot read the note to check it")
+                   .arg(QDir::toNativeSeparators(path)));
+        return false;
+    case Disk::Same: {
+        // A sync engine takes every write for an edit, and a conflict with another
+        // machine's: the same words are never written again, nor a file that is no UTF-8
+        // only to spell it as the window shows it, until something is typed.
+        std::lock_guard lock(mutex_);
+        if (known_.exists && (versions_.current() == bytes ||
+                              (!reencodedCommon_.isEmpty() && reencodedCommon_ == bytes))) {
+            report(std::nullopt);
+            return true;
+        }
+        break;
+    }
+    case Disk::Removed:
+        break;
+    }
+    // The app's own folder stays the user's alone, whatever changed it since.
+    if (options_.privateFolder)
+        QFile::setPermissions(folder, ownerOnlyFolder);
+    std::optional<QString> error = AtomicFile::write(path, bytes, AtomicFile::Access::OwnerOnly);
+    if (!error) {
+        std::lock_guard lock(mutex_);
+        known_ = DiskState::of(path);
+        versions_.advance(bytes);
+        reencodedCommon_.clear();
+    }
+    report(error);
+    return !error;
+}
+
+void NoteWriter::report(const std::optional<QString> &error) {
+    post([this, error] {
+        if (error)
+            Q_EMIT owner_.writeFailed(*error);
+        else
+            Q_EMIT owner_.writeSucceeded();
+    });
+}
+
+void NoteWriter::scanForCopies() {
+    for (ConflictCopies::Found &copy : copies_.newlyFound(realPath())) {
+        bool exact = false;
+        QString text = decode(copy.bytes, &exact);
+        post([this, path = std::move(copy.path), text = std::move(text), exact] {
+            Q_EMIT owner_.copyFound(path, text, exact);
+        });
+    }
+}
