@@ -3,6 +3,8 @@
 
 #include "NoteEncoding.h"
 
+#include <QList>
+
 #include <git2.h>
 
 #include <memory>
@@ -107,96 +109,219 @@ Common commonLines(QStringView a, QStringView b) {
     return {prefix, suffix};
 }
 
-std::optional<QString> mergeWithGit(QStringView base, QStringView ours, QStringView theirs) {
-    initialiseLibgit2();
-    // git takes a file with a NUL for binary and will not merge it: a NUL stands in the merge
-    // as a private-use character that none of the three holds.
-    const QChar nul(0);
-    QChar standIn = nul;
-    if (base.contains(nul) || ours.contains(nul) || theirs.contains(nul)) {
-        for (char16_t c = 0xF8FF; c >= 0xE000 && standIn == nul; --c)
-            if (!base.contains(QChar(c)) && !ours.contains(QChar(c)) && !theirs.contains(QChar(c)))
-                standIn = QChar(c);
+// A line of a side of the merge, its line break included.
+struct Line {
+    QStringView text;
+    int base = -1;             // the base line it is, or -1 for a line a side added
+    bool replaces = false;     // added in place of base lines, not only between them
+    bool unterminated = false; // it was a last line without its line break
+    // Where it stands in the base, in halves: 2i is the place before base line i, 2i + 1 that
+    // line. Lines put in place of base lines may stand anywhere among them.
+    std::pair<int, int> place;
+};
+using Lines = QList<Line>;
+
+Lines splitLines(QStringView text, bool lastUnterminated, bool isBase = false) {
+    Lines lines;
+    for (qsizetype at = 0; at < text.size();) {
+        const qsizetype feed = text.indexOf(u'\n', at);
+        const qsizetype end = feed < 0 ? text.size() : feed + 1;
+        const int index = int(lines.size());
+        lines.append({text.sliced(at, end - at),
+                      isBase ? index : -1,
+                      false,
+                      false,
+                      {2 * index + 1, 2 * index + 1}});
+        at = end;
     }
-    const auto encode = [nul, standIn](QStringView text) {
-        return standIn == nul ? noteToUtf8(text)
-                              : noteToUtf8(text.toString().replace(nul, standIn));
+    if (lastUnterminated && !lines.isEmpty())
+        lines.last().unterminated = true;
+    return lines;
+}
+
+QString joined(const Lines &lines) {
+    QString text;
+    for (const Line &line : lines)
+        text += line.text;
+    return text;
+}
+
+// Where two sides put different lines at one place, in an order that does not depend on which
+// side is which, so that both machines reach the same note: lines between base lines before
+// those in place of one, a last line without its break last, and otherwise by their text.
+bool goesFirst(const Lines &a, const Lines &b) {
+    const auto rank = [](const Lines &lines) {
+        return std::pair{lines.first().replaces, lines.last().unterminated};
     };
-    const QByteArray b = encode(base), o = encode(ours), t = encode(theirs);
-    const auto input = [](const QByteArray &bytes) {
-        git_merge_file_input in = GIT_MERGE_FILE_INPUT_INIT;
-        in.ptr = bytes.constData();
-        in.size = size_t(bytes.size());
-        return in;
-    };
-    const git_merge_file_input bi = input(b), oi = input(o), ti = input(t);
-    git_merge_file_result result = {};
-    if (git_merge_file(&result, &bi, &oi, &ti, nullptr) != 0)
-        return std::nullopt;
-    const std::unique_ptr<git_merge_file_result, void (*)(git_merge_file_result *)> owned(
-        &result, git_merge_file_result_free);
-    if (!result.automergeable)
-        return std::nullopt;
-    QString merged = QString::fromUtf8(result.ptr, qsizetype(result.len));
-    if (standIn != nul)
-        merged.replace(standIn, nul);
+    if (rank(a) != rank(b))
+        return rank(a) < rank(b);
+    return joined(a) < joined(b);
+}
+
+// What one side did to each base line: kept it, took it out, or put other lines in its place;
+// and the lines it put at each place, before a base line or after the last.
+struct SideEdits {
+    enum Fate : char { Kept, Deleted, Replaced };
+    std::vector<Fate> fate;
+    std::vector<Lines> added;
+    std::vector<int> change;   // for a line not kept, the place where its change put lines
+    std::vector<char> spanned; // the places and lines (in halves) that a change reaches
+};
+
+SideEdits editsOf(const Lines &base, const Lines &side) {
+    SideEdits edits{std::vector(size_t(base.size()), SideEdits::Kept),
+                    std::vector<Lines>(base.size() + 1), std::vector(size_t(base.size()), -1),
+                    std::vector(size_t(2 * base.size() + 1), char(0))};
+    for (const Hunk &hunk : diffHunks(noteToUtf8(joined(base)), noteToUtf8(joined(side)))) {
+        const int start = hunk.oldLines == 0 ? hunk.oldStart : hunk.oldStart - 1;
+        const int from = hunk.newLines == 0 ? hunk.newStart : hunk.newStart - 1;
+        for (int i = start; i < start + hunk.oldLines; ++i) {
+            edits.fate[size_t(i)] = hunk.newLines == 0 ? SideEdits::Deleted : SideEdits::Replaced;
+            edits.change[size_t(i)] = start;
+        }
+        for (int half = 2 * start; half <= 2 * (start + hunk.oldLines); ++half)
+            edits.spanned[size_t(half)] = 1;
+        for (Line line : side.sliced(from, hunk.newLines)) {
+            line.replaces = hunk.oldLines > 0;
+            line.place = {2 * start, 2 * (start + hunk.oldLines)};
+            edits.added[size_t(start)].append(line);
+        }
+    }
+    return edits;
+}
+
+// Lines that only one side or only the other has, between two that both have: each side's in
+// its order, by where they stand in the base, and at one place in an order that does not
+// depend on which side is which.
+Lines interleaved(const Lines &a, const Lines &b) {
+    Lines merged;
+    qsizetype ia = 0, ib = 0;
+    while (ia < a.size() || ib < b.size()) {
+        if (ib == b.size() || (ia < a.size() && a[ia].place < b[ib].place)) {
+            merged.append(a[ia++]);
+        } else if (ia == a.size() || b[ib].place < a[ia].place) {
+            merged.append(b[ib++]);
+        } else {
+            qsizetype ja = ia, jb = ib;
+            while (ja < a.size() && a[ja].place == a[ia].place)
+                ++ja;
+            while (jb < b.size() && b[jb].place == b[ib].place)
+                ++jb;
+            Lines first = a.sliced(ia, ja - ia), second = b.sliced(ib, jb - ib);
+            if (goesFirst(second, first))
+                std::swap(first, second);
+            merged.append(first);
+            merged.append(second);
+            ia = ja;
+            ib = jb;
+        }
+    }
     return merged;
 }
 
-std::optional<QString> mergeLines(QStringView base, QStringView ours, QStringView theirs) {
-    // Where each side changed the base. Changes to different lines merge by taking both, also
-    // on neighbouring lines; only the rest goes to git's merge, and only the lines that the
-    // three do not all share.
-    const Common o = commonLines(base, ours), t = commonLines(base, theirs);
-    if (o.prefix == base.size() && o.prefix == ours.size())
-        return theirs.toString();
-    if (t.prefix == base.size() && t.prefix == theirs.size())
-        return ours.toString();
-    const auto apart = [&base](Common first, QStringView firstText, Common second,
-                               QStringView secondText) -> std::optional<QString> {
-        const qsizetype firstEnd = base.size() - first.suffix;
-        // Two additions at one place have no order of their own: those are for the union below.
-        if (firstEnd > second.prefix ||
-            (firstEnd == first.prefix && second.prefix == base.size() - second.suffix &&
-             firstEnd == second.prefix))
+// Both sides' lines of one stretch of the base: the lines both have once, the rest of each in
+// its place, but for base lines that a side took out or put other lines in place of.
+QString mergeStretch(Lines a, Lines b, const SideEdits &o, const SideEdits &t) {
+    if (!a.isEmpty() && !b.isEmpty() && goesFirst(b, a))
+        std::swap(a, b); // the same alignment whichever side is which
+    Lines merged;
+    qsizetype inA = 0;
+    for (const Hunk &hunk : diffHunks(noteToUtf8(joined(a)), noteToUtf8(joined(b)))) {
+        const qsizetype aStart = hunk.oldLines == 0 ? hunk.oldStart : hunk.oldStart - 1;
+        const qsizetype bStart = hunk.newLines == 0 ? hunk.newStart : hunk.newStart - 1;
+        merged.append(a.sliced(inA, aStart - inA)); // lines both have
+        merged.append(
+            interleaved(a.sliced(aStart, hunk.oldLines), b.sliced(bStart, hunk.newLines)));
+        inA = aStart + hunk.oldLines;
+    }
+    merged.append(a.sliced(inA));
+    QString text;
+    std::vector<char> placed(o.fate.size());
+    for (const Line &line : merged) {
+        if (line.base >= 0 && (o.fate[size_t(line.base)] != SideEdits::Kept ||
+                               t.fate[size_t(line.base)] != SideEdits::Kept ||
+                               std::exchange(placed[size_t(line.base)], char(1))))
+            continue;
+        text += line.text;
+    }
+    return text;
+}
+
+// Both sides' changes to base: a line stays where both kept it; lines either side added stay,
+// once where both added them. A line both put other lines in place of, with no line in common,
+// or that one changed and the other took out, is a conflict.
+std::optional<QString> mergeLines(const Lines &base, const Lines &ours, const Lines &theirs) {
+    const SideEdits o = editsOf(base, ours), t = editsOf(base, theirs);
+    const qsizetype n = base.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const auto mine = o.fate[size_t(i)], other = t.fate[size_t(i)];
+        if (mine == SideEdits::Kept || other == SideEdits::Kept ||
+            (mine == SideEdits::Deleted && other == SideEdits::Deleted))
+            continue;
+        if (mine != other)
             return std::nullopt;
-        QString merged = base.first(first.prefix).toString();
-        merged += firstText.sliced(first.prefix, firstText.size() - first.suffix - first.prefix);
-        merged +=
-            base.sliced(base.size() - first.suffix, second.prefix - (base.size() - first.suffix));
-        merged +=
-            secondText.sliced(second.prefix, secondText.size() - second.suffix - second.prefix);
-        merged += base.last(second.suffix);
-        return merged;
+        const Lines &a = o.added[size_t(o.change[size_t(i)])];
+        const Lines &b = t.added[size_t(t.change[size_t(i)])];
+        if (std::none_of(a.begin(), a.end(), [&b](const Line &x) {
+                return std::any_of(b.begin(), b.end(),
+                                   [&x](const Line &y) { return x.text == y.text; });
+            }))
+            return std::nullopt;
+    }
+    // The stretches that either side's changes reach, apart from the lines both kept: the
+    // places between lines (even steps) and the lines (odd steps) in turn.
+    const auto touched = [&](qsizetype step) {
+        return o.spanned[size_t(step)] || t.spanned[size_t(step)];
     };
-    // The change that ends first goes first, whichever side made it.
-    const qsizetype oEnd = base.size() - o.suffix, tEnd = base.size() - t.suffix;
-    const bool oursFirst = oEnd < tEnd || (oEnd == tEnd && o.prefix <= t.prefix);
-    if (auto merged = oursFirst ? apart(o, ours, t, theirs) : apart(t, theirs, o, ours))
-        return merged;
-    const qsizetype prefix = std::min(o.prefix, t.prefix);
-    const qsizetype suffix = std::min(o.suffix, t.suffix);
+    QString merged;
+    for (qsizetype step = 0; step <= 2 * n;) {
+        if (!touched(step)) {
+            if (step % 2 == 1)
+                merged += base[step / 2].text;
+            ++step;
+            continue;
+        }
+        Lines a, b;
+        for (; step <= 2 * n && touched(step); ++step) {
+            const size_t at = size_t(step / 2);
+            if (step % 2 == 0) {
+                a.append(o.added[at]);
+                b.append(t.added[at]);
+                continue;
+            }
+            if (o.fate[at] == SideEdits::Kept)
+                a.append(base[qsizetype(at)]);
+            if (t.fate[at] == SideEdits::Kept)
+                b.append(base[qsizetype(at)]);
+        }
+        merged += mergeStretch(a, b, o, t);
+    }
+    return merged;
+}
+
+std::optional<QString> mergeTexts(QStringView base, QStringView ours, QStringView theirs) {
+    // Two notes begun apart share nothing: neither is an edit of the other.
+    if (base.isEmpty() && !ours.isEmpty() && !theirs.isEmpty() && ours != theirs)
+        return std::nullopt;
+    // Merged as if every text ended in a line break, so that no line is glued to the next; the
+    // result then ends as the side did whose last line it ends in.
+    const QString b = withFinalBreak(base), o = withFinalBreak(ours), t = withFinalBreak(theirs);
+    // Only the lines that the three do not all share go through the diffs.
+    const Common co = commonLines(b, o), ct = commonLines(b, t);
+    const qsizetype prefix = std::min(co.prefix, ct.prefix);
+    const qsizetype suffix = std::min(co.suffix, ct.suffix);
     const auto middle = [prefix, suffix](QStringView text) {
         return text.sliced(prefix, text.size() - prefix - suffix);
     };
-    if (prefix + suffix == base.size() && !base.isEmpty()) {
-        // Both only added lines, at the same place: two machines each writing at the end of the
-        // note (two notes begun apart share nothing and stay apart). Both sets stay, in an order
-        // that does not depend on which side merges, so that both machines reach the same note; a
-        // last line without its line break goes last.
-        QStringView first = middle(ours), second = middle(theirs);
-        const bool firstEnds = first.endsWith(u'\n'), secondEnds = second.endsWith(u'\n');
-        if (firstEnds == secondEnds ? second < first : !firstEnds)
-            std::swap(first, second);
-        if (first.endsWith(u'\n') && (second.endsWith(u'\n') || suffix == 0)) {
-            QString merged = base.first(prefix).toString();
-            merged.append(first).append(second).append(base.last(suffix));
-            return merged;
-        }
-    }
-    std::optional<QString> merged = mergeWithGit(middle(base), middle(ours), middle(theirs));
-    if (merged)
-        merged->prepend(base.first(prefix)).append(base.last(suffix));
+    const bool holdsLast = suffix == 0;
+    std::optional<QString> merged =
+        mergeLines(splitLines(middle(b), false, true),
+                   splitLines(middle(o), holdsLast && lacksFinalBreak(ours)),
+                   splitLines(middle(t), holdsLast && lacksFinalBreak(theirs)));
+    if (!merged)
+        return std::nullopt;
+    merged->prepend(b.first(prefix)).append(QStringView(b).last(suffix));
+    restoreEnding(*merged, {ours, theirs});
     return merged;
 }
 
@@ -222,13 +347,7 @@ std::optional<QString> addedLines(QStringView note, QStringView other) {
 namespace TextMerge {
 
 std::optional<QString> threeWay(QStringView base, QStringView ours, QStringView theirs) {
-    std::optional<QString> merged = mergeLines(base, ours, theirs);
-    if (!merged && (lacksFinalBreak(base) || lacksFinalBreak(ours) || lacksFinalBreak(theirs))) {
-        merged = mergeLines(withFinalBreak(base), withFinalBreak(ours), withFinalBreak(theirs));
-        if (merged)
-            restoreEnding(*merged, {ours, theirs});
-    }
-    return merged;
+    return mergeTexts(base, ours, theirs);
 }
 
 std::optional<QString> withAddedLines(QStringView note, QStringView other) {

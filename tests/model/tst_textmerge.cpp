@@ -1,8 +1,12 @@
 // SPDX-License-Identifier: MIT
+#include "Seeds.h"
 #include "TextMerge.h"
 
 #include <QRandomGenerator>
+#include <QSet>
 #include <QTest>
+
+#include <numeric>
 
 using namespace Qt::StringLiterals;
 
@@ -18,6 +22,107 @@ QString lines(int count, const QString &changed = QString(), int at = -1) {
     return text;
 }
 
+// Random line edits of one note on two sides, every line a token of its own, so that where each
+// line of a merge came from can be told.
+struct Case {
+    QStringList base, ours, theirs;
+    bool baseEnds = true, oursEnds = true, theirsEnds = true; // the last line has its break
+    QSet<QString> touched[3]; // base lines changed or taken out: by ours, by theirs, by both
+    bool sharedLinesChanged = false;
+
+    static QString join(const QStringList &lines, bool ends) {
+        return lines.join(u'\n') + (ends && !lines.isEmpty() ? u"\n"_s : QString());
+    }
+};
+
+void edit(QRandomGenerator &random, QStringList &lines, const QString &name, int &next,
+          QSet<QString> &touched, bool *changedBaseLine) {
+    const int kind = random.bounded(lines.isEmpty() ? 1 : 3);
+    const int at = random.bounded(int(lines.size()) + (kind == 0 ? 1 : 0));
+    const QString token = name + QString::number(next++);
+    if (kind != 0) {
+        touched.insert(lines[at]);
+        if (changedBaseLine)
+            *changedBaseLine = true;
+    }
+    if (kind == 0)
+        lines.insert(at, token);
+    else if (kind == 1)
+        lines.removeAt(at);
+    else
+        lines[at] = token;
+}
+
+Case randomCase(quint32 seed) {
+    QRandomGenerator random(seed);
+    Case c;
+    for (int i = random.bounded(10); i > 0; --i)
+        c.base << u"b"_s + QString::number(i);
+    c.baseEnds = random.bounded(4) != 0;
+    int next = 0;
+    QStringList shared = c.base; // what both sides did alike, as from a base too old
+    for (int i = random.bounded(3); i > 0; --i)
+        edit(random, shared, u"s"_s, next, c.touched[2], &c.sharedLinesChanged);
+    c.ours = shared;
+    c.theirs = shared;
+    for (int i = random.bounded(4); i > 0; --i)
+        edit(random, c.ours, u"o"_s, next, c.touched[0], nullptr);
+    for (int i = random.bounded(4); i > 0; --i)
+        edit(random, c.theirs, u"t"_s, next, c.touched[1], nullptr);
+    c.oursEnds = random.bounded(4) != 0 || c.ours.isEmpty();
+    c.theirsEnds = random.bounded(4) != 0 || c.theirs.isEmpty();
+    if (c.ours == c.base && c.oursEnds != c.baseEnds)
+        c.oursEnds = c.baseEnds; // no edit but the last line break: not worth a case
+    if (c.theirs == c.base && c.theirsEnds != c.baseEnds)
+        c.theirsEnds = c.baseEnds;
+    return c;
+}
+
+// Why `merged` breaks a promise of the merge, or nothing.
+QString brokenPromise(const Case &c, const std::optional<QString> &merged,
+                      const std::optional<QString> &swapped) {
+    if (merged != swapped)
+        return u"the result depends on which side is ours"_s;
+    const bool disjoint = !c.touched[0].intersects(c.touched[1]) && !c.sharedLinesChanged;
+    if (!merged)
+        return disjoint && !c.base.isEmpty() ? u"edits of different lines did not merge"_s
+                                             : QString();
+    QStringList lines = merged->split(u'\n');
+    if (merged->endsWith(u'\n') || merged->isEmpty())
+        lines.removeLast();
+    const QSet<QString> base(c.base.begin(), c.base.end()), ours(c.ours.begin(), c.ours.end()),
+        theirs(c.theirs.begin(), c.theirs.end());
+    QSet<QString> seen;
+    for (const QString &line : lines) {
+        if (!base.contains(line) && !ours.contains(line) && !theirs.contains(line))
+            return u"a line glued or made up: "_s + line;
+        if (seen.contains(line))
+            return u"a line twice: "_s + line;
+        seen.insert(line);
+    }
+    for (const QString &line : ours + theirs)
+        if (!base.contains(line) && !seen.contains(line))
+            return u"an added line lost: "_s + line;
+    for (const QString &line : base)
+        if (seen.contains(line) != (ours.contains(line) && theirs.contains(line)))
+            return u"a line both left alone is gone, or one taken out is back: "_s + line;
+    for (const QStringList &side : {c.ours, c.theirs}) {
+        QStringList order;
+        for (const QString &line : lines)
+            if (side.contains(line))
+                order << line;
+        QStringList kept = side;
+        kept.removeIf([&seen](const QString &line) { return !seen.contains(line); });
+        if (order != kept)
+            return u"a side's lines out of their order"_s;
+    }
+    if (!merged->isEmpty() && !merged->endsWith(u'\n') &&
+        !(!c.oursEnds && !c.ours.isEmpty() && c.ours.last() == lines.last()) &&
+        !(!c.theirsEnds && !c.theirs.isEmpty() && c.theirs.last() == lines.last()))
+        return u"the last line lost its line break"_s;
+    return QString();
+}
+
 } // namespace
 
 class tst_TextMerge : public QObject {
@@ -26,6 +131,7 @@ class tst_TextMerge : public QObject {
 private Q_SLOTS:
     void threeWay_data();
     void threeWay();
+    void randomEditsMergeWithoutLosingDoublingOrGluingLines();
     void withAddedLines_data();
     void withAddedLines();
     void changesRebuildTheNewText();
@@ -78,6 +184,31 @@ void tst_TextMerge::threeWay() {
     QFETCH(QString, theirs);
     QFETCH(Merged, merged);
     QCOMPARE(TextMerge::threeWay(base, ours, theirs), merged);
+}
+
+void tst_TextMerge::randomEditsMergeWithoutLosingDoublingOrGluingLines() {
+    QList<quint32> fixed(4000);
+    std::iota(fixed.begin(), fixed.end(), 1);
+    int merged = 0;
+    for (const quint32 seed : seedsToRun(fixed)) {
+        const Case c = randomCase(seed);
+        const QString base = Case::join(c.base, c.baseEnds), ours = Case::join(c.ours, c.oursEnds),
+                      theirs = Case::join(c.theirs, c.theirsEnds);
+        const auto result = TextMerge::threeWay(base, ours, theirs);
+        merged += result ? 1 : 0;
+        if (const QString broken =
+                brokenPromise(c, result, TextMerge::threeWay(base, theirs, ours));
+            !broken.isEmpty()) {
+            reportFailingSeed(seed);
+            const auto shown = [](QString text) {
+                return text.replace(u'\n', u'|');
+            };
+            QFAIL(qPrintable(u"%1\nbase:   %2\nours:   %3\ntheirs: %4\nmerged: %5"_s.arg(
+                broken, shown(base), shown(ours), shown(theirs),
+                shown(result.value_or(u"(conflict)"_s)))));
+        }
+    }
+    qInfo("%d of the cases merged", merged);
 }
 
 void tst_TextMerge::withAddedLines_data() {
