@@ -48,21 +48,6 @@ CommonVersions::Step CommonVersions::Step::back(const QByteArray &newer, const Q
             older.sliced(prefix, older.size() - prefix - suffix)};
 }
 
-/// The newer version's bytes around what the step changed, whole characters only.
-QByteArray CommonVersions::Step::around(const QByteArray &newer) const {
-    constexpr qsizetype context = 24;
-    qsizetype from = std::max<qsizetype>(0, prefix - context);
-    qsizetype to = std::min(newer.size(), prefix + newerLength + context);
-    const auto continues = [&newer](qsizetype at) {
-        return at < newer.size() && (uchar(newer[at]) & 0xC0) == 0x80;
-    };
-    while (continues(from))
-        ++from;
-    while (to > from && continues(to))
-        --to;
-    return newer.sliced(from, to - from);
-}
-
 QByteArray CommonVersions::Step::applyTo(const QByteArray &newer) const {
     QByteArray older;
     older.reserve(newer.size() - newerLength + olderMiddle.size());
@@ -94,16 +79,68 @@ void CommonVersions::advance(const QByteArray &bytes) {
     current_ = bytes;
 }
 
-// A version is known by the text around the change that made it; one too new would have
-// either side take out, or take back, what the other never had.
+namespace {
+
+using LineCounts = QHash<QByteArrayView, qsizetype>;
+
+template<typename Each> void forEachLine(QByteArrayView text, Each each) {
+    for (qsizetype at = 0; at < text.size();) {
+        const qsizetype feed = text.indexOf('\n', at);
+        const qsizetype end = feed < 0 ? text.size() : feed;
+        each(text.sliced(at, end - at));
+        at = end + 1;
+    }
+}
+
+LineCounts countLines(QByteArrayView text) {
+    LineCounts counts;
+    forEachLine(text, [&counts](QByteArrayView line) { ++counts[line]; });
+    return counts;
+}
+
+// The whole lines of `text` that the bytes from `from` to `to` touch.
+QByteArrayView linesAround(QByteArrayView text, qsizetype from, qsizetype to) {
+    const qsizetype start = text.first(from).lastIndexOf('\n') + 1;
+    const qsizetype feed = text.indexOf('\n', to);
+    return text.sliced(start, (feed < 0 ? text.size() : feed) - start);
+}
+
+} // namespace
+
+// Whether `side`'s lines (counted) show the change that made `newer` from the version before:
+// the lines it added, as many times as `newer` has them, and the lines it took out no more
+// often than `newer` has them.
+bool CommonVersions::Step::isIn(const LineCounts &side, const QByteArray &newer,
+                                const QByteArray &older) const {
+    const LineCounts added = countLines(linesAround(newer, prefix, prefix + newerLength));
+    const LineCounts removed = countLines(linesAround(older, prefix, prefix + olderMiddle.size()));
+    LineCounts inNewer;
+    forEachLine(newer, [&](QByteArrayView line) {
+        if (added.contains(line) || removed.contains(line))
+            ++inNewer[line];
+    });
+    for (auto line = added.begin(); line != added.end(); ++line)
+        if (line.value() > removed.value(line.key()) &&
+            side.value(line.key()) < inNewer[line.key()])
+            return false;
+    for (auto line = removed.begin(); line != removed.end(); ++line)
+        if (line.value() > added.value(line.key()) && side.value(line.key()) > inNewer[line.key()])
+            return false;
+    return true;
+}
+
+// The newest version that both have the change that made: one too new would have either side
+// take out, or take back, what the other never had; one too old would have both add again
+// what they share.
 std::optional<QString> CommonVersions::baseOf(const QString &one, const QString &other) const {
+    const QByteArray oneBytes = noteToUtf8(one), otherBytes = noteToUtf8(other);
+    const LineCounts inOne = countLines(oneBytes), inOther = countLines(otherBytes);
     QByteArray version = current_;
     for (const Step &step : steps_) {
         const QByteArray older = step.applyTo(version);
         if (older.isEmpty())
             break; // a version made from nothing: all of it is what made it
-        const QString mark = decode(step.around(version));
-        if (one.contains(mark) && other.contains(mark))
+        if (step.isIn(inOne, version, older) && step.isIn(inOther, version, older))
             return decode(version);
         version = older;
     }

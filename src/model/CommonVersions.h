@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 
 #include <deque>
@@ -31,8 +32,9 @@ private:
         QByteArray olderMiddle;
 
         static Step back(const QByteArray &newer, const QByteArray &older);
-        QByteArray around(const QByteArray &newer) const;
         QByteArray applyTo(const QByteArray &newer) const;
+        bool isIn(const QHash<QByteArrayView, qsizetype> &side, const QByteArray &newer,
+                  const QByteArray &older) const;
     };
 
     QByteArray current_;
