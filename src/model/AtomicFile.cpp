@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -44,6 +45,11 @@ void syncFolder(const QString &filePath) {
         ::fsync(fd);
         ::close(fd);
     }
+}
+
+// What link() says on a file system without hard links.
+bool refusesLinks(int error) {
+    return error == EPERM || error == EOPNOTSUPP || error == ENOSYS || error == EMLINK;
 }
 
 // Every byte is checked: a short write must never take the file's name. Returns 0 or errno.
@@ -137,9 +143,28 @@ public:
             // No /proc: only a privileged process can link by the descriptor itself.
             return ::linkat(fd_, "", AT_FDCWD, name.constData(), AT_EMPTY_PATH) == 0 ? 0 : errno;
         }
-        if (::link(QFile::encodeName(temporary_).constData(), name.constData()) != 0)
+        const QByteArray temporary = QFile::encodeName(temporary_);
+        if (::link(temporary.constData(), name.constData()) == 0) {
+            ::unlink(QFile::encodeName(std::exchange(temporary_, QString())).constData());
+            return 0;
+        }
+        if (!refusesLinks(errno))
             return errno;
-        ::unlink(QFile::encodeName(std::exchange(temporary_, QString())).constData());
+        // FAT, exFAT and some network and FUSE file systems have no hard links: the name is
+        // taken by a rename that will not replace a file, where the file system can say so.
+        if (::renameat2(AT_FDCWD, temporary.constData(), AT_FDCWD, name.constData(),
+                        RENAME_NOREPLACE) != 0) {
+            if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
+                return errno;
+            struct stat existing {};
+            if (::lstat(name.constData(), &existing) == 0)
+                return EEXIST;
+            // Between this look and the rename another writer could make the name: no file
+            // system without links and without a rename that refuses narrows that further.
+            if (::rename(temporary.constData(), name.constData()) != 0)
+                return errno;
+        }
+        temporary_.clear();
         return 0;
     }
 
