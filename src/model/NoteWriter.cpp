@@ -173,7 +173,7 @@ void NoteWriter::run() {
         }
         if (check) {
             if (!write)
-                compare();
+                compare(false);
             scanForCopies();
         }
         write.reset(); // let the caller's bytes go before the flush returns
@@ -183,16 +183,28 @@ void NoteWriter::run() {
     }
 }
 
-// Whether the disk still holds the common version; announces it when it does not.
-NoteWriter::Disk NoteWriter::compare() {
+// Whether the disk still holds the common version; announces it when it does not, and again
+// for a write (`writing`) when what it announced was not taken in.
+NoteWriter::Disk NoteWriter::compare(bool writing) {
     const QString path = realPath();
-    const DiskState now = DiskState::of(path);
     DiskState known;
     QByteArray common;
     {
         std::lock_guard lock(mutex_);
         known = known_;
         common = versions_.current();
+    }
+    DiskState now = DiskState::of(path);
+    // A writer that empties the file and then fills it again saves in two steps: the file is
+    // read once it has settled, never taken for a deletion of every word.
+    constexpr qint64 settleNs = 1'500'000'000;
+    while (now.exists && now.size == 0 && !common.isEmpty() && now.ageNs() < settleNs) {
+        std::unique_lock lock(mutex_);
+        if (wake_.wait_for(lock, std::chrono::nanoseconds(settleNs - now.ageNs()),
+                           [this] { return stopping_; }))
+            break;
+        lock.unlock();
+        now = DiskState::of(path);
     }
     if (!now.exists) {
         if (!known.exists)
@@ -219,9 +231,15 @@ NoteWriter::Disk NoteWriter::compare() {
     quint64 version;
     {
         std::lock_guard lock(mutex_);
-        if (offeredVersion_ != 0 && offeredState_.sameAs(now) && offeredBytes_ == *bytes)
-            return Disk::Changed; // announced already, not yet taken in
-        version = offeredVersion_ = nextVersion_++;
+        if (offeredVersion_ != 0 && offeredState_.sameAs(now) && offeredBytes_ == *bytes) {
+            // Announced already, and not yet taken in: the app may not have been able to keep
+            // it, and tries again when it writes.
+            if (!writing)
+                return Disk::Changed;
+            version = offeredVersion_;
+        } else {
+            version = offeredVersion_ = nextVersion_++;
+        }
         offeredState_ = now;
         offeredBytes_ = *bytes;
     }
@@ -241,20 +259,26 @@ NoteWriter::Disk NoteWriter::compare() {
 // Whether the bytes are on disk now.
 bool NoteWriter::store(const QByteArray &bytes) {
     const QString folder = QFileInfo(path()).absolutePath();
-    if (!QFileInfo::exists(folder)) {
+    if (QFileInfo::exists(folder)) {
+        folderPermissions_ = QFile::permissions(folder);
+    } else {
         if (!options_.createFolder || !QDir().mkpath(folder)) {
             report(
                 QStringLiteral("%1: the folder is missing").arg(QDir::toNativeSeparators(folder)));
             return false;
         }
-        QFile::setPermissions(folder, ownerOnlyFolder); // mkpath follows the umask
+        // mkpath follows the umask: a folder removed meanwhile comes back as it was.
+        if (options_.privateFolder)
+            QFile::setPermissions(folder, ownerOnlyFolder);
+        else if (folderPermissions_)
+            QFile::setPermissions(folder, *folderPermissions_);
     }
     const QString path = realPath();
     if (const std::optional<QString> refusal = AtomicFile::refusal(path)) {
         report(refusal);
         return false;
     }
-    switch (compare()) {
+    switch (compare(true)) {
     case Disk::Changed:
         return false; // another program's words are on disk: they are taken in first
     case Disk::Unreadable:

@@ -6,6 +6,7 @@
 #include "DiskState.h"
 #include "NoteFile.h"
 
+#include <QFileDevice>
 #include <QStringList>
 
 #include <condition_variable>
@@ -42,7 +43,7 @@ private:
     template<typename Emit> void post(Emit emit) {
         QMetaObject::invokeMethod(&owner_, std::move(emit), Qt::QueuedConnection);
     }
-    Disk compare();
+    Disk compare(bool writing);
     bool store(const QByteArray &bytes);
     void report(const std::optional<QString> &error);
     void scanForCopies();
@@ -53,6 +54,7 @@ private:
     std::condition_variable done_;
     QString path_;
     NoteFile::Options options_;
+    std::optional<QFileDevice::Permissions> folderPermissions_; // as last seen
     std::optional<QByteArray> pendingWrite_;
     QStringList pendingRemovals_;
     bool checkRequested_ = false;

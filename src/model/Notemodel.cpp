@@ -6,6 +6,7 @@
 #include "DefaultsStore.h"
 #include "Dialogs.h"
 #include "OneShotTimer.h"
+#include "OutsideVersions.h"
 #include "TextMerge.h"
 
 #include <QCoreApplication>
@@ -13,7 +14,6 @@
 #include <QLocale>
 #include <QPointer>
 #include <QRegularExpression>
-#include <QSet>
 
 #include <algorithm>
 #include <cmath>
@@ -27,19 +27,6 @@ const QRegularExpression &stampOnlyLine() {
         QStringLiteral(R"(^\d{2}:\d{2} - (?:\r\n|[\n\x{0B}\x{0C}\r\x{85}\x{2028}\x{2029}])?\z)"),
         QRegularExpression::UseUnicodePropertiesOption);
     return pattern;
-}
-
-// Whether every line of `other` stands somewhere in `note`, but those of `base`, which the
-// note's side may have changed or taken out.
-bool holdsEveryLine(const QString &note, const QString &other, const QString &base = QString()) {
-    QSet<QStringView> lines;
-    for (const QString &text : {note, base})
-        for (const QStringView line : QStringView(text).tokenize(u'\n'))
-            lines.insert(line);
-    for (const QStringView line : QStringView(other).tokenize(u'\n'))
-        if (!lines.contains(line))
-            return false;
-    return true;
 }
 
 // The last grapheme cluster is a line feed of its own: CR LF is one cluster and does not count.
@@ -205,53 +192,72 @@ void NoteModel::onWriteFailed(const QString &reason) {
 
 void NoteModel::onChangedOutside(const QString &key, const QString &current, const QString &common,
                                  quint64 version) {
-    if (key != saveKey)
+    // A version announced again is handled again only when it could not be kept before.
+    if (key != saveKey || (version <= handledVersion_ && version != unkeptVersion_))
         return;
-    if (current == text_) { // both sides wrote the same words
+    handledVersion_ = std::max(handledVersion_, version);
+    unkeptVersion_ = 0;
+    using Kind = OutsideVersions::FileChange::Kind;
+    const OutsideVersions::FileChange change = OutsideVersions::ofFileChange(
+        text_, current, common, [&] { return store_.commonVersion(key, text_, current); });
+    switch (change.kind) {
+    case Kind::Same:
         store_.acceptOutside(key, version);
         return;
-    }
-    if (text_ == common) {
-        // Nothing typed here since the last save: the other program's version is the note.
-        takeInOutsideText(current);
+    case Kind::TakeIn:
+        takeInOutsideText(change.text);
         store_.acceptOutside(key, version);
         Q_EMIT noticed(tr("The note was changed outside Mirt and is shown as it is now. "
                           "Undo brings back what was here."));
         return;
-    }
-    std::optional<QString> merged = TextMerge::threeWay(common, text_, current);
-    if (!merged) {
-        // The other machine may have made its version from an earlier one than the last that
-        // both sides share: merged against that one, its changes are its own.
-        const std::optional<QString> earlier = store_.commonVersion(key, text_, current);
-        if (earlier && *earlier != common)
-            merged = TextMerge::threeWay(*earlier, text_, current);
-        // No line of the window's may go on that guess: there is no copy of them elsewhere.
-        if (merged && !holdsEveryLine(*merged, text_))
-            merged.reset();
-    }
-    if (merged) {
-        takeInOutsideText(*merged);
+    case Kind::Emptied:
         store_.acceptOutside(key, version);
         scheduleSave();
-        Q_EMIT noticed(tr("The note was changed outside Mirt while you typed here. Both "
-                          "changes are merged."));
+        Q_EMIT noticed(tr("The note file was emptied outside Mirt while you typed here. Your "
+                          "text stays and is saved again."));
         return;
+    case Kind::Merged: {
+        // Lines the other side took out are the user's words too: they stay in a copy.
+        std::optional<QString> kept;
+        if (change.takesLinesOut) {
+            const auto [copy, error] = store_.keepConflictCopy(key, text_);
+            if (error)
+                return copyFailed(*error, version);
+            kept = copy;
+        }
+        takeInOutsideText(change.text);
+        store_.acceptOutside(key, version);
+        scheduleSave();
+        if (!kept)
+            Q_EMIT noticed(tr("The note was changed outside Mirt while you typed here. Both "
+                              "changes are merged."));
+        else
+            Q_EMIT copyKept(tr("The note was changed outside Mirt while you typed here. Both "
+                               "changes are merged; your text as it was is kept in \"%1\".")
+                                .arg(QFileInfo(*kept).fileName()),
+                            *kept);
+        return;
+    }
+    case Kind::Conflict:
+        break;
     }
     // Both changed the same lines: the window keeps the user's words, the file theirs, beside.
     const auto [copy, error] = store_.keepConflictCopy(key, current);
-    if (error) {
-        Q_EMIT noticed(tr("The note was changed outside Mirt, and that version cannot be kept "
-                          "beside it (%1). The note file is left as it is.")
-                           .arg(*error));
-        return;
-    }
+    if (error)
+        return copyFailed(*error, version);
     store_.acceptOutside(key, version);
     scheduleSave();
     Q_EMIT copyKept(tr("The note was changed outside Mirt at the same places as here. Your text "
                        "stays; the other version is kept in \"%1\".")
                         .arg(QFileInfo(copy).fileName()),
                     copy);
+}
+
+void NoteModel::copyFailed(const QString &error, quint64 version) {
+    // Nothing may be written over the other version until it is kept: the save fails, in
+    // sight, and every save, and quitting, tries again.
+    unkeptVersion_ = version;
+    onWriteFailed(tr("the other program's version cannot be kept beside it (%1)").arg(error));
 }
 
 void NoteModel::onRemovedOutside() {
@@ -270,30 +276,19 @@ void NoteModel::onCopyFound(const QString &path, const QString &text, bool exact
                         path);
         return;
     }
-    // Against the version both grew from, both sides' changes go in. Without one, only the
-    // lines the copy adds are taken: it never takes words out.
-    const std::optional<QString> base = store_.commonVersion(saveKey, text_, text);
-    std::optional<QString> merged = base ? TextMerge::threeWay(*base, text_, text) : std::nullopt;
-    // A copy is the version that lost to another at a sync engine, not a choice to take lines
-    // out: one that would take lines out of the note only adds its own.
-    if (merged && !TextMerge::keepsEveryLine(text_, *merged))
-        merged.reset();
-    const QString changedHere = merged ? *base : QString(); // lines the note's side may change
-    if (!merged)
-        merged = TextMerge::withAddedLines(text_, text);
-    if (!merged) {
+    const OutsideVersions::Copy copy =
+        OutsideVersions::ofCopy(text_, text, store_.commonVersion(saveKey, text_, text));
+    if (copy.kind == OutsideVersions::Copy::Kind::Conflicting) {
         Q_EMIT copyKept(tr("Another version of the note beside it, \"%1\", changes the same "
                            "lines as the note. It is kept as it is.")
                             .arg(name),
                         path);
         return;
     }
-    const bool addsWords = *merged != text_;
+    const bool addsWords = copy.text != text_;
     if (addsWords)
-        takeInOutsideText(*merged);
-    // A line the copy added that the note lacks would be lost with it: the copy stays while
-    // it holds one.
-    if (!holdsEveryLine(text_, text, changedHere)) {
+        takeInOutsideText(copy.text);
+    if (!copy.removable) {
         Q_EMIT copyKept(tr("The changes in \"%1\", another version of the note beside it, are "
                            "merged into it. It holds lines the note does not, and is kept.")
                             .arg(name),

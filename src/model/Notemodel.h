@@ -149,6 +149,7 @@ private:
     void onWriteFailed(const QString &reason);
     void onChangedOutside(const QString &key, const QString &current, const QString &common,
                           quint64 version);
+    void copyFailed(const QString &error, quint64 version);
     void onRemovedOutside();
     void onCopyFound(const QString &path, const QString &text, bool exact);
     void takeInOutsideText(const QString &newText);
@@ -173,5 +174,6 @@ private:
     quint64 textRevision_ = 0;
     bool saveFailing_ = false;
     QString saveFailure_;
-    QStringList mergedCopies_; // copies whose words are in the note, removed after the next save
+    quint64 handledVersion_ = 0; // of another program's versions, the newest handled
+    quint64 unkeptVersion_ = 0;  // one that could not be kept, to handle again when announced
 };

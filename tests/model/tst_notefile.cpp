@@ -14,6 +14,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -44,6 +45,14 @@ void writeOutside(const QString &path, const QString &how) {
         file.close();
         const struct timespec times[2] = {before.st_atim, before.st_mtim};
         QVERIFY(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0) == 0);
+    } else if (how.startsWith(u"emptied"_s)) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        if (how.endsWith(u"refilled"_s)) // one writer's save in two steps, as some editors do
+            std::thread([path] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(300));
+                writeFile(path, "line 1\nline 2\nline 3\nfrom outside\n");
+            }).detach();
     } else if (how == QLatin1String("Latin-1")) {
         writeFile(path, "line 1\nline 2\nline 3\ncaf\xe9\n");
     } else { // an older copy restored from a backup
@@ -87,6 +96,7 @@ private Q_SLOTS:
     void outsideWritersNeverLoseWords_data();
     void outsideWritersNeverLoseWords();
     void quittingRightAfterAnotherWriterLosesNoWord();
+    void aVersionThatCannotBeKeptIsASaveFailure();
     void conflictCopiesAreMergedOrKeptNamed_data();
     void conflictCopiesAreMergedOrKeptNamed();
     void everyKindOfPathKeepsTheWords_data();
@@ -133,34 +143,40 @@ void tst_NoteFile::outsideWritersNeverLoseWords_data() {
     QTest::addColumn<QString>("how");
     QTest::addColumn<bool>("typing");
     QTest::addColumn<QByteArray>("expected");
+    QTest::addColumn<bool>("keepsTyped"); // a copy holds the note as typed: lines went
     const QByteArray typed = "line 1 typed here\nline 2\nline 3\n";
     QTest::newRow("in place, nothing typed")
-        << u"in place"_s << false << QByteArray(saved + "from outside\n");
+        << u"in place"_s << false << QByteArray(saved + "from outside\n") << false;
     QTest::newRow("in place, typed")
-        << u"in place"_s << true << QByteArray(typed + "from outside\n");
+        << u"in place"_s << true << QByteArray(typed + "from outside\n") << false;
     QTest::newRow("by rename, nothing typed")
-        << u"by rename"_s << false << QByteArray(saved + "from outside\n");
+        << u"by rename"_s << false << QByteArray(saved + "from outside\n") << false;
     QTest::newRow("by rename, typed")
-        << u"by rename"_s << true << QByteArray(typed + "from outside\n");
-    QTest::newRow("deleted, nothing typed") << u"deleted"_s << false << saved;
-    QTest::newRow("deleted, typed") << u"deleted"_s << true << typed;
+        << u"by rename"_s << true << QByteArray(typed + "from outside\n") << false;
+    QTest::newRow("deleted, nothing typed") << u"deleted"_s << false << saved << false;
+    QTest::newRow("deleted, typed") << u"deleted"_s << true << typed << false;
+    QTest::newRow("emptied, typed") << u"emptied"_s << true << typed << false;
+    QTest::newRow("emptied and refilled, typed")
+        << u"emptied and refilled"_s << true << QByteArray(typed + "from outside\n") << false;
     QTest::newRow("older copy restored, nothing typed")
-        << u"restored"_s << false << QByteArray("line 1\nline 2\n");
+        << u"restored"_s << false << QByteArray("line 1\nline 2\n") << false;
     QTest::newRow("older copy restored, typed")
-        << u"restored"_s << true << QByteArray("line 1 typed here\nline 2\n");
+        << u"restored"_s << true << QByteArray("line 1 typed here\nline 2\n") << true;
     QTest::newRow("same size, times put back, nothing typed")
-        << u"same size, times put back"_s << false << QByteArray("line 1\nline 2\nline X\n");
+        << u"same size, times put back"_s << false << QByteArray("line 1\nline 2\nline X\n")
+        << false;
     QTest::newRow("same size, times put back, typed")
         << u"same size, times put back"_s << true
-        << QByteArray("line 1 typed here\nline 2\nline X\n");
+        << QByteArray("line 1 typed here\nline 2\nline X\n") << false;
     QTest::newRow("Latin-1, nothing typed: the file left as it is")
-        << u"Latin-1"_s << false << QByteArray(saved + "caf\xe9\n");
+        << u"Latin-1"_s << false << QByteArray(saved + "caf\xe9\n") << false;
 }
 
 void tst_NoteFile::outsideWritersNeverLoseWords() {
     QFETCH(QString, how);
     QFETCH(bool, typing);
     QFETCH(QByteArray, expected);
+    QFETCH(bool, keepsTyped);
     QTemporaryDir home;
     Rig rig(home.path());
     rig.model->setText(QString::fromUtf8(saved));
@@ -168,11 +184,15 @@ void tst_NoteFile::outsideWritersNeverLoseWords() {
     if (typing)
         rig.model->replaceText(6, 0, u" typed here");
     writeOutside(rig.notePath(), how);
+    // The watcher tells at once; without it, the check before the next save would.
+    QTRY_COMPARE_WITH_TIMEOUT(rig.noticed.count() + rig.kept.count(), 1, 5000);
     const QByteArray outside = contents(rig.notePath());
     const struct stat written = stated(rig.notePath());
-    // The watcher tells at once; without it, the check before the next save would.
-    QTRY_COMPARE_WITH_TIMEOUT(rig.noticed.count(), 1, 3000);
     QCOMPARE(rig.model->text(), QString::fromUtf8(expected));
+    // Lines the user still had, taken out by the other version, stay in a copy named.
+    QCOMPARE(rig.kept.count(), keepsTyped ? 1 : 0);
+    if (keepsTyped)
+        QCOMPARE(contents(rig.kept[0][1].toString()), QByteArray(saved).insert(6, " typed here"));
     rig.save();
     QCOMPARE(contents(rig.notePath()), expected);
     QVERIFY(strayFiles(rig.dataFolder).isEmpty());
@@ -198,6 +218,28 @@ void tst_NoteFile::quittingRightAfterAnotherWriterLosesNoWord() {
     QCOMPARE(contents(rig.notePath()), "line 1 typed here\nline 2\nline 3\nfrom outside\n");
 }
 
+void tst_NoteFile::aVersionThatCannotBeKeptIsASaveFailure() {
+    QTemporaryDir home;
+    Rig rig(home.path());
+    rig.model->setText(QString::fromUtf8(saved));
+    rig.save();
+    rig.model->replaceText(5, 1, u"one");
+    // The folder takes no new file: the other version cannot be kept beside the note.
+    QVERIFY(setReadOnly(rig.dataFolder, true));
+    const QByteArray other = "line 1 from elsewhere\nline 2\nline 3\n";
+    writeFile(rig.notePath(), other);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.failed.count(), 1, 3000);
+    rig.save();
+    QVERIFY(rig.model->isSaveFailing());
+    QCOMPARE(contents(rig.notePath()), other);
+    QVERIFY(setReadOnly(rig.dataFolder, false));
+    rig.model->flushAutosave(); // quitting tries again
+    QCOMPARE(contents(rig.notePath()), "line one\nline 2\nline 3\n");
+    QCOMPARE(rig.kept.count(), 1);
+    QCOMPARE(contents(rig.kept[0][1].toString()), other);
+    QCOMPARE(rig.recovered.count(), 1);
+}
+
 void tst_NoteFile::conflictCopiesAreMergedOrKeptNamed_data() {
     QTest::addColumn<QString>("note");
     QTest::addColumn<QStringList>("versions"); // saved here in turn; the last is the note
@@ -219,6 +261,10 @@ void tst_NoteFile::conflictCopiesAreMergedOrKeptNamed_data() {
         << QStringList{u"m\nA10\n"_s, u"m\nA10\nA11\n"_s, u"m\nA10\nA11\nA12\n"_s,
                        u"B top\nm\nA10\n"_s}
         << syncthing << u"m\nA10\nA11\nA12\n"_s.toUtf8() << u"B top\nm\nA10\nA11\nA12\n"_s;
+    // Both hold "one": it is no line that each added at the end.
+    QTest::newRow("Syncthing: a line added before one that both have")
+        << note << QStringList{u"start\n"_s, u"start\none\n"_s} << syncthing
+        << u"start\ntwo\none\n"_s.toUtf8() << u"start\ntwo\none\n"_s;
     QTest::newRow("Nextcloud: nothing the note lacks")
         << note << QStringList{x, x + u"5\n"_s}
         << u"mirt.note.autosave (conflicted copy 2026-12-07 090512).txt"_s << x.toUtf8()
@@ -251,6 +297,9 @@ void tst_NoteFile::conflictCopiesAreMergedOrKeptNamed() {
     }
     // The note cannot be written for now: a copy may only go once its words are on disk.
     QVERIFY(QFile::remove(rig.notePath()) && QDir().mkdir(rig.notePath()));
+    // The copy of another file, whose name differs only in case, on a file system with case.
+    const QString decoy = QDir(rig.dataFolder).filePath(copy.toUpper());
+    writeFile(decoy, "a line of another file\n");
     const QString path = QDir(rig.dataFolder).filePath(copy);
     writeFile(path, copied);
     QTRY_COMPARE_WITH_TIMEOUT(rig.noticed.count() + rig.kept.count(), 1, 3000);
@@ -261,6 +310,7 @@ void tst_NoteFile::conflictCopiesAreMergedOrKeptNamed() {
     QVERIFY(QDir(rig.notePath()).removeRecursively());
     rig.model->flushAutosave(); // as the app does at its end: the failed save is tried again
     QCOMPARE(QFile::exists(path), expected.isEmpty());
+    QCOMPARE(contents(decoy), "a line of another file\n");
     if (!expected.isEmpty())
         QCOMPARE(contents(rig.notePath()), expected.toUtf8());
     else {
