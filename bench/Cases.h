@@ -11,6 +11,7 @@ void wholeNoteEdits();                // ModelEdits.cpp
 void autosave();                      // Autosave.cpp
 void longLine();                      // LongLines.cpp
 void largeLoad();                     // LargeNote.cpp
+void hugeLoad();                      // LargeNote.cpp
 void otherWriters();                  // OtherWriters.cpp
 void findAndSpelling();               // FindAndSpelling.cpp
 void startup();                       // ChildProcesses.cpp

@@ -2,7 +2,7 @@
 // Mirt's speed and memory against the toolkit's own floor and a peer editor.
 //
 //   mirt_bench [CASE...]       every case, or the ones named (run under Xvfb: `make bench`):
-//                              keystroke painted meeting edits autosave longline load
+//                              keystroke painted meeting edits autosave longline load huge
 //                              writers find startup memory peer, and those registered
 //                              from files of their own (count capture)
 //   mirt_bench --painted       the painted-keystroke cases only, on the current platform
@@ -58,6 +58,8 @@ int main(int argc, char **argv) {
         longLine();
     if (wanted("load"))
         largeLoad();
+    if (wanted("huge"))
+        hugeLoad();
     if (wanted("writers"))
         otherWriters();
     if (wanted("find"))

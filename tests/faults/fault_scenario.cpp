@@ -2,7 +2,9 @@
 // One unwritable-store scenario, in a process of its own so that it can run without root's
 // power to write anywhere. Prints "ok" or what went wrong.
 //   fault_scenario KIND HOME    KIND: read-only-file read-only-folder missing-folder
-//                               folder-for-file full-disk some-space
+//                               folder-for-file full-disk some-space no-hard-links
+//                               linked-full-disk (a note rewritten in place)
+// no-hard-links and linked-full-disk run with refusing_fs preloaded.
 #include "Files.h"
 #include "Rig.h"
 
@@ -10,6 +12,7 @@
 #include <QElapsedTimer>
 
 #include <cstdio>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -41,7 +44,11 @@ int main(int argc, char **argv) {
         fillDisk(folder, 0);
     else if (kind == QLatin1String("some-space"))
         fillDisk(folder, 2000);
-    else
+    else if (kind == QLatin1String("linked-full-disk")) {
+        if (::link(QFile::encodeName(path).constData(), QFile::encodeName(path + u'2').constData()))
+            return fail(u"cannot link the note"_s);
+        fillDisk(folder, 2000);
+    } else if (kind != QLatin1String("no-hard-links"))
         return fail(u"unknown scenario "_s + kind);
 
     // Typing goes on: the edit is instant and the note in memory stays exact.
@@ -53,8 +60,9 @@ int main(int argc, char **argv) {
         return fail(u"typing was blocked"_s);
     rig.autosave();
     // A missing folder is made again; in a read-only folder the note changes in place.
-    const bool expectFailure =
-        kind != QLatin1String("missing-folder") && kind != QLatin1String("read-only-folder");
+    const bool expectFailure = kind != QLatin1String("missing-folder") &&
+                               kind != QLatin1String("read-only-folder") &&
+                               kind != QLatin1String("no-hard-links");
     if (expectFailure) {
         if (!(!rig.failed.isEmpty() || rig.failed.wait(1000)))
             return fail(u"the failure was not reported within 1 s"_s);
@@ -64,11 +72,18 @@ int main(int argc, char **argv) {
         rig.store.flush();
         if (contents(path) != typed.toUtf8())
             return fail(u"the note was not saved"_s);
+        // Where there are no hard links, copies beside the note are made all the same.
+        const auto [copy, error] = rig.store.keepConflictCopy(NoteModel::saveKey, u"copy\n"_s);
+        if (error || contents(copy) != "copy\n" || !strayFiles(folder).isEmpty())
+            return fail(u"no conflict copy: "_s + error.value_or(copy));
         std::printf("ok\n");
         return 0;
     }
     if (rig.model->text() != typed)
         return fail(u"the note in memory changed"_s);
+    // A file rewritten in place that the disk cut short gets its old bytes back.
+    if (kind == QLatin1String("linked-full-disk") && contents(path) != "before the fault\n")
+        return fail(u"the note on disk was cut short"_s);
 
     // The cause removed: the next save succeeds and says so.
     if (kind == QLatin1String("read-only-file"))

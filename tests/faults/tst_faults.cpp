@@ -141,18 +141,25 @@ void tst_Faults::unwritableStoreIsReportedAndRecovers_data() {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<bool>("asNobody");
     QTest::addColumn<bool>("onTmpfs");
-    QTest::newRow("read-only file") << u"read-only-file"_s << true << false;
-    QTest::newRow("read-only folder") << u"read-only-folder"_s << true << false;
-    QTest::newRow("missing folder") << u"missing-folder"_s << false << false;
-    QTest::newRow("folder where the file should be") << u"folder-for-file"_s << false << false;
-    QTest::newRow("full disk, 0 bytes free") << u"full-disk"_s << false << true;
-    QTest::newRow("full disk, some space free") << u"some-space"_s << false << true;
+    QTest::addColumn<QString>("refused"); // what the file system lacks
+    QTest::newRow("read-only file") << u"read-only-file"_s << true << false << QString();
+    QTest::newRow("read-only folder") << u"read-only-folder"_s << true << false << QString();
+    QTest::newRow("missing folder") << u"missing-folder"_s << false << false << QString();
+    QTest::newRow("folder where the file should be")
+        << u"folder-for-file"_s << false << false << QString();
+    QTest::newRow("full disk, 0 bytes free") << u"full-disk"_s << false << true << QString();
+    QTest::newRow("full disk, some space free") << u"some-space"_s << false << true << QString();
+    QTest::newRow("no hard links, as on a USB stick")
+        << u"no-hard-links"_s << false << false << u"links"_s;
+    QTest::newRow("rewritten in place without reserving space, the disk full midway")
+        << u"linked-full-disk"_s << false << true << u"fallocate"_s;
 }
 
 void tst_Faults::unwritableStoreIsReportedAndRecovers() {
     QFETCH(QString, kind);
     QFETCH(bool, asNobody);
     QFETCH(bool, onTmpfs);
+    QFETCH(QString, refused);
     if (::geteuid() != 0)
         QSKIP("needs root to mount a small disk and to drop to another user");
     QTemporaryDir home;
@@ -169,6 +176,12 @@ void tst_Faults::unwritableStoreIsReportedAndRecovers() {
             if (::setgid(65534) != 0 || ::setuid(65534) != 0)
                 ::_exit(3);
         });
+    }
+    if (!refused.isEmpty()) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"LD_PRELOAD"_s, helper("librefusing_fs.so"));
+        environment.insert(u"MIRT_REFUSE"_s, refused);
+        scenario.setProcessEnvironment(environment);
     }
     scenario.start(helper("fault_scenario"), {kind, home.path()});
     QVERIFY(scenario.waitForFinished(30000));
@@ -229,10 +242,7 @@ void tst_Faults::hostileStoresLoadSafely() {
     for (const auto &[name, bytes] : notes) {
         QTemporaryDir home;
         writeFile(home.filePath(u"data/mirt.note.autosave.txt"_s), bytes);
-        QElapsedTimer clock;
-        clock.start();
-        Rig rig(home.path());
-        const qint64 ms = clock.elapsed();
+        Rig rig(home.path()); // how long this takes is measured by `make bench`
         const bool exact = rig.model->text().toUtf8() == bytes;
         // What cannot be read exactly is kept aside before anything can overwrite it.
         const QStringList aside = QDir(rig.dataFolder).entryList({u"*unreadable*"_s}, QDir::Files);
@@ -242,12 +252,7 @@ void tst_Faults::hostileStoresLoadSafely() {
         rig.model->replaceText(0, 0, u"x");
         rig.autosave();
         rig.store.flush();
-        // Loading is bound by memory bandwidth: a 200 MB note touches 600 MB (the bytes and
-        // the text) and takes about 2 s on the slow machines here; the budget is 1 s per 50 MB.
-        const qint64 budget =
-            slowdown * std::max<qint64>(1000, bytes.size() / (50 * 1024 * 1024) * 1000);
-        tally(6, u"hostile stores"_s, ms < budget && keptAside);
-        QVERIFY2(ms < budget, qPrintable(u"%1: %2 ms"_s.arg(QLatin1String(name)).arg(ms)));
+        tally(6, u"hostile stores"_s, keptAside);
         QVERIFY2(keptAside, name);
     }
     huge.clear();

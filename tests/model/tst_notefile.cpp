@@ -101,6 +101,7 @@ private Q_SLOTS:
     void conflictCopiesAreMergedOrKeptNamed();
     void everyKindOfPathKeepsTheWords_data();
     void everyKindOfPathKeepsTheWords();
+    void aFolderRemovedMeanwhileComesBackAsItWas();
     void aLateVersionMergesAgainstTheOneItCameFrom();
     void aNoteRewrittenInPlaceIsWholeWhenTheDiskRefuses();
     void interruptedSavesAreSweptAtStart();
@@ -434,6 +435,23 @@ void tst_NoteFile::everyKindOfPathKeepsTheWords() {
     QCOMPARE(rig.store.moveTo(NoteModel::saveKey, moved, rig.model->text()), std::nullopt);
     QCOMPARE(contents(moved + u'/' + name), saved + "outside\n");
     QVERIFY2(!QFileInfo(path).exists() && !QFileInfo(path).isSymLink(), "the old name stays");
+}
+
+void tst_NoteFile::aFolderRemovedMeanwhileComesBackAsItWas() {
+    for (const bool isPrivate : {false, true}) { // a note of the user's choosing; the app's own
+        QTemporaryDir home;
+        Rig rig(home.path(), {.createFolder = true, .privateFolder = isPrivate});
+        rig.model->setText(u"one\n"_s);
+        rig.save();
+        QVERIFY(::chmod(QFile::encodeName(rig.dataFolder), 0751) == 0);
+        rig.model->setText(u"two\n"_s);
+        rig.save();
+        QVERIFY(QDir(rig.dataFolder).removeRecursively());
+        rig.model->setText(u"three\n"_s);
+        rig.save();
+        QCOMPARE(contents(rig.notePath()), "three\n");
+        QCOMPARE(mode(rig.dataFolder), isPrivate ? 0700 : 0751);
+    }
 }
 
 void tst_NoteFile::aLateVersionMergesAgainstTheOneItCameFrom() {
