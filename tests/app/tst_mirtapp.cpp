@@ -17,6 +17,7 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
 #include <QStandardPaths>
@@ -95,6 +96,7 @@ void tst_MirtApp::wordsThatCannotBeSavedOutliveTheApp_data() {
     QTest::newRow("Keep Working, then the cause mended") << u"keepWorking"_s;
     QTest::newRow("Quit Without Saving") << u"quitWithoutSaving"_s;
     QTest::newRow("Save a Copy") << u"saveCopy"_s;
+    QTest::newRow("Save a Copy that fails, then SIGTERM") << u"saveCopyFails"_s;
     QTest::newRow("SIGTERM: nobody to ask") << u"signal"_s;
 }
 
@@ -104,10 +106,14 @@ void tst_MirtApp::wordsThatCannotBeSavedOutliveTheApp() {
     const QString note = dir.filePath(u"note.txt"_s), copy = dir.filePath(u"copy.txt"_s);
     const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     QDir(data).removeRecursively();
+    const bool copyFails = way == QLatin1String("saveCopyFails");
     {
         MirtApp app(argumentCount, arguments, note);
         QVERIFY(app.start());
         QVERIFY(QDir().mkdir(note)); // nothing can be saved there
+        const QString refusing = dir.filePath(u"refusing"_s);
+        if (copyFails) // nor there
+            QVERIFY(QDir().mkdir(refusing) && setReadOnly(refusing, true));
         QTimer::singleShot(0, [&] {
             QTest::keyClicks(app.mainWindow().content()->editor(), u"unsaved words"_s);
             if (way == QLatin1String("signal"))
@@ -117,11 +123,21 @@ void tst_MirtApp::wordsThatCannotBeSavedOutliveTheApp() {
         });
         QTimer answer;
         QObject::connect(&answer, &QTimer::timeout, [&] {
-            if (auto *panel = app.mainWindow().findChild<QFileDialog *>()) {
+            // Each panel and question is answered once: they close, and go later.
+            auto *panel = app.mainWindow().findChild<QFileDialog *>();
+            auto *button =
+                app.mainWindow().findChild<QPushButton *>(copyFails ? u"saveCopy"_s : way);
+            if (panel && panel->isVisible()) {
                 panel->setDirectory(dir.path());
-                panel->findChild<QLineEdit *>(u"fileNameEdit"_s)->setText(u"copy.txt"_s);
-                QMetaObject::invokeMethod(panel, "accept");
-            } else if (auto *button = app.mainWindow().findChild<QPushButton *>(way)) {
+                panel->findChild<QLineEdit *>(u"fileNameEdit"_s)
+                    ->setText(copyFails ? u"refusing/copy.txt"_s : u"copy.txt"_s);
+                QMetaObject::invokeMethod(panel, "accept", Qt::QueuedConnection);
+            } else if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+                       box && box->text() == u"The Copy Was Not Saved"_s) {
+                QVERIFY(setReadOnly(refusing, false));
+                box->accept(); // the copy was not saved: back to the note, which is still here
+                std::raise(SIGTERM);
+            } else if (button && button->isVisible()) {
                 button->click();
                 if (way == QLatin1String("keepWorking")) { // the words are still here
                     QCOMPARE(app.model().text(), u"unsaved words"_s);
@@ -136,11 +152,12 @@ void tst_MirtApp::wordsThatCannotBeSavedOutliveTheApp() {
     const QStringList emergency = QDir(data).entryList({u"mirt.note.unsaved-*"_s}, QDir::Files);
     QCOMPARE(contents(way == QLatin1String("keepWorking") ? note
                       : way == QLatin1String("saveCopy")  ? copy
-                      : way == QLatin1String("signal")    ? data + u'/' + emergency.value(0)
-                                                          : QString()),
+                      : way == QLatin1String("quitWithoutSaving")
+                          ? QString()
+                          : data + u'/' + emergency.value(0)),
              way == QLatin1String("quitWithoutSaving") ? QByteArray("<missing>")
                                                        : QByteArray("unsaved words"));
-    QCOMPARE(emergency.size(), way == QLatin1String("signal") ? 1 : 0);
+    QCOMPARE(emergency.size(), way == QLatin1String("signal") || copyFails ? 1 : 0);
     if (way == QLatin1String("signal")) { // the next start names it
         MirtApp again(argumentCount, arguments, dir.filePath(u"other.txt"_s));
         QVERIFY(again.start());

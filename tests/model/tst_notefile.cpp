@@ -60,20 +60,6 @@ void writeOutside(const QString &path, const QString &how) {
     }
 }
 
-// Read-only as its owner sees it. Root writes whatever the permissions say, but not a file or
-// folder marked immutable.
-bool setReadOnly(const QString &path, bool on) {
-    if (::geteuid() != 0)
-        return ::chmod(QFile::encodeName(path).constData(), on ? 0500 : 0700) == 0;
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK);
-    int flags = 0;
-    bool done = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-    flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
-    done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-    ::close(fd);
-    return done;
-}
-
 struct stat stated(const QString &path) {
     struct stat info {};
     ::lstat(QFile::encodeName(path).constData(), &info);

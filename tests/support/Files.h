@@ -7,7 +7,11 @@
 #include <QFileInfo>
 #include <QProcess>
 
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 /// A file's permission bits, or -1 when it is missing.
 inline int mode(const QString &path) {
@@ -43,4 +47,18 @@ inline int runProgram(const QString &program, const QStringList &arguments,
     if (output)
         *output = process.readAll();
     return process.exitCode();
+}
+
+// Read-only as its owner sees it. Root writes whatever the permissions say, but not a file or
+// folder marked immutable.
+inline bool setReadOnly(const QString &path, bool on) {
+    if (::geteuid() != 0)
+        return ::chmod(QFile::encodeName(path).constData(), on ? 0500 : 0700) == 0;
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK);
+    int flags = 0;
+    bool done = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+    done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    ::close(fd);
+    return done;
 }
