@@ -22,12 +22,12 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-MainWindow::MainWindow(NoteModel &model, QWidget *parent)
+MainWindow::MainWindow(NoteModel &model, NoteHistory *history, QWidget *parent)
     : QMainWindow(parent)
     , content_(new ContentView(model))
     , notice_(new NoticeBar)
     , spelling_(new Spelling(*content_->editor(), this))
-    , commands_(new MenuCommands(model, *content_, *spelling_, *menuBar(), this)) {
+    , commands_(new MenuCommands(model, *content_, *spelling_, *menuBar(), history, this)) {
     setObjectName(QStringLiteral("main"));
     setWindowTitle(QGuiApplication::applicationDisplayName());
 #ifdef Q_OS_MACOS

@@ -5,6 +5,7 @@
 
 class ContentView;
 class MenuCommands;
+class NoteHistory;
 class NoteModel;
 class NoticeBar;
 class Spelling;
@@ -13,7 +14,9 @@ class Spelling;
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    explicit MainWindow(NoteModel &model, QWidget *parent = nullptr);
+    /// With a `history`, the File menu offers the note's earlier versions.
+    explicit MainWindow(NoteModel &model, NoteHistory *history = nullptr,
+                        QWidget *parent = nullptr);
 
     static inline const QString geometryKey = QStringLiteral("mirt.window.geometry");
 

@@ -2,6 +2,7 @@
 #include "MenuCommands.h"
 
 #include "ContentView.h"
+#include "EarlierNotesWindow.h"
 #include "FindBar.h"
 #include "ModelObserver.h"
 #include "NoteEditor.h"
@@ -15,15 +16,17 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSettings>
 
 MenuCommands::MenuCommands(NoteModel &model, ContentView &content, Spelling &spelling,
-                           QMenuBar &menuBar, QObject *parent)
+                           QMenuBar &menuBar, NoteHistory *history, QObject *parent)
     : QObject(parent)
     , model_(model)
     , content_(content)
     , editor_(*content.editor())
-    , spelling_(spelling) {
+    , spelling_(spelling)
+    , history_(history) {
     createActions();
     createMenus(menuBar);
     refreshTitles();
@@ -136,6 +139,8 @@ void MenuCommands::createMenus(QMenuBar &menuBar) {
     file->addSeparator();
     file->addActions({exportNote_, printNote_, previewNote_, moveNote_});
     file->addSeparator();
+    if (history_)
+        createHistoryActions(*file);
     file->addAction(quit_);
 
     QMenu *edit = menuBar.addMenu(tr("&Edit"));
@@ -171,6 +176,47 @@ void MenuCommands::createMenus(QMenuBar &menuBar) {
     QMenu *help = menuBar.addMenu(tr("&Help"));
     help->setObjectName(QStringLiteral("helpMenu"));
     help->addAction(about_);
+}
+
+void MenuCommands::createHistoryActions(QMenu &file) {
+    QAction *open =
+        action("earlierNotes", tr("Ea&rlier Notes…"), {Qt::CTRL | Qt::SHIFT | Qt::Key_H});
+    connect(open, &QAction::triggered, this, [this] {
+        auto *window = content_.window()->findChild<EarlierNotesWindow *>();
+        if (!window)
+            window = new EarlierNotesWindow(model_, *history_, content_.window());
+        window->refresh();
+        window->show();
+        window->raise();
+        window->activateWindow();
+    });
+    QAction *keep = action("keepEarlierNotes", tr("&Keep Earlier Notes"), {});
+    keep->setCheckable(true);
+    keep->setChecked(history_->isEnabled());
+    // Turned off, the history keeps what it has: only Clear Earlier Notes removes it.
+    connect(keep, &QAction::toggled, this, [this](bool on) {
+        history_->setEnabled(on);
+        QSettings().setValue(keepsHistoryKey, on);
+    });
+    QAction *clear = action("clearEarlierNotes", tr("Clear Earlier &Notes…"), {});
+    connect(clear, &QAction::triggered, this, &MenuCommands::clearHistory);
+    file.addActions({open, keep, clear});
+    file.addSeparator();
+}
+
+void MenuCommands::clearHistory() {
+    auto *box = new QMessageBox(QMessageBox::Warning, tr("Clear Earlier Notes?"),
+                                tr("Every earlier version of the note kept on this computer will "
+                                   "be removed. The note itself stays."),
+                                QMessageBox::Cancel, content_.window());
+    box->setObjectName(QStringLiteral("clearEarlierQuestion"));
+    QPushButton *remove = box->addButton(tr("&Remove Them"), QMessageBox::DestructiveRole);
+    remove->setObjectName(QStringLiteral("removeEarlier"));
+    box->setDefaultButton(QMessageBox::Cancel);
+    box->setWindowModality(Qt::WindowModal);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    connect(remove, &QPushButton::clicked, this, [this] { history_->clear(); });
+    box->open();
 }
 
 void MenuCommands::fillLanguages(QMenu *menu) {

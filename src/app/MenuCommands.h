@@ -6,6 +6,7 @@
 
 class ContentView;
 class NoteEditor;
+class NoteHistory;
 class NoteModel;
 class QAction;
 class QMenu;
@@ -18,9 +19,10 @@ class MenuCommands : public QObject {
     Q_OBJECT
 public:
     MenuCommands(NoteModel &model, ContentView &content, Spelling &spelling, QMenuBar &menuBar,
-                 QObject *parent = nullptr);
+                 NoteHistory *history = nullptr, QObject *parent = nullptr);
 
     static inline const QString countVisibleKey = QStringLiteral("mirt.view.count");
+    static inline const QString keepsHistoryKey = QStringLiteral("mirt.history.enabled");
 
 private:
     void createActions();
@@ -28,6 +30,8 @@ private:
     void fillLanguages(QMenu *menu);
     void refreshTitles();
     void showAbout();
+    void createHistoryActions(QMenu &file);
+    void clearHistory();
     QAction *action(const char *objectName, const QString &title, const QList<QKeySequence> &keys);
     QAction *editAction(const char *objectName, const QString &title, QKeySequence::StandardKey key,
                         void (NoteEditor::*slot)());
@@ -36,6 +40,7 @@ private:
     ContentView &content_;
     NoteEditor &editor_;
     Spelling &spelling_;
+    NoteHistory *history_;
 
     QAction *clearNote_ = nullptr;
     QAction *exportNote_ = nullptr;

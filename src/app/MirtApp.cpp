@@ -5,7 +5,10 @@
 #include "CaptureRequests.h"
 #include "Clock.h"
 #include "FileDefaultsStore.h"
+#include "HistoryCommand.h"
 #include "MainWindow.h"
+#include "MenuCommands.h"
+#include "NoteHistory.h"
 #include "Notemodel.h"
 #include "NoticeBar.h"
 #include "OneShotTimer.h"
@@ -41,6 +44,10 @@ QCommandLineOption describeOptions(QCommandLineParser &parser) {
         QCoreApplication::translate("MirtApp", "Keep the note in FILE for this run."),
         QCoreApplication::translate("MirtApp", "FILE"));
     parser.addOption(note);
+    parser.addOption(QCommandLineOption(
+        QStringLiteral("history"),
+        QCoreApplication::translate("MirtApp", "List the note's earlier versions, newest first; "
+                                               "with a number N, print the Nth of them.")));
     return note;
 }
 
@@ -67,12 +74,20 @@ QString noteTitle(const QString &path) {
 /// the window before the model, the model before the store, which writes what is left).
 struct MirtApp::Parts {
     explicit Parts(const Location &location)
-        : store(location.path, location.options, std::make_unique<QSettings>(), location.usual)
+        : history(NoteHistory::folderFor(
+                      QStandardPaths::writableLocation(QStandardPaths::AppDataLocation),
+                      location.usual ? QString() : location.path),
+                  clock)
+        , store(location.path, location.options, std::make_unique<QSettings>(), location.usual)
         , dialogs([this] { return static_cast<QWidget *>(window.get()); })
-        , model({store, clock, std::make_unique<QtOneShotTimer>(), dialogs, standardFontSize()}) {}
+        , model({store, clock, std::make_unique<QtOneShotTimer>(), dialogs, standardFontSize()}) {
+        history.setEnabled(QSettings().value(MenuCommands::keepsHistoryKey, true).toBool());
+        store.setHistory(&history);
+    }
 
-    FileDefaultsStore store;
     SystemClock clock;
+    NoteHistory history; // outlives the store, whose writer keeps its versions
+    FileDefaultsStore store;
     WidgetDialogs dialogs;
     NoteModel model;
     UnixSignals signals;
@@ -145,6 +160,8 @@ int MirtApp::run(int argc, char **argv) {
                      qPrintable(*refusal));
         return 1;
     }
+    if (parser.isSet(QStringLiteral("history")))
+        return HistoryCommand::run(notePath, parser.positionalArguments());
     if (const std::optional<int> code = capture.run(notePath, argc, argv))
         return *code;
 #if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
@@ -210,7 +227,13 @@ bool MirtApp::start() {
     }
     parts_ = std::make_unique<Parts>(location);
     NoteModel &model = parts_->model;
-    parts_->window = std::make_unique<MainWindow>(model);
+    parts_->window = std::make_unique<MainWindow>(model, &parts_->history);
+    QObject::connect(&parts_->history, &NoteHistory::failed, parts_->window->notice(),
+                     [notice = parts_->window->notice()](const QString &reason) {
+                         notice->inform(QObject::tr("Earlier versions of the note cannot be kept "
+                                                    "now: %1. The note itself is saved as ever.")
+                                            .arg(reason));
+                     });
     if (!notePath_.isEmpty()) // the usual note keeps the app's plain title
         parts_->window->setWindowTitle(noteTitle(notePath_));
     QuitGuard *guard =

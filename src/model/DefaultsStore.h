@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "NoteHistory.h"
+
 #include <QObject>
 #include <QString>
 
@@ -46,6 +48,9 @@ public:
     /// removes that copy once `value` is on disk.
     virtual void setStringTakingCopy(const QString &key, const QString &value,
                                      const QString &copy) = 0;
+    /// Keeps `text`, what was stored under `key` or was about to be, as an earlier version of
+    /// `kind`, on disk before any later write under `key`; never on the caller's time.
+    virtual void keepVersion(const QString &key, NoteHistory::Kind kind, const QString &text) = 0;
     /// Moves the string stored under `key` into `folder`, holding `text`, and keeps it there
     /// from now on. Returns the reason when it could not.
     virtual std::optional<QString> moveTo(const QString &key, const QString &folder,

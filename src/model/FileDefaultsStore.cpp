@@ -118,6 +118,10 @@ FileDefaultsStore::keepConflictCopy(const QString &, const QString &text) {
     return note_->keepCopy(noteToUtf8(text));
 }
 
+void FileDefaultsStore::keepVersion(const QString &, NoteHistory::Kind kind, const QString &text) {
+    note_->keepVersion(kind, text);
+}
+
 void FileDefaultsStore::setStringTakingCopy(const QString &, const QString &value,
                                             const QString &copy) {
     note_->write(noteToUtf8(value), copy);

@@ -39,6 +39,10 @@ public:
                              const QString &copy) override;
     std::optional<QString> moveTo(const QString &key, const QString &folder,
                                   const QString &text) override;
+    void keepVersion(const QString &key, NoteHistory::Kind kind, const QString &text) override;
+
+    /// Where the note's earlier versions are kept; none by default.
+    void setHistory(NoteHistory *history) { note_->setHistory(history); }
 
     QString notePath() const { return note_->path(); }
 

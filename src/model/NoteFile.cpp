@@ -64,6 +64,14 @@ void NoteFile::write(QByteArray utf8, const QString &supersededFile) {
     writer_->submit(std::move(utf8), supersededFile);
 }
 
+void NoteFile::keepVersion(NoteHistory::Kind kind, QString text) {
+    writer_->keepVersion(kind, std::move(text));
+}
+
+void NoteFile::setHistory(NoteHistory *history) {
+    writer_->setHistory(history);
+}
+
 void NoteFile::check() {
     writer_->requestCheck();
 }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "NoteHistory.h"
+
 #include <QObject>
 #include <QString>
 
@@ -43,6 +45,10 @@ public:
     /// Writes `utf8` once the disk is known to hold the common version, then removes
     /// `supersededFile` (a copy whose words `utf8` took in), if one is named.
     void write(QByteArray utf8, const QString &supersededFile = QString());
+    /// Keeps `text` in `history` (see setHistory()) before the writes handed over after it.
+    void keepVersion(NoteHistory::Kind kind, QString text);
+    /// Where earlier versions go: those kept, and snapshots of what is saved. None by default.
+    void setHistory(NoteHistory *history);
     /// Looks for changes made outside and for sync engines' conflict copies.
     void check();
     /// Returns once every write handed over so far is done.

@@ -100,6 +100,21 @@ void NoteWriter::submit(QByteArray bytes, const QString &supersededFile) {
     wake_.notify_all();
 }
 
+void NoteWriter::keepVersion(NoteHistory::Kind kind, QString text) {
+    {
+        std::lock_guard lock(mutex_);
+        if (!history_)
+            return;
+        pendingVersions_.append({kind, std::move(text)});
+    }
+    wake_.notify_all();
+}
+
+void NoteWriter::setHistory(NoteHistory *history) {
+    std::lock_guard lock(mutex_);
+    history_ = history;
+}
+
 void NoteWriter::requestCheck() {
     {
         std::lock_guard lock(mutex_);
@@ -110,7 +125,9 @@ void NoteWriter::requestCheck() {
 
 void NoteWriter::waitUntilIdle() {
     std::unique_lock lock(mutex_);
-    done_.wait(lock, [this] { return !pendingWrite_ && !checkRequested_ && !busy_; });
+    done_.wait(lock, [this] {
+        return !pendingWrite_ && pendingVersions_.isEmpty() && !checkRequested_ && !busy_;
+    });
 }
 
 void NoteWriter::accept(quint64 version) {
@@ -155,15 +172,25 @@ std::optional<QString> NoteWriter::baseOf(const QString &one, const QString &oth
 void NoteWriter::run() {
     std::unique_lock lock(mutex_);
     for (;;) {
-        wake_.wait(lock, [this] { return stopping_ || pendingWrite_ || checkRequested_; });
-        if (!pendingWrite_ && !checkRequested_)
+        wake_.wait(lock, [this] {
+            return stopping_ || pendingWrite_ || !pendingVersions_.isEmpty() || checkRequested_;
+        });
+        if (!pendingWrite_ && pendingVersions_.isEmpty() && !checkRequested_)
             return; // stopping, and nothing is left to do
         busy_ = true;
+        // Versions promised before a write are on disk before it: a note cleared and then
+        // killed has its words in the history, or still in its file.
+        const auto versions = std::exchange(pendingVersions_, {});
+        NoteHistory *history = history_;
         std::optional<QByteArray> write = std::exchange(pendingWrite_, std::nullopt);
         const QStringList removals = write ? std::exchange(pendingRemovals_, {}) : QStringList();
         const bool check = std::exchange(checkRequested_, false);
         lock.unlock();
+        for (const auto &[kind, text] : versions)
+            history->keep(kind, noteToUtf8(text));
         if (write && store(*write)) {
+            if (history)
+                history->offerSnapshot(*write);
             for (const QString &file : removals)
                 QFile::remove(file);
         } else if (!removals.isEmpty()) {

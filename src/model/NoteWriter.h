@@ -5,6 +5,7 @@
 #include "ConflictCopies.h"
 #include "DiskState.h"
 #include "NoteFile.h"
+#include "NoteHistory.h"
 
 #include <QFileDevice>
 #include <QStringList>
@@ -29,6 +30,8 @@ public:
     std::optional<QByteArray> readBytes();
     std::optional<QString> read();
     void submit(QByteArray bytes, const QString &supersededFile);
+    void keepVersion(NoteHistory::Kind kind, QString text);
+    void setHistory(NoteHistory *history);
     void requestCheck();
     void waitUntilIdle();
     void accept(quint64 version);
@@ -56,6 +59,8 @@ private:
     NoteFile::Options options_;
     std::optional<QFileDevice::Permissions> folderPermissions_; // as last seen
     std::optional<QByteArray> pendingWrite_;
+    NoteHistory *history_ = nullptr;
+    QList<std::pair<NoteHistory::Kind, QString>> pendingVersions_; // kept before the next write
     QStringList pendingRemovals_;
     bool checkRequested_ = false;
     bool busy_ = false;

@@ -81,6 +81,9 @@ void NoteModel::setText(const QString &text) {
 }
 
 void NoteModel::replaceText(qsizetype position, qsizetype removed, QStringView inserted) {
+    // Select All and a key, or a paste over everything: the note as it was is kept.
+    if (text_.size() >= 200 && std::clamp<qsizetype>(removed, 0, text_.size()) > text_.size() / 2)
+        store_.keepVersion(saveKey, NoteHistory::Kind::BeforeChange, text_);
     replaceText(position, removed, inserted, UndoStep::JoinsLastEdit);
 }
 
@@ -205,6 +208,7 @@ void NoteModel::onChangedOutside(const QString &key, const QString &current, con
         store_.acceptOutside(key, version);
         return;
     case Kind::TakeIn:
+        store_.keepVersion(saveKey, NoteHistory::Kind::BeforeMerge, text_);
         takeInOutsideText(change.text);
         store_.acceptOutside(key, version);
         Q_EMIT noticed(tr("The note was changed outside Mirt and is shown as it is now. "
@@ -225,6 +229,7 @@ void NoteModel::onChangedOutside(const QString &key, const QString &current, con
                 return copyFailed(*error, version);
             kept = copy;
         }
+        store_.keepVersion(saveKey, NoteHistory::Kind::BeforeMerge, text_);
         takeInOutsideText(change.text);
         store_.acceptOutside(key, version);
         scheduleSave();
@@ -286,8 +291,10 @@ void NoteModel::onCopyFound(const QString &path, const QString &text, bool exact
         return;
     }
     const bool addsWords = copy.text != text_;
-    if (addsWords)
+    if (addsWords) {
+        store_.keepVersion(saveKey, NoteHistory::Kind::BeforeMerge, text_);
         takeInOutsideText(copy.text);
+    }
     if (!copy.removable) {
         Q_EMIT copyKept(tr("The changes in \"%1\", another version of the note beside it, are "
                            "merged into it. It holds lines the note does not, and is kept.")
@@ -306,6 +313,13 @@ void NoteModel::onCopyFound(const QString &path, const QString &text, bool exact
                              : tr("\"%1\", another version of the note beside it, holds "
                                   "nothing the note does not, and is removed.")
                                    .arg(name));
+}
+
+void NoteModel::bringBack(const QString &earlier) {
+    if (earlier == text_)
+        return;
+    store_.keepVersion(saveKey, NoteHistory::Kind::BeforeBringBack, text_);
+    takeInOutsideText(earlier);
 }
 
 void NoteModel::takeInOutsideText(const QString &newText) {
@@ -341,7 +355,21 @@ void NoteModel::storeFontSize() {
     store_.setFloat(fontSizeKey, static_cast<float>(fontSize_));
 }
 
+void NoteModel::keepBeforeClearing() {
+    if (isBlank(text_))
+        return;
+    // A meeting's notes start with its header, also after meeting mode has ended.
+    static const QRegularExpression header(QStringLiteral(R"(^\d{4} \d{2} \d{2}, \d{2}:\d{2}\n)"),
+                                           QRegularExpression::UseUnicodePropertiesOption);
+    store_.keepVersion(saveKey,
+                       isMeetingMode_ || header.match(text_).hasMatch()
+                           ? NoteHistory::Kind::Meeting
+                           : NoteHistory::Kind::BeforeClear,
+                       text_);
+}
+
 void NoteModel::clearNote() {
+    keepBeforeClearing();
     setIsMeetingMode(false);
     setText(QString());
     previousText_.matchCurrent(0);
@@ -357,6 +385,7 @@ void NoteModel::requestMeetingMode() {
 }
 
 void NoteModel::startMeetingMode() {
+    keepBeforeClearing();
     setMeetingConfirmRequested(false);
     setIsMeetingMode(true);
     const QString header =
@@ -454,17 +483,26 @@ void NoteModel::appendLines(QStringView lines) {
 }
 
 void NoteModel::exportNote() {
+    exportText(std::nullopt);
+}
+
+void NoteModel::exportVersion(const QString &text) {
+    exportText(text);
+}
+
+void NoteModel::exportText(const std::optional<QString> &version) {
     const QString name = QStringLiteral("mirt-note-") +
                          QLocale::system().toString(clock_.now(), u"yyyy-MM-dd-HHmm") +
                          QStringLiteral(".txt");
     QPointer<NoteModel> self(this);
     dialogs_.showSavePanel({tr("Export Note"), name, QStringLiteral("text/plain")},
-                           [self](const QString &path) {
+                           [self, version](const QString &path) {
                                if (!self || path.isEmpty())
                                    return;
-                               // The text of the moment the user confirms, not of the moment the
-                               // panel opened.
-                               const auto error = AtomicFile::write(path, noteToUtf8(self->text_));
+                               // The note of the moment the user confirms, not of the moment
+                               // the panel opened.
+                               const auto error = AtomicFile::write(
+                                   path, noteToUtf8(version ? *version : self->text_));
                                if (!error)
                                    return;
                                QMetaObject::invokeMethod(

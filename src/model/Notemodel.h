@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class Clock;
 class DefaultsStore;
@@ -104,7 +105,13 @@ public:
     /// character counts.
     static QString appendix(QStringView note, QStringView lines);
 
+    /// Replaces the note by `earlier`, one of its earlier versions, as one undo step, after
+    /// keeping the note as it is as a version too.
+    void bringBack(const QString &earlier);
+
     void exportNote();
+    /// Exports `text`, an earlier version of the note, as exportNote() exports the note.
+    void exportVersion(const QString &text);
     void printNote();
     /// Shows the note as printNote() would print it.
     void previewNote();
@@ -153,6 +160,8 @@ private:
     void onRemovedOutside();
     void onCopyFound(const QString &path, const QString &text, bool exact);
     void takeInOutsideText(const QString &newText);
+    void keepBeforeClearing();
+    void exportText(const std::optional<QString> &version);
     QString stamp() const;
     static QList<QStringView> splitLines(QStringView lines);
 

@@ -95,6 +95,7 @@ class tst_Faults : public QObject {
 
 private Q_SLOTS:
     void killedWhileSavingLeavesAWholeNote();
+    void killedRightAfterAClearLosesNothing();
     void unwritableStoreIsReportedAndRecovers_data();
     void unwritableStoreIsReportedAndRecovers();
     void partialSpaceIsNeverReportedAsSaved();
@@ -135,6 +136,34 @@ void tst_Faults::killedWhileSavingLeavesAWholeNote() {
                        << "kept" << kept << "stray" << strayFiles(rig.dataFolder);
     }
     QCOMPARE(figures[1].failures, 0);
+}
+
+void tst_Faults::killedRightAfterAClearLosesNothing() {
+    // A helper writes a note, says so, and clears it at once, keeping the note as an earlier
+    // version first, over and over; it is killed at random moments. The last note it said was
+    // written is in the note file or among the earlier versions, whole.
+    QTemporaryDir home;
+    QRandomGenerator random(11);
+    const int trials = scaled(300);
+    for (int trial = 0; trial < trials; ++trial) {
+        QProcess process;
+        process.start(helper("store_writer"), {home.path(), u"clear"_s});
+        QVERIFY(process.waitForReadyRead(5000));
+        QTest::qWait(random.bounded(0, 60));
+        ::kill(process.processId(), SIGKILL);
+        QVERIFY(process.waitForFinished(5000));
+        const qint64 reported = QString::fromLatin1(process.readAllStandardOutput())
+                                    .split(u'\n', Qt::SkipEmptyParts)
+                                    .last()
+                                    .toLongLong();
+        const qint64 round = (reported - 3'000'000) / 1000;
+        const QByteArray last(reported, char('a' + round % 26));
+        bool found = contents(home.filePath(u"data/mirt.note.autosave.txt"_s)) == last;
+        for (const QString &version : QDir(home.filePath(u"history"_s)).entryList(QDir::Files))
+            found = found || contents(home.filePath(u"history/"_s + version)) == last;
+        tally(10, u"kill -9 right after a Clear: the note or its earlier version"_s, found);
+    }
+    QCOMPARE(figures[10].failures, 0);
 }
 
 void tst_Faults::unwritableStoreIsReportedAndRecovers_data() {

@@ -52,6 +52,8 @@ private Q_SLOTS:
     void outsideChangeIsTakenIn_data();
     void outsideChangeIsTakenIn();
     void moveNoteTakesTheTextToTheChosenFolder();
+    void whatWouldBeLostIsKeptFirst_data();
+    void whatWouldBeLostIsKeptFirst();
 };
 
 void tst_NoteModel::loadsWhatIsStoredAndWritesNothingBack_data() {
@@ -492,6 +494,72 @@ void tst_NoteModel::moveNoteTakesTheTextToTheChosenFolder() {
     f.dialogs.answer(u"/sync"_s);
     QCOMPARE(f.store.strings[u"/sync/mirt.note.autosave"_s], u"typed"_s);
     QCOMPARE(f.store.strings[NoteModel::saveKey], u"typed"_s); // flushed first
+}
+
+void tst_NoteModel::whatWouldBeLostIsKeptFirst_data() {
+    using Kind = NoteHistory::Kind;
+    QTest::addColumn<QString>("note");
+    QTest::addColumn<int>("action");
+    QTest::addColumn<QList<Kind>>("kept"); // each holding the note as it was
+    const QString long200 = u"minutes of a long meeting\n"_s.repeated(10);
+    enum { Clear, StartMeeting, SelectAllAndType, DeleteALine, TakeIn, Merge, BringBack };
+    QTest::newRow("Clear Note") << long200 << int(Clear) << QList{Kind::BeforeClear};
+    QTest::newRow("Clear Note of a blank note") << u" \n\t"_s << int(Clear) << QList<Kind>();
+    QTest::newRow("Clear Note of a meeting's minutes")
+        << header + u"09:05 - hello\n"_s << int(Clear) << QList{Kind::Meeting};
+    QTest::newRow("Clear & Start Meeting")
+        << long200 << int(StartMeeting) << QList{Kind::BeforeClear};
+    QTest::newRow("Clear & Start Meeting over the last meeting")
+        << header + long200 << int(StartMeeting) << QList{Kind::Meeting};
+    QTest::newRow("Select All and a key")
+        << long200 << int(SelectAllAndType) << QList{Kind::BeforeChange};
+    QTest::newRow("a key over all of a short note")
+        << u"short"_s << int(SelectAllAndType) << QList<Kind>();
+    QTest::newRow("a line deleted") << long200 << int(DeleteALine) << QList<Kind>();
+    QTest::newRow("another program's version taken in")
+        << long200 << int(TakeIn) << QList{Kind::BeforeMerge};
+    QTest::newRow("another program's version merged")
+        << long200 << int(Merge) << QList{Kind::BeforeMerge};
+    QTest::newRow("Bring Back") << long200 << int(BringBack) << QList{Kind::BeforeBringBack};
+}
+
+void tst_NoteModel::whatWouldBeLostIsKeptFirst() {
+    QFETCH(QString, note);
+    QFETCH(int, action);
+    QFETCH(QList<NoteHistory::Kind>, kept);
+    ModelFixture f;
+    f.store.strings[NoteModel::saveKey] = note;
+    auto model = f.make();
+    switch (action) {
+    case 0:
+        model->clearNote();
+        break;
+    case 1:
+        model->startMeetingMode();
+        break;
+    case 2:
+        model->replaceText(0, note.size(), u"x");
+        break;
+    case 3:
+        model->replaceText(0, note.indexOf(u'\n') + 1, {});
+        break;
+    case 4:
+    case 5:
+        if (action == 5)
+            model->replaceText(0, 0, u"typed here ");
+        Q_EMIT f.store.changedOutside(NoteModel::saveKey, note + u"from outside\n"_s, note, 1);
+        break;
+    case 6:
+        model->bringBack(u"an earlier note\n"_s);
+        QCOMPARE(model->text(), u"an earlier note\n"_s);
+        break;
+    }
+    QList<NoteHistory::Kind> kinds;
+    for (const auto &version : f.store.versions)
+        kinds << version.first;
+    QCOMPARE(kinds, kept);
+    if (!kept.isEmpty())
+        QCOMPARE(f.store.versions.front().second, action == 5 ? u"typed here "_s + note : note);
 }
 
 QTEST_GUILESS_MAIN(tst_NoteModel)

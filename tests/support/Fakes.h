@@ -102,6 +102,9 @@ public:
                              const QString &copy) override;
     std::optional<QString> moveTo(const QString &key, const QString &folder,
                                   const QString &text) override;
+    void keepVersion(const QString &, NoteHistory::Kind kind, const QString &text) override {
+        versions.push_back({kind, text});
+    }
 
     std::vector<Write> writesOf(const QString &key) const;
 
@@ -111,7 +114,8 @@ public:
     std::vector<quint64> accepted;
     std::map<QString, QString> copies; // conflict copies kept, by path
     std::optional<QString> earlier;    // the version an outside one was made from
-    QString failure;                   // when set, every write fails with this reason
+    std::vector<std::pair<NoteHistory::Kind, QString>> versions; // earlier versions kept
+    QString failure; // when set, every write fails with this reason
     int flushes = 0;
 
 private:
