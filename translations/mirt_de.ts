@@ -59,6 +59,99 @@
     </message>
 </context>
 <context>
+    <name>EarlierNotesWindow</name>
+    <message>
+        <source>&amp;Bring Back</source>
+        <translation>&amp;Zurückholen</translation>
+    </message>
+    <message>
+        <source>&amp;Copy</source>
+        <translation>&amp;Kopieren</translation>
+    </message>
+    <message>
+        <source>E&amp;xport…</source>
+        <translation>E&amp;xportieren …</translation>
+    </message>
+    <message>
+        <source>Earlier Notes</source>
+        <translation>Frühere Notizen</translation>
+    </message>
+    <message>
+        <source>Words in an earlier note</source>
+        <translation>Wörter in einer früheren Notiz</translation>
+    </message>
+    <message>
+        <source>&amp;Find:</source>
+        <translation>&amp;Finden:</translation>
+    </message>
+    <message>
+        <source>Earlier notes, newest first</source>
+        <translation>Frühere Notizen, die neueste zuerst</translation>
+    </message>
+    <message>
+        <source>The earlier note, with what differs from the note marked</source>
+        <translation>Die frühere Notiz; was von der Notiz abweicht, ist markiert</translation>
+    </message>
+    <message>
+        <source>Snapshot</source>
+        <translation>Momentaufnahme</translation>
+    </message>
+    <message>
+        <source>Before Clear</source>
+        <translation>Vor dem Leeren</translation>
+    </message>
+    <message>
+        <source>Meeting %1</source>
+        <translation>Besprechung %1</translation>
+    </message>
+    <message>
+        <source>Before Merge</source>
+        <translation>Vor dem Zusammenführen</translation>
+    </message>
+    <message>
+        <source>Before a Large Change</source>
+        <translation>Vor einer großen Änderung</translation>
+    </message>
+    <message>
+        <source>Before Bring Back</source>
+        <translation>Vor dem Zurückholen</translation>
+    </message>
+    <message>
+        <source>No earlier note is kept yet.</source>
+        <translation>Noch ist keine frühere Notiz aufbewahrt.</translation>
+    </message>
+    <message>
+        <source>Earlier notes are not kept: File ▸ Keep Earlier Notes.</source>
+        <translation>Frühere Notizen werden nicht aufbewahrt: Datei ▸ Frühere Notizen aufbewahren.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n earlier note(s)</source>
+        <translation>
+            <numerusform>%n frühere Notiz</numerusform>
+            <numerusform>%n frühere Notizen</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Finding…</source>
+        <translation>Suche läuft …</translation>
+    </message>
+    <message>
+        <source>No earlier note holds “%1”.</source>
+        <translation>Keine frühere Notiz enthält „%1“.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n earlier note(s) hold “%1”.</source>
+        <translation>
+            <numerusform>%n frühere Notiz enthält „%1“.</numerusform>
+            <numerusform>%n frühere Notizen enthalten „%1“.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Brought back. Edit ▸ Undo takes it back; the note as it was is kept here too.</source>
+        <translation>Zurückgeholt. Bearbeiten ▸ Rückgängig nimmt es zurück; die Notiz, wie sie war, ist hier ebenfalls aufbewahrt.</translation>
+    </message>
+</context>
+<context>
     <name>FileDefaultsStore</name>
     <message>
         <source>%1 is no folder that can be found</source>
@@ -326,6 +419,30 @@
         <source>No dictionaries installed</source>
         <translation>Keine Wörterbücher installiert</translation>
     </message>
+    <message>
+        <source>Ea&amp;rlier Notes…</source>
+        <translation>Frühe&amp;re Notizen …</translation>
+    </message>
+    <message>
+        <source>&amp;Keep Earlier Notes</source>
+        <translation>Frühere Notizen aufbe&amp;wahren</translation>
+    </message>
+    <message>
+        <source>Clear Earlier &amp;Notes…</source>
+        <translation>Frühere Notizen lö&amp;schen …</translation>
+    </message>
+    <message>
+        <source>Clear Earlier Notes?</source>
+        <translation>Frühere Notizen löschen?</translation>
+    </message>
+    <message>
+        <source>Every earlier version of the note kept on this computer will be removed. The note itself stays.</source>
+        <translation>Alle auf diesem Computer aufbewahrten früheren Fassungen der Notiz werden entfernt. Die Notiz selbst bleibt.</translation>
+    </message>
+    <message>
+        <source>&amp;Remove Them</source>
+        <translation>&amp;Entfernen</translation>
+    </message>
 </context>
 <context>
     <name>MirtApp</name>
@@ -340,6 +457,10 @@
     <message>
         <source>FILE</source>
         <translation>DATEI</translation>
+    </message>
+    <message>
+        <source>List the note&apos;s earlier versions, newest first; with a number N, print the Nth of them.</source>
+        <translation>Die früheren Fassungen der Notiz auflisten, die neueste zuerst; mit einer Zahl N die N-te davon ausgeben.</translation>
     </message>
 </context>
 <context>
@@ -374,10 +495,6 @@
     <message>
         <source>The note was changed outside Mirt while you typed here. Both changes are merged.</source>
         <translation>Die Notiz wurde außerhalb von Mirt geändert, während Sie hier tippten. Beide Änderungen sind zusammengeführt.</translation>
-    </message>
-    <message>
-        <source>The note was changed outside Mirt, and that version cannot be kept beside it (%1). The note file is left as it is.</source>
-        <translation>Die Notiz wurde außerhalb von Mirt geändert, und diese Fassung kann nicht daneben abgelegt werden (%1). Die Notizdatei bleibt unverändert.</translation>
     </message>
     <message>
         <source>The note was changed outside Mirt at the same places as here. Your text stays; the other version is kept in &quot;%1&quot;.</source>
@@ -427,6 +544,18 @@
         <source>The changes in &quot;%1&quot;, another version of the note beside it, are merged into it. It holds lines the note does not, and is kept.</source>
         <translation>Die Änderungen in „%1“, einer anderen Fassung der Notiz daneben, sind in sie übernommen. Sie enthält Zeilen, die die Notiz nicht hat, und bleibt erhalten.</translation>
     </message>
+    <message>
+        <source>The note file was emptied outside Mirt while you typed here. Your text stays and is saved again.</source>
+        <translation>Die Notizdatei wurde außerhalb von Mirt geleert, während Sie hier schrieben. Ihr Text bleibt und wird wieder gespeichert.</translation>
+    </message>
+    <message>
+        <source>The note was changed outside Mirt while you typed here. Both changes are merged; your text as it was is kept in &quot;%1&quot;.</source>
+        <translation>Die Notiz wurde außerhalb von Mirt geändert, während Sie hier schrieben. Beide Änderungen sind zusammengeführt; Ihr Text, wie er war, ist in „%1“ aufbewahrt.</translation>
+    </message>
+    <message>
+        <source>the other program&apos;s version cannot be kept beside it (%1)</source>
+        <translation>die Fassung des anderen Programms kann nicht daneben abgelegt werden (%1)</translation>
+    </message>
 </context>
 <context>
     <name>NoticeBar</name>
@@ -460,6 +589,10 @@
     <message>
         <source>The note cannot be kept where it is: %1. What you type stays here and is saved once that is a plain file again.</source>
         <translation>Die Notiz kann nicht bleiben, wo sie ist: %1. Was Sie tippen, bleibt hier und wird gespeichert, sobald das wieder eine gewöhnliche Datei ist.</translation>
+    </message>
+    <message>
+        <source>Earlier versions of the note cannot be kept now: %1. The note itself is saved as ever.</source>
+        <translation>Frühere Fassungen der Notiz können gerade nicht aufbewahrt werden: %1. Die Notiz selbst wird wie immer gespeichert.</translation>
     </message>
 </context>
 <context>

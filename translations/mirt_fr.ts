@@ -59,6 +59,99 @@
     </message>
 </context>
 <context>
+    <name>EarlierNotesWindow</name>
+    <message>
+        <source>&amp;Bring Back</source>
+        <translation>&amp;Ramener</translation>
+    </message>
+    <message>
+        <source>&amp;Copy</source>
+        <translation>&amp;Copier</translation>
+    </message>
+    <message>
+        <source>E&amp;xport…</source>
+        <translation>E&amp;xporter…</translation>
+    </message>
+    <message>
+        <source>Earlier Notes</source>
+        <translation>Notes précédentes</translation>
+    </message>
+    <message>
+        <source>Words in an earlier note</source>
+        <translation>Mots d’une note précédente</translation>
+    </message>
+    <message>
+        <source>&amp;Find:</source>
+        <translation>&amp;Trouver :</translation>
+    </message>
+    <message>
+        <source>Earlier notes, newest first</source>
+        <translation>Notes précédentes, la plus récente en premier</translation>
+    </message>
+    <message>
+        <source>The earlier note, with what differs from the note marked</source>
+        <translation>La note précédente ; ce qui diffère de la note est marqué</translation>
+    </message>
+    <message>
+        <source>Snapshot</source>
+        <translation>Instantané</translation>
+    </message>
+    <message>
+        <source>Before Clear</source>
+        <translation>Avant l’effacement</translation>
+    </message>
+    <message>
+        <source>Meeting %1</source>
+        <translation>Réunion %1</translation>
+    </message>
+    <message>
+        <source>Before Merge</source>
+        <translation>Avant la fusion</translation>
+    </message>
+    <message>
+        <source>Before a Large Change</source>
+        <translation>Avant une grande modification</translation>
+    </message>
+    <message>
+        <source>Before Bring Back</source>
+        <translation>Avant de ramener une note</translation>
+    </message>
+    <message>
+        <source>No earlier note is kept yet.</source>
+        <translation>Aucune note précédente n’est encore conservée.</translation>
+    </message>
+    <message>
+        <source>Earlier notes are not kept: File ▸ Keep Earlier Notes.</source>
+        <translation>Les notes précédentes ne sont pas conservées : Fichier ▸ Conserver les notes précédentes.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n earlier note(s)</source>
+        <translation>
+            <numerusform>%n note précédente</numerusform>
+            <numerusform>%n notes précédentes</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Finding…</source>
+        <translation>Recherche…</translation>
+    </message>
+    <message>
+        <source>No earlier note holds “%1”.</source>
+        <translation>Aucune note précédente ne contient « %1 ».</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n earlier note(s) hold “%1”.</source>
+        <translation>
+            <numerusform>%n note précédente contient « %1 ».</numerusform>
+            <numerusform>%n notes précédentes contiennent « %1 ».</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Brought back. Edit ▸ Undo takes it back; the note as it was is kept here too.</source>
+        <translation>Ramenée. Édition ▸ Annuler revient en arrière ; la note telle qu’elle était est aussi conservée ici.</translation>
+    </message>
+</context>
+<context>
     <name>FileDefaultsStore</name>
     <message>
         <source>%1 is no folder that can be found</source>
@@ -326,6 +419,30 @@
         <source>No dictionaries installed</source>
         <translation>Aucun dictionnaire installé</translation>
     </message>
+    <message>
+        <source>Ea&amp;rlier Notes…</source>
+        <translation>&amp;Notes précédentes…</translation>
+    </message>
+    <message>
+        <source>&amp;Keep Earlier Notes</source>
+        <translation>&amp;Conserver les notes précédentes</translation>
+    </message>
+    <message>
+        <source>Clear Earlier &amp;Notes…</source>
+        <translation>Effacer les notes &amp;précédentes…</translation>
+    </message>
+    <message>
+        <source>Clear Earlier Notes?</source>
+        <translation>Effacer les notes précédentes ?</translation>
+    </message>
+    <message>
+        <source>Every earlier version of the note kept on this computer will be removed. The note itself stays.</source>
+        <translation>Toutes les versions précédentes de la note conservées sur cet ordinateur seront supprimées. La note elle-même reste.</translation>
+    </message>
+    <message>
+        <source>&amp;Remove Them</source>
+        <translation>&amp;Les supprimer</translation>
+    </message>
 </context>
 <context>
     <name>MirtApp</name>
@@ -340,6 +457,10 @@
     <message>
         <source>FILE</source>
         <translation>FICHIER</translation>
+    </message>
+    <message>
+        <source>List the note&apos;s earlier versions, newest first; with a number N, print the Nth of them.</source>
+        <translation>Lister les versions précédentes de la note, la plus récente en premier ; avec un nombre N, afficher la N-ième.</translation>
     </message>
 </context>
 <context>
@@ -374,10 +495,6 @@
     <message>
         <source>The note was changed outside Mirt while you typed here. Both changes are merged.</source>
         <translation>La note a été modifiée hors de Mirt pendant que vous tapiez ici. Les deux modifications sont fusionnées.</translation>
-    </message>
-    <message>
-        <source>The note was changed outside Mirt, and that version cannot be kept beside it (%1). The note file is left as it is.</source>
-        <translation>La note a été modifiée hors de Mirt, et cette version ne peut pas être gardée à côté (%1). Le fichier de la note reste tel quel.</translation>
     </message>
     <message>
         <source>The note was changed outside Mirt at the same places as here. Your text stays; the other version is kept in &quot;%1&quot;.</source>
@@ -427,6 +544,18 @@
         <source>The changes in &quot;%1&quot;, another version of the note beside it, are merged into it. It holds lines the note does not, and is kept.</source>
         <translation>Les modifications de « %1 », une autre version de la note à côté d’elle, y sont fusionnées. Elle contient des lignes que la note n’a pas ; elle est gardée.</translation>
     </message>
+    <message>
+        <source>The note file was emptied outside Mirt while you typed here. Your text stays and is saved again.</source>
+        <translation>Le fichier de la note a été vidé hors de Mirt pendant que vous écriviez ici. Votre texte reste et est de nouveau enregistré.</translation>
+    </message>
+    <message>
+        <source>The note was changed outside Mirt while you typed here. Both changes are merged; your text as it was is kept in &quot;%1&quot;.</source>
+        <translation>La note a été modifiée hors de Mirt pendant que vous écriviez ici. Les deux modifications sont fusionnées ; votre texte tel qu’il était est conservé dans « %1 ».</translation>
+    </message>
+    <message>
+        <source>the other program&apos;s version cannot be kept beside it (%1)</source>
+        <translation>la version de l’autre programme ne peut pas être conservée à côté (%1)</translation>
+    </message>
 </context>
 <context>
     <name>NoticeBar</name>
@@ -460,6 +589,10 @@
     <message>
         <source>The note cannot be kept where it is: %1. What you type stays here and is saved once that is a plain file again.</source>
         <translation>La note ne peut pas être gardée à cet endroit : %1. Ce que vous tapez reste ici et sera enregistré dès que ce sera de nouveau un fichier ordinaire.</translation>
+    </message>
+    <message>
+        <source>Earlier versions of the note cannot be kept now: %1. The note itself is saved as ever.</source>
+        <translation>Les versions précédentes de la note ne peuvent pas être conservées pour l’instant : %1. La note elle-même est enregistrée comme toujours.</translation>
     </message>
 </context>
 <context>

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "ContentView.h"
+#include "EarlierNotesWindow.h"
 #include "Fakes.h"
 #include "Files.h"
 #include "MainWindow.h"
@@ -13,10 +14,12 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QDir>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTranslator>
 
@@ -149,9 +152,15 @@ void tst_MenuCommands::eachLanguageNamesEveryControlWithItsMnemonicsAndTheToolki
     QTranslator app;
     QTranslator toolkit;
     QVERIFY(language.isEmpty() || installTranslations(QLocale(language), app, toolkit));
-    window_ = std::make_unique<MainWindow>(*model_); // built in that language
+    QTemporaryDir kept;
+    NoteHistory history(kept.path(), f_->clock);
+    history.keep(NoteHistory::Kind::BeforeClear, "an earlier note\n");
+    window_ = std::make_unique<MainWindow>(*model_, &history); // built in that language
     window_->content()->findBar()->open(true);
     window_->show();
+    action("earlierNotes")->trigger();
+    auto *earlier = window_->findChild<EarlierNotesWindow *>();
+    QVERIFY(earlier && earlier->isVisible());
     // What a screen reader finds: every control it can act on has a name.
     QStringList unnamed;
     int controls = 0;
@@ -171,6 +180,8 @@ void tst_MenuCommands::eachLanguageNamesEveryControlWithItsMnemonicsAndTheToolki
     };
     walk(QAccessible::queryAccessibleInterface(window_.get()));
     QVERIFY(controls >= 12); // the editor, the toolbar's and the find bar's controls
+    walk(QAccessible::queryAccessibleInterface(earlier));
+    QVERIFY(controls >= 18); // its list, its preview, its find field and its buttons
     QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(u", ")));
     // Alt and a letter reach each menu, each of its items, and each button of the window, and
     // no two that answer at once share one.
@@ -190,9 +201,16 @@ void tst_MenuCommands::eachLanguageNamesEveryControlWithItsMnemonicsAndTheToolki
     for (const QAction *a : window_->menuBar()->actions())
         window << a->text();
     for (const QAbstractButton *b : window_->findChildren<QAbstractButton *>())
-        if (b->isVisible())
+        if (b->isVisible() && b->window() == window_.get()) // a dialog's are its own
             window << b->text();
     QCOMPARE(clashes(window, false), QString());
+    QStringList inEarlier;
+    for (const QAbstractButton *b : earlier->findChildren<QAbstractButton *>())
+        inEarlier << b->text();
+    for (const QLabel *label : earlier->findChildren<QLabel *>())
+        if (label->buddy())
+            inEarlier << label->text();
+    QCOMPARE(clashes(inEarlier, false), QString());
     for (QMenu *menu : window_->menuBar()->findChildren<QMenu *>()) {
         QStringList items;
         for (const QAction *a : menu->actions())
