@@ -124,13 +124,6 @@
         <source>Earlier notes are not kept: File ▸ Keep Earlier Notes.</source>
         <translation>Frühere Notizen werden nicht aufbewahrt: Datei ▸ Frühere Notizen aufbewahren.</translation>
     </message>
-    <message numerus="yes">
-        <source>%n earlier note(s)</source>
-        <translation>
-            <numerusform>%n frühere Notiz</numerusform>
-            <numerusform>%n frühere Notizen</numerusform>
-        </translation>
-    </message>
     <message>
         <source>Finding…</source>
         <translation>Suche läuft …</translation>
@@ -139,16 +132,17 @@
         <source>No earlier note holds “%1”.</source>
         <translation>Keine frühere Notiz enthält „%1“.</translation>
     </message>
-    <message numerus="yes">
-        <source>%n earlier note(s) hold “%1”.</source>
-        <translation>
-            <numerusform>%n frühere Notiz enthält „%1“.</numerusform>
-            <numerusform>%n frühere Notizen enthalten „%1“.</numerusform>
-        </translation>
-    </message>
     <message>
         <source>Brought back. Edit ▸ Undo takes it back; the note as it was is kept here too.</source>
         <translation>Zurückgeholt. Bearbeiten ▸ Rückgängig nimmt es zurück; die Notiz, wie sie war, ist hier ebenfalls aufbewahrt.</translation>
+    </message>
+    <message>
+        <source>Earlier notes kept: %1</source>
+        <translation>Aufbewahrte frühere Notizen: %1</translation>
+    </message>
+    <message>
+        <source>Earlier notes that hold “%1”: %2</source>
+        <translation>Frühere Notizen, die „%1“ enthalten: %2</translation>
     </message>
 </context>
 <context>

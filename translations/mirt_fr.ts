@@ -124,13 +124,6 @@
         <source>Earlier notes are not kept: File ▸ Keep Earlier Notes.</source>
         <translation>Les notes précédentes ne sont pas conservées : Fichier ▸ Conserver les notes précédentes.</translation>
     </message>
-    <message numerus="yes">
-        <source>%n earlier note(s)</source>
-        <translation>
-            <numerusform>%n note précédente</numerusform>
-            <numerusform>%n notes précédentes</numerusform>
-        </translation>
-    </message>
     <message>
         <source>Finding…</source>
         <translation>Recherche…</translation>
@@ -139,16 +132,17 @@
         <source>No earlier note holds “%1”.</source>
         <translation>Aucune note précédente ne contient « %1 ».</translation>
     </message>
-    <message numerus="yes">
-        <source>%n earlier note(s) hold “%1”.</source>
-        <translation>
-            <numerusform>%n note précédente contient « %1 ».</numerusform>
-            <numerusform>%n notes précédentes contiennent « %1 ».</numerusform>
-        </translation>
-    </message>
     <message>
         <source>Brought back. Edit ▸ Undo takes it back; the note as it was is kept here too.</source>
         <translation>Ramenée. Édition ▸ Annuler revient en arrière ; la note telle qu’elle était est aussi conservée ici.</translation>
+    </message>
+    <message>
+        <source>Earlier notes kept: %1</source>
+        <translation>Notes précédentes conservées : %1</translation>
+    </message>
+    <message>
+        <source>Earlier notes that hold “%1”: %2</source>
+        <translation>Notes précédentes qui contiennent « %1 » : %2</translation>
     </message>
 </context>
 <context>

@@ -112,13 +112,14 @@ EarlierNotesWindow::EarlierNotesWindow(NoteModel &model, NoteHistory &history, Q
     auto *split = new QSplitter;
     split->addWidget(list_);
     split->addWidget(preview_);
-    split->setStretchFactor(1, 2);
+    split->setSizes({330, 430});
     auto *grid = new QGridLayout(this);
     grid->addWidget(findLabel, 0, 0);
     grid->addWidget(findField_, 0, 1);
     grid->addWidget(split, 1, 0, 1, 2);
     grid->addWidget(status_, 2, 0, 1, 2);
     grid->addWidget(buttons, 3, 0, 1, 2);
+    grid->setRowStretch(1, 1);
     resize(760, 480);
 
     connect(findField_, &QLineEdit::textChanged, this, &EarlierNotesWindow::find);
@@ -176,7 +177,7 @@ void EarlierNotesWindow::find(const QString &words) {
     if (words.trimmed().isEmpty()) {
         search_.stop();
         versions_->keepOnly(std::nullopt);
-        status_->setText(tr("%n earlier note(s)", nullptr, int(versions_->all().size())));
+        status_->setText(tr("Earlier notes kept: %1").arg(versions_->all().size()));
         return;
     }
     // Rows appear as they are found, newest first.
@@ -195,7 +196,7 @@ void EarlierNotesWindow::find(const QString &words) {
         status_->setText(
             found->isEmpty()
                 ? tr("No earlier note holds “%1”.").arg(words)
-                : tr("%n earlier note(s) hold “%1”.", nullptr, int(found->size())).arg(words));
+                : tr("Earlier notes that hold “%1”: %2").arg(words).arg(found->size()));
     });
     search_.start(versions_->all(), words);
 }

@@ -46,6 +46,8 @@ private:
 
     std::unique_ptr<ModelFixture> f_;
     std::unique_ptr<NoteModel> model_;
+    QTemporaryDir historyFolder_;
+    std::unique_ptr<NoteHistory> history_;
     std::unique_ptr<MainWindow> window_;
 };
 
@@ -53,7 +55,8 @@ void tst_MenuCommands::init() {
     f_ = std::make_unique<ModelFixture>();
     f_->store.floats[NoteModel::fontSizeKey] = 17.0f;
     model_ = f_->make();
-    window_ = std::make_unique<MainWindow>(*model_);
+    history_ = std::make_unique<NoteHistory>(historyFolder_.path(), f_->clock);
+    window_ = std::make_unique<MainWindow>(*model_, history_.get());
     window_->show();
     window_->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(window_.get()));
@@ -82,6 +85,7 @@ void tst_MenuCommands::shortcutsReachTheModel_data() {
     QTest::newRow("print") << int(Qt::Key_P) << ctrl << u"print"_s;
     QTest::newRow("clear") << int(Qt::Key_K) << ctrlShift << u"clear"_s;
     QTest::newRow("move") << int(Qt::Key_L) << ctrlShift << u"move"_s;
+    QTest::newRow("earlier notes") << int(Qt::Key_H) << ctrlShift << u"earlier"_s;
     QTest::newRow("Ctrl and 0") << int(Qt::Key_0) << ctrl << u"size 13"_s;
     QTest::newRow("Ctrl and keypad 0") << int(Qt::Key_0) << keypad << u"size 13"_s;
     QTest::newRow("F3") << int(Qt::Key_F3) << Qt::KeyboardModifiers() << u"findNext"_s;
@@ -113,6 +117,8 @@ void tst_MenuCommands::shortcutsReachTheModel() {
         QCOMPARE(f_->dialogs.panels.size(), 1u);
     } else if (effect == QLatin1String("print")) {
         QCOMPARE(f_->dialogs.printed.size(), 1u);
+    } else if (effect == QLatin1String("earlier")) {
+        QTRY_VERIFY(window_->findChild<EarlierNotesWindow *>()->isActiveWindow());
     } else if (effect == QLatin1String("clear")) {
         QVERIFY(model_->clearRequested());
     } else if (ran.count(effect)) {
@@ -152,10 +158,8 @@ void tst_MenuCommands::eachLanguageNamesEveryControlWithItsMnemonicsAndTheToolki
     QTranslator app;
     QTranslator toolkit;
     QVERIFY(language.isEmpty() || installTranslations(QLocale(language), app, toolkit));
-    QTemporaryDir kept;
-    NoteHistory history(kept.path(), f_->clock);
-    history.keep(NoteHistory::Kind::BeforeClear, "an earlier note\n");
-    window_ = std::make_unique<MainWindow>(*model_, &history); // built in that language
+    history_->keep(NoteHistory::Kind::BeforeClear, "an earlier note\n");
+    window_ = std::make_unique<MainWindow>(*model_, history_.get()); // built in that language
     window_->content()->findBar()->open(true);
     window_->show();
     action("earlierNotes")->trigger();
