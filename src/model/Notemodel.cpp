@@ -361,11 +361,13 @@ void NoteModel::keepBeforeClearing() {
     // A meeting's notes start with its header, also after meeting mode has ended.
     static const QRegularExpression header(QStringLiteral(R"(^\d{4} \d{2} \d{2}, \d{2}:\d{2}\n)"),
                                            QRegularExpression::UseUnicodePropertiesOption);
-    store_.keepVersion(saveKey,
-                       isMeetingMode_ || header.match(text_).hasMatch()
-                           ? NoteHistory::Kind::Meeting
-                           : NoteHistory::Kind::BeforeClear,
-                       text_);
+    store_.keepVersion(
+        saveKey,
+        isMeetingMode_ ||
+                header.match(text_.first(std::min<qsizetype>(text_.size(), 64))).hasMatch()
+            ? NoteHistory::Kind::Meeting
+            : NoteHistory::Kind::BeforeClear,
+        text_);
 }
 
 void NoteModel::clearNote() {
