@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "CommonVersions.h"
 
+#include <QCryptographicHash>
+
 #include "NoteEncoding.h"
 #include "TextMerge.h"
 
@@ -57,14 +59,62 @@ QByteArray CommonVersions::Step::applyTo(const QByteArray &newer) const {
     return older;
 }
 
+namespace {
+
+// Notes smaller than this are kept as they are: compressing them saves little.
+constexpr qsizetype compressedFrom = 1024 * 1024;
+
+QByteArray hashOf(const QByteArray &bytes) {
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+}
+
+} // namespace
+
+QByteArray CommonVersions::current() const {
+    return compressed_ ? qUncompress(current_) : current_;
+}
+
+bool CommonVersions::isCurrent(const QByteArray &bytes) const {
+    if (bytes.size() != size_)
+        return false;
+    return compressed_ ? hashOf(bytes) == hash_ : bytes == current_;
+}
+
+void CommonVersions::keep(const QByteArray &bytes) {
+    current_ = bytes;
+    compressed_ = false;
+    size_ = bytes.size();
+    hash_.clear();
+    ++generation_;
+}
+
+std::optional<CommonVersions::Compaction> CommonVersions::compaction() const {
+    if (compressed_ || size_ < compressedFrom)
+        return std::nullopt;
+    return Compaction{generation_, current_};
+}
+
+CommonVersions::Packed CommonVersions::pack(const QByteArray &raw) {
+    // The fastest level: several times smaller for text, at about the speed of the disk.
+    return {qCompress(raw, 1), hashOf(raw)};
+}
+
+void CommonVersions::compacted(quint64 generation, Packed packed) {
+    if (generation != generation_ || compressed_)
+        return;
+    current_ = std::move(packed.compressed);
+    hash_ = std::move(packed.hash);
+    compressed_ = true;
+}
+
 void CommonVersions::start(const QByteArray &bytes) {
     steps_.clear();
-    current_ = bytes;
+    keep(bytes);
 }
 
 void CommonVersions::advance(const QByteArray &bytes) {
-    if (bytes != current_) {
-        steps_.push_front(Step::back(bytes, current_));
+    if (!isCurrent(bytes)) {
+        steps_.push_front(Step::back(bytes, current()));
         constexpr size_t versions = 8;
         constexpr qsizetype budget = 16 * 1024 * 1024;
         qsizetype total = 0;
@@ -76,7 +126,7 @@ void CommonVersions::advance(const QByteArray &bytes) {
             }
         }
     }
-    current_ = bytes;
+    keep(bytes);
 }
 
 namespace {
@@ -135,7 +185,7 @@ bool CommonVersions::Step::isIn(const LineCounts &side, const QByteArray &newer,
 std::optional<QString> CommonVersions::baseOf(const QString &one, const QString &other) const {
     const QByteArray oneBytes = noteToUtf8(one), otherBytes = noteToUtf8(other);
     const LineCounts inOne = countLines(oneBytes), inOther = countLines(otherBytes);
-    QByteArray version = current_;
+    QByteArray version = current();
     for (const Step &step : steps_) {
         const QByteArray older = step.applyTo(version);
         if (older.isEmpty())

@@ -61,7 +61,9 @@ std::optional<QByteArray> readRegularFile(const QString &path) {
         ::close(fd);
         return std::nullopt;
     }
-    QByteArray bytes(qsizetype(info.st_size), Qt::Uninitialized);
+    // A byte more than the file holds, so that the read that finds its end needs no room more:
+    // growing the buffer would copy the note into one twice its size.
+    QByteArray bytes(qsizetype(info.st_size) + 1, Qt::Uninitialized);
     adviseLargeBuffer(bytes.data(), bytes.size());
     qsizetype done = 0;
     for (;;) {

@@ -77,17 +77,48 @@ QString noteFromUtf8(QByteArrayView bytes, bool *exact) {
 }
 
 QByteArray noteToUtf8(QStringView text) {
-    if (text.isValidUtf16())
-        return text.toUtf8();
-    QString repaired = text.toString();
-    for (qsizetype i = 0; i < repaired.size(); ++i) {
-        if (repaired[i].isHighSurrogate() && i + 1 < repaired.size() &&
-            repaired[i + 1].isLowSurrogate())
-            ++i;
-        else if (repaired[i].isSurrogate())
-            repaired[i] = QChar::ReplacementCharacter;
+    // The exact length first: the toolkit's encoder takes three bytes a character, a 30 MB
+    // buffer for a 10 MB note, which would make each save of one the peak of the app's memory.
+    const auto pairAt = [&text](qsizetype i) {
+        return text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+    };
+    qsizetype length = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < 0x80)
+            length += 1;
+        else if (c < 0x800)
+            length += 2;
+        else if (pairAt(i))
+            length += 4, ++i;
+        else
+            length += 3; // the rest of the plane, and half a pair, which becomes U+FFFD
     }
-    return repaired.toUtf8();
+    QByteArray bytes(length, Qt::Uninitialized);
+    auto *out = reinterpret_cast<uchar *>(bytes.data());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        char32_t c = text[i].unicode();
+        if (c < 0x80) {
+            *out++ = uchar(c);
+        } else if (c < 0x800) {
+            *out++ = uchar(0xC0 | (c >> 6));
+            *out++ = uchar(0x80 | (c & 0x3F));
+        } else if (pairAt(i)) {
+            c = QChar::surrogateToUcs4(text[i], text[i + 1]);
+            ++i;
+            *out++ = uchar(0xF0 | (c >> 18));
+            *out++ = uchar(0x80 | ((c >> 12) & 0x3F));
+            *out++ = uchar(0x80 | ((c >> 6) & 0x3F));
+            *out++ = uchar(0x80 | (c & 0x3F));
+        } else {
+            if (QChar::isSurrogate(c))
+                c = QChar::ReplacementCharacter;
+            *out++ = uchar(0xE0 | (c >> 12));
+            *out++ = uchar(0x80 | ((c >> 6) & 0x3F));
+            *out++ = uchar(0x80 | (c & 0x3F));
+        }
+    }
+    return bytes;
 }
 
 void SliceEncoder::start(qsizetype size) {

@@ -205,6 +205,13 @@ void NoteWriter::run() {
         }
         write.reset(); // let the caller's bytes go before the flush returns
         lock.lock();
+        // A large common version is compressed while nothing waits, without the lock.
+        if (const auto job = versions_.compaction(); job && !pendingWrite_ && !checkRequested_) {
+            lock.unlock();
+            CommonVersions::Packed packed = CommonVersions::pack(job->raw);
+            lock.lock();
+            versions_.compacted(job->generation, std::move(packed));
+        }
         busy_ = false;
         done_.notify_all();
     }
@@ -215,17 +222,17 @@ void NoteWriter::run() {
 NoteWriter::Disk NoteWriter::compare(bool writing) {
     const QString path = realPath();
     DiskState known;
-    QByteArray common;
+    CommonVersions versions; // shared bytes: compared without the lock, which the app waits for
     {
         std::lock_guard lock(mutex_);
         known = known_;
-        common = versions_.current();
+        versions = versions_;
     }
     DiskState now = DiskState::of(path);
     // A writer that empties the file and then fills it again saves in two steps: the file is
     // read once it has settled, never taken for a deletion of every word.
     constexpr qint64 settleNs = 1'500'000'000;
-    while (now.exists && now.size == 0 && !common.isEmpty() && now.ageNs() < settleNs) {
+    while (now.exists && now.size == 0 && versions.currentSize() > 0 && now.ageNs() < settleNs) {
         std::unique_lock lock(mutex_);
         if (wake_.wait_for(lock, std::chrono::nanoseconds(settleNs - now.ageNs()),
                            [this] { return stopping_; }))
@@ -250,11 +257,12 @@ NoteWriter::Disk NoteWriter::compare(bool writing) {
     const std::optional<QByteArray> bytes = readRegularFile(path);
     if (!bytes)
         return Disk::Unreadable;
-    if (*bytes == common) { // touched, or written back with the same words
+    if (versions.isCurrent(*bytes)) { // touched, or written back with the same words
         std::lock_guard lock(mutex_);
         known_ = now;
         return Disk::Same;
     }
+    const QByteArray common = versions.current();
     quint64 version;
     {
         std::lock_guard lock(mutex_);
@@ -316,9 +324,12 @@ bool NoteWriter::store(const QByteArray &bytes) {
         // A sync engine takes every write for an edit, and a conflict with another
         // machine's: the same words are never written again, nor a file that is no UTF-8
         // only to spell it as the window shows it, until something is typed.
-        std::lock_guard lock(mutex_);
-        if (known_.exists && (versions_.current() == bytes ||
-                              (!reencodedCommon_.isEmpty() && reencodedCommon_ == bytes))) {
+        std::unique_lock lock(mutex_);
+        const bool exists = known_.exists;
+        const CommonVersions versions = versions_;
+        const QByteArray reencoded = reencodedCommon_;
+        lock.unlock();
+        if (exists && (versions.isCurrent(bytes) || (!reencoded.isEmpty() && reencoded == bytes))) {
             report(std::nullopt);
             return true;
         }

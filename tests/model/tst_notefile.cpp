@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The note's file with other writers on a real file system: another editor, a sync engine,
 // a restored backup. Whatever they do, both sides' words survive.
+#include "CommonVersions.h"
 #include "Files.h"
 #include "Rig.h"
 
@@ -88,6 +89,7 @@ private Q_SLOTS:
     void everyKindOfPathKeepsTheWords_data();
     void everyKindOfPathKeepsTheWords();
     void aFolderRemovedMeanwhileComesBackAsItWas();
+    void aLargeNoteIsCheckedAndMergedAsASmallOne();
     void aLateVersionMergesAgainstTheOneItCameFrom();
     void aNoteRewrittenInPlaceIsWholeWhenTheDiskRefuses();
     void interruptedSavesAreSweptAtStart();
@@ -438,6 +440,40 @@ void tst_NoteFile::aFolderRemovedMeanwhileComesBackAsItWas() {
         QCOMPARE(contents(rig.notePath()), "three\n");
         QCOMPARE(mode(rig.dataFolder), isPrivate ? 0700 : 0751);
     }
+}
+
+void tst_NoteFile::aLargeNoteIsCheckedAndMergedAsASmallOne() {
+    // The version both sides agree on is kept compressed when it is large.
+    QTemporaryDir home;
+    Rig rig(home.path());
+    const QString lines = u"a line of a long note\n"_s.repeated(100'000);
+    rig.model->setText(u"first\n"_s + lines);
+    rig.save();
+    rig.store.flush(); // and compressed meanwhile
+    const QByteArray saved = contents(rig.notePath());
+    writeFile(rig.notePath(), saved); // the same words written back: nothing to tell
+    const struct stat rewritten = stated(rig.notePath());
+    rig.model->replaceText(0, 0, u"x"_s); // and typed and taken back: nothing to write
+    rig.model->replaceText(0, 1, {});
+    rig.save();
+    QVERIFY(sameWrite(stated(rig.notePath()), rewritten));
+    rig.model->replaceText(0, 0, u"typed "_s);
+    rig.save();
+    QCOMPARE(rig.noticed.count(), 0);
+    QVERIFY(contents(rig.notePath()).startsWith("typed first\n"));
+    rig.model->replaceText(0, 0, u"more "_s);
+    writeFile(rig.notePath(), "typed first\n" + lines.toUtf8() + "from outside\n");
+    QTRY_COMPARE_WITH_TIMEOUT(rig.noticed.count(), 1, 3000);
+    QCOMPARE(rig.model->text(), u"more typed first\n"_s + lines + u"from outside\n"_s);
+    // Compressed, it is still told from a version of the same size, and given back whole.
+    CommonVersions versions;
+    versions.start(saved);
+    const auto job = versions.compaction();
+    QVERIFY(job);
+    versions.compacted(job->generation, CommonVersions::pack(job->raw));
+    QVERIFY(!versions.compaction() && versions.isCurrent(saved));
+    QVERIFY(!versions.isCurrent(QByteArray(saved).replace("first", "frost")));
+    QCOMPARE(versions.current(), saved);
 }
 
 void tst_NoteFile::aLateVersionMergesAgainstTheOneItCameFrom() {

@@ -357,6 +357,10 @@ void tst_NoteModel::exportWritesExactUtf8OfTheConfirmedMoment_data() {
         << u"first line\nsecond line"_s << QByteArray("first line\nsecond line");
     QTest::newRow("UTF-8 without a byte-order mark")
         << u"caf\u00e9 \U0001F600\r\n"_s << QByteArray("caf\xc3\xa9 \xf0\x9f\x98\x80\r\n");
+    QTest::newRow("halves of pairs, alone and last, as U+FFFD")
+        << u"a"_s + QChar(0xD83D) + u"b\u07FF\u0800"_s + QChar(0xDE00) + QChar(0xD83D)
+        << QByteArray("a\xef\xbf\xbd"
+                      "b\xdf\xbf\xe0\xa0\x80\xef\xbf\xbd\xef\xbf\xbd");
 }
 
 void tst_NoteModel::exportWritesExactUtf8OfTheConfirmedMoment() {
