@@ -20,6 +20,8 @@ public:
     /// The bytes both sides agree on now.
     QByteArray current() const;
     qsizetype currentSize() const { return size_; }
+    /// Grows with every version that becomes the current one.
+    quint64 generation() const { return generation_; }
     /// Whether `bytes` are the version both sides agree on.
     bool isCurrent(const QByteArray &bytes) const;
     /// `bytes` are the one version known, as at a start or in a new place.

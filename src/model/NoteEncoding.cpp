@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <vector>
 #if __has_include(<sys/mman.h>)
 #include <sys/mman.h>
 #endif
@@ -76,47 +77,69 @@ QString noteFromUtf8(QByteArrayView bytes, bool *exact) {
     return text;
 }
 
-QByteArray noteToUtf8(QStringView text) {
-    // The exact length first: the toolkit's encoder takes three bytes a character, a 30 MB
-    // buffer for a 10 MB note, which would make each save of one the peak of the app's memory.
+namespace {
+
+// Each unit on its own, for a text with halves of surrogate pairs, which become U+FFFD.
+QByteArray repairedUtf8(QStringView text) {
     const auto pairAt = [&text](qsizetype i) {
         return text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
     };
-    qsizetype length = 0;
+    QByteArray bytes;
+    bytes.reserve(text.size() * 3);
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        if (c < 0x80)
-            length += 1;
-        else if (c < 0x800)
-            length += 2;
-        else if (pairAt(i))
-            length += 4, ++i;
-        else
-            length += 3; // the rest of the plane, and half a pair, which becomes U+FFFD
-    }
-    QByteArray bytes(length, Qt::Uninitialized);
-    auto *out = reinterpret_cast<uchar *>(bytes.data());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        char32_t c = text[i].unicode();
-        if (c < 0x80) {
-            *out++ = uchar(c);
-        } else if (c < 0x800) {
-            *out++ = uchar(0xC0 | (c >> 6));
-            *out++ = uchar(0x80 | (c & 0x3F));
-        } else if (pairAt(i)) {
-            c = QChar::surrogateToUcs4(text[i], text[i + 1]);
+        if (pairAt(i)) {
+            bytes.append(QStringView(text).sliced(i, 2).toUtf8());
             ++i;
-            *out++ = uchar(0xF0 | (c >> 18));
-            *out++ = uchar(0x80 | ((c >> 12) & 0x3F));
-            *out++ = uchar(0x80 | ((c >> 6) & 0x3F));
-            *out++ = uchar(0x80 | (c & 0x3F));
         } else {
-            if (QChar::isSurrogate(c))
-                c = QChar::ReplacementCharacter;
-            *out++ = uchar(0xE0 | (c >> 12));
-            *out++ = uchar(0x80 | ((c >> 6) & 0x3F));
-            *out++ = uchar(0x80 | (c & 0x3F));
+            bytes.append(
+                QString(text[i].isSurrogate() ? QChar(QChar::ReplacementCharacter) : text[i])
+                    .toUtf8());
         }
+    }
+    bytes.squeeze();
+    return bytes;
+}
+
+} // namespace
+
+QByteArray noteToUtf8(QStringView text) {
+    // The exact length first: the toolkit's encoder takes three bytes a character, a 30 MB
+    // buffer for a 10 MB note, which would make each save of one the peak of the app's memory.
+    // Four units at once where they are plain ASCII, as most of a note is.
+    const char16_t *units = text.utf16();
+    const qsizetype n = text.size();
+    qsizetype length = n;
+    bool valid = true;
+    for (qsizetype i = 0; i < n;) {
+        quint64 word = 0;
+        if (i + 4 <= n &&
+            (std::memcpy(&word, units + i, sizeof word), !(word & 0xFF80FF80FF80FF80ULL))) {
+            i += 4;
+            continue;
+        }
+        const char16_t u = units[i];
+        const bool pair =
+            QChar::isHighSurrogate(u) && i + 1 < n && QChar::isLowSurrogate(units[i + 1]);
+        valid = valid && (pair || !QChar::isSurrogate(u));
+        length += u < 0x80 ? 0 : u < 0x800 ? 1 : 2; // a pair: two units, four bytes
+        i += pair ? 2 : 1;
+    }
+    if (!valid)
+        return repairedUtf8(text);
+    QByteArray bytes(length, Qt::Uninitialized);
+    char *out = bytes.data();
+    // The toolkit's fast encoder, a slice at a time through a small buffer of its worst case.
+    QStringEncoder encoder(QStringEncoder::Utf8);
+    constexpr qsizetype slice = 16 * 1024;
+    std::vector<char> buffer(size_t(encoder.requiredSpace(slice + 1)));
+    for (qsizetype at = 0; at < text.size();) {
+        qsizetype end = std::min(text.size(), at + slice);
+        if (end < text.size() && text[end - 1].isHighSurrogate())
+            ++end; // never a pair in two
+        const char *done = encoder.appendToBuffer(buffer.data(), text.sliced(at, end - at));
+        std::memcpy(out, buffer.data(), size_t(done - buffer.data()));
+        out += done - buffer.data();
+        at = end;
     }
     return bytes;
 }

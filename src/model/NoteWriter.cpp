@@ -171,10 +171,22 @@ std::optional<QString> NoteWriter::baseOf(const QString &one, const QString &oth
 
 void NoteWriter::run() {
     std::unique_lock lock(mutex_);
+    const auto work = [this] {
+        return stopping_ || pendingWrite_ || !pendingVersions_.isEmpty() || checkRequested_;
+    };
     for (;;) {
-        wake_.wait(lock, [this] {
-            return stopping_ || pendingWrite_ || !pendingVersions_.isEmpty() || checkRequested_;
-        });
+        // A large agreed version is compressed once the note has been left alone a while, not
+        // after every save of a session of typing; never on the way out.
+        if (const auto job = versions_.compaction()) {
+            if (!wake_.wait_for(lock, std::chrono::seconds(2), work)) {
+                lock.unlock();
+                CommonVersions::Packed packed = CommonVersions::pack(job->raw);
+                lock.lock();
+                versions_.compacted(job->generation, std::move(packed));
+                continue;
+            }
+        }
+        wake_.wait(lock, work);
         if (!pendingWrite_ && pendingVersions_.isEmpty() && !checkRequested_)
             return; // stopping, and nothing is left to do
         busy_ = true;
@@ -205,13 +217,6 @@ void NoteWriter::run() {
         }
         write.reset(); // let the caller's bytes go before the flush returns
         lock.lock();
-        // A large common version is compressed while nothing waits, without the lock.
-        if (const auto job = versions_.compaction(); job && !pendingWrite_ && !checkRequested_) {
-            lock.unlock();
-            CommonVersions::Packed packed = CommonVersions::pack(job->raw);
-            lock.lock();
-            versions_.compacted(job->generation, std::move(packed));
-        }
         busy_ = false;
         done_.notify_all();
     }
@@ -343,9 +348,18 @@ bool NoteWriter::store(const QByteArray &bytes) {
         QFile::setPermissions(folder, ownerOnlyFolder);
     std::optional<QString> error = AtomicFile::write(path, bytes, AtomicFile::Access::OwnerOnly);
     if (!error) {
-        std::lock_guard lock(mutex_);
-        known_ = DiskState::of(path);
-        versions_.advance(bytes);
+        const DiskState written = DiskState::of(path);
+        // The step back to the version before is worked out without the lock the app waits for.
+        std::unique_lock lock(mutex_);
+        CommonVersions next = versions_;
+        lock.unlock();
+        next.advance(bytes);
+        lock.lock();
+        if (next.generation() == versions_.generation() + 1)
+            versions_ = std::move(next);
+        else // accepted another program's version meanwhile
+            versions_.advance(bytes);
+        known_ = written;
         reencodedCommon_.clear();
     }
     report(error);
