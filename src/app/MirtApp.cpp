@@ -4,13 +4,16 @@
 #include "AtomicFile.h"
 #include "CaptureRequests.h"
 #include "Clock.h"
+#include "ContentView.h"
 #include "FileDefaultsStore.h"
 #include "MainWindow.h"
+#include "NoteEditor.h"
 #include "Notemodel.h"
 #include "NoticeBar.h"
 #include "OneShotTimer.h"
 #include "QuickCapture.h"
 #include "QuitGuard.h"
+#include "RunningCopy.h"
 #include "SingleInstance.h"
 #include "Translations.h"
 #include "UnixSignals.h"
@@ -60,6 +63,27 @@ QString noteTitle(const QString &path) {
         folder.replace(0, home.size(), u'~');
     return QStringLiteral("%1 (%2)").arg(file.fileName(), folder);
 }
+
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+// Whether a window can be opened: the platforms that draw on screen need the display named in
+// the environment; others (offscreen, a frame buffer, VNC) need none. QT_QPA_PLATFORM may name
+// several, each tried in turn.
+bool hasDisplay() {
+    if (!qEnvironmentVariableIsEmpty("DISPLAY") ||
+        !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+        !qEnvironmentVariableIsEmpty("WAYLAND_SOCKET"))
+        return true;
+    const QString platforms = qEnvironmentVariable("QT_QPA_PLATFORM");
+    if (platforms.isEmpty())
+        return false;
+    for (const QString &platform : platforms.split(u';', Qt::SkipEmptyParts)) {
+        const QString name = platform.section(u':', 0, 0).trimmed();
+        if (name != QLatin1String("xcb") && !name.startsWith(QLatin1String("wayland")))
+            return true;
+    }
+    return false;
+}
+#endif
 
 } // namespace
 
@@ -149,8 +173,7 @@ int MirtApp::run(int argc, char **argv) {
         return *code;
 #if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
     // Without this the toolkit aborts with a core dump and a message about its plugins.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
-        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+    if (!hasDisplay()) {
         std::fputs("mirt: no display to open a window on (neither DISPLAY nor WAYLAND_DISPLAY "
                    "is set)\n",
                    stderr);
@@ -201,12 +224,30 @@ MirtApp::Location MirtApp::placeOfNote(const QString &notePath) {
 
 bool MirtApp::start() {
     const Location location = locate();
-    // Another copy owns this note; two writers would overwrite each other.
+    // Another copy owns this note; two writers would overwrite each other. One that is ending
+    // still holds it while it writes the last words: this one waits, and starts after it.
     instance_ = std::make_unique<SingleInstance>(location.path, notePath_.isEmpty());
-    if (!instance_->claim()) {
-        if (!startsHidden_)
-            instance_->activateRunning();
-        return false;
+    const qint64 deadline = SingleInstance::now() + RunningCopy::patience();
+    while (!instance_->claim()) {
+        QString reason;
+        switch (RunningCopy(location.path)
+                    .send({startsHidden_ ? QStringLiteral("ping") : QStringLiteral("activate"),
+                           QString(), QString(), deadline},
+                          &reason)) {
+        case SingleInstance::Delivery::Done:
+            return false;
+        case SingleInstance::Delivery::NotRunning:
+            if (SingleInstance::now() < deadline)
+                continue;
+            [[fallthrough]];
+        default:
+            std::fprintf(stderr, "mirt: %s\n",
+                         qPrintable(reason.isEmpty()
+                                        ? QObject::tr("the running Mirt does not answer")
+                                        : reason));
+            exitCode_ = 1;
+            return false;
+        }
     }
     parts_ = std::make_unique<Parts>(location);
     NoteModel &model = parts_->model;
@@ -221,6 +262,9 @@ bool MirtApp::start() {
 
     // Every way out passes here: the window closed, Quit, and a termination signal all quit
     // the event loop. A session that ends asks for the data first.
+    // An ending copy takes no more requests: their senders wait for the next one.
+    QObject::connect(&app_, &QApplication::aboutToQuit, instance_.get(),
+                     [this] { instance_->setHandler(nullptr); });
     QObject::connect(&app_, &QApplication::aboutToQuit, guard, &QuitGuard::finish);
     QObject::connect(&app_, &QGuiApplication::commitDataRequest, guard,
                      [guard](QSessionManager &) { guard->finish(); });
@@ -229,6 +273,8 @@ bool MirtApp::start() {
                      [] { QCoreApplication::exit(0); });
     parts_->requests =
         std::make_unique<CaptureRequests>(*instance_, *parts_->window, model, notePath_.isEmpty());
+    // The keyboard is the note's from the first frame, never a notice's button first.
+    parts_->window->content()->editor()->setFocus();
     if (startsHidden_)
         parts_->requests->standBy();
     else
@@ -246,7 +292,7 @@ bool MirtApp::start() {
 
 int MirtApp::exec() {
     if (!start())
-        return 0;
+        return exitCode_;
     return QApplication::exec();
 }
 

@@ -24,7 +24,8 @@ public:
     static int run(int argc, char **argv);
 
     /// Builds the model and the window and shows it. False when another copy of the app owns
-    /// the note: that copy was asked to come to the front, and this one has nothing to do.
+    /// the note: that copy was asked to come to the front, and this one has nothing to do; or
+    /// when it did not answer, which exec() reports.
     bool start();
     /// Starts, then runs the event loop; returns the process exit code.
     int exec();
@@ -57,6 +58,7 @@ private:
     QTranslator appTexts_;
     QString notePath_;
     bool startsHidden_ = false;
+    int exitCode_ = 0; // when start() returns false
     std::unique_ptr<SingleInstance> instance_;
     std::unique_ptr<Parts> parts_;
 };

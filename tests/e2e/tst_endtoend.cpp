@@ -2,6 +2,7 @@
 // The real binary under Xvfb, driven with real key events through xdotool, two real
 // Syncthing instances carrying its note between two homes, and a stand-in for the desktop
 // portal's global shortcuts.
+#include <QCryptographicHash>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -33,6 +34,11 @@ QString xdotool(const QStringList &arguments) {
     return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
 }
 
+QByteArray contents(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 /// One user's home with its own settings and data, and the app running in it.
 class Session {
 public:
@@ -53,6 +59,7 @@ public:
             p->waitForFinished(5000);
             delete p;
         }
+        killBus();
     }
 
     /// Starts the app and gives its window the keyboard; returns the process.
@@ -112,11 +119,46 @@ public:
         }
         return code;
     }
+    /// Runs `mirt ARGUMENTS` with every read of the note held up for a second, and calls
+    /// `meanwhile` while the first one is held: another program writing at the worst moment.
+    int commandDuringRead(const QStringList &arguments, QByteArray &log,
+                          const std::function<void()> &meanwhile) {
+        QTemporaryDir trace;
+        const QString traced = trace.filePath(u"log"_s);
+        QProcess process;
+        process.setProcessEnvironment(env_);
+        process.start(u"strace"_s, QStringList{u"-f"_s, u"-o"_s, traced, u"-P"_s, notePath(),
+                                               u"-e"_s, u"inject=read:delay_exit=1000000"_s,
+                                               QStringLiteral(MIRT_BINARY)} +
+                                       arguments);
+        if (!QTest::qWaitFor([&] { return contents(traced).contains("openat("); }, 20000))
+            qFatal("the command never read the note");
+        QTest::qWait(100); // its read is done, and held
+        meanwhile();
+        if (!process.waitForFinished(30000))
+            qFatal("mirt %s hung", qPrintable(arguments.join(u' ')));
+        log = contents(traced) + process.readAll();
+        return process.exitCode();
+    }
     /// The app and the commands find each other without a session bus, as in some sandboxes.
     void withoutBus() {
         // Not merely unset: the bus library would start a bus of its own for the display.
         env_.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, u"unix:path="_s + home_.filePath(u"no-bus"_s));
     }
+    /// A session bus of this home's own, which killBus() takes away as a crash or a logout of
+    /// the bus would; what starts afterwards finds no bus.
+    void ownBus() {
+        bus_ = std::make_unique<QProcess>();
+        bus_->start(u"dbus-daemon"_s, {u"--session"_s, u"--nofork"_s, u"--print-address=1"_s});
+        if (!bus_->waitForReadyRead(10000))
+            qFatal("dbus-daemon did not start");
+        env_.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, QString::fromUtf8(bus_->readLine().trimmed()));
+    }
+    void killBus() {
+        if (bus_)
+            bus_->kill(), bus_->waitForFinished(5000);
+    }
+    void setEnv(const QString &name, const QString &value) { env_.insert(name, value); }
     /// The window `process` shows, if any.
     static QString shownWindow(QProcess *process) {
         return xdotool(
@@ -149,12 +191,8 @@ private:
     QProcessEnvironment env_;
     QList<QProcess *> processes_;
     QString window_;
+    std::unique_ptr<QProcess> bus_;
 };
-
-QByteArray contents(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 /// The conflict copies Syncthing left in `folder`.
 QStringList conflicts(const QString &folder) {
@@ -324,6 +362,9 @@ private Q_SLOTS:
     void appendAddsEachLineOnce();
     void toggleShowsAndHidesTheNote_data();
     void toggleShowsAndHidesTheNote();
+    void commandsAnsweredNoAreNeverCarriedOut();
+    void launchRightAfterQuitOpensTheNote_data();
+    void launchRightAfterQuitOpensTheNote();
 };
 
 void tst_EndToEnd::secondLaunchLeavesOneWindow() {
@@ -474,6 +515,10 @@ void tst_EndToEnd::appendAddsEachLineOnce_data() {
                                          u"meeting mode"_s, u"not UTF-8"_s, u"many at once"_s})
             if (app.startsWith(u"Mirt"_s) || situation != u"meeting mode"_s) // needs a window
                 QTest::newRow(qPrintable(app + u", "_s + situation)) << app << situation;
+    QTest::newRow("nothing runs, more than the bus carries") << u"nothing runs"_s << u"large"_s;
+    QTest::newRow("nothing runs, note changed between its read and its write")
+        << u"nothing runs"_s << u"changed while written"_s;
+    QTest::newRow("Mirt runs, note cannot be saved") << u"Mirt runs"_s << u"cannot be saved"_s;
 }
 
 void tst_EndToEnd::appendAddsEachLineOnce() {
@@ -483,7 +528,9 @@ void tst_EndToEnd::appendAddsEachLineOnce() {
     if (app.endsWith(u"without a bus"_s))
         session.withoutBus();
     const bool meeting = situation == u"meeting mode"_s;
-    session.writeNote(meeting ? "" : "first\n");
+    const bool outside = situation == u"note changed outside just before"_s;
+    // No line break at the end: the lines still go on lines of their own.
+    session.writeNote(meeting ? "" : "first");
     const bool running = app.startsWith(u"Mirt"_s);
     if (running)
         session.launch();
@@ -493,7 +540,7 @@ void tst_EndToEnd::appendAddsEachLineOnce() {
         session.key(u"Return"_s);
         QTRY_VERIFY(session.note().contains("first\n")); // every key handled
     }
-    if (situation == u"note changed outside just before"_s)
+    if (outside)
         session.writeNote("first\noutside\n");
     const QByteArray before = session.note();
     QByteArray printed;
@@ -504,49 +551,84 @@ void tst_EndToEnd::appendAddsEachLineOnce() {
         QCOMPARE(session.note(), before);
         return;
     }
+    if (situation == u"large"_s) { // more than a message on the bus may hold
+        const QByteArray large = QByteArray(1023, 'x').append('\n').repeated(65 * 1024 + 1);
+        QCOMPARE(session.command({u"--append"_s, u"-"_s}, large, &printed), 0);
+        QVERIFY(session.note() == "first\n" + large);
+        return;
+    }
+    if (situation == u"changed while written"_s) {
+        // Another program writes while the command reads the note: nothing of either is lost,
+        // and nothing is said to be written that was not.
+        QByteArray log;
+        QCOMPARE(session.commandDuringRead({u"--append"_s, u"second"_s}, log,
+                                           [&] { session.writeNote("first\noutside\n"); }),
+                 0);
+        QCOMPARE(session.note(), QByteArray("first\noutside\nsecond\n"));
+        return;
+    }
+    if (situation == u"cannot be saved"_s) {
+        QVERIFY(QFile::remove(session.notePath()) && QDir().mkdir(session.notePath()));
+        QCOMPARE(session.command({u"--append"_s, u"second"_s}, {}, &printed), 1);
+        QVERIFY2(printed.contains("cannot be saved"), printed.constData());
+        QVERIFY(QDir().rmdir(session.notePath())); // mended: the lines must not come back
+        session.type(u"!"_s);
+        QTRY_COMPARE(session.note(), QByteArray("first!"));
+        return;
+    }
+    // The user is typing at the end of the note when the lines come, and goes on: the word
+    // stays whole, on its line, and the lines go after it.
+    const bool typing = running && !outside;
+    if (typing)
+        session.type(u"de"_s);
     // Scripts that add lines at the same moment each wait their turn, and none fails. A NUL
-    // is a character like any other.
+    // is a character like any other; each --append adds lines of its own, and the mark of
+    // UTF-8 that some programs write first is no character.
     const bool many = situation == u"many at once"_s;
-    QList<QStringList> commands{{u"--append"_s, u"second\nthird"_s}};
+    QList<QStringList> commands{{u"--append"_s, u"second"_s, u"--append"_s, u"-"_s}};
     if (many)
         commands = QList<QStringList>(40, {u"--append"_s, u"-"_s});
-    QVERIFY2(session.commands(commands, QByteArray("second\nth\0ird", many ? 13 : 0), &printed) ==
-                 0,
+    QVERIFY2(session.commands(commands,
+                              many ? QByteArray("second\nth\0ird", 13) : "\xEF\xBB\xBFthird",
+                              &printed) == 0,
              printed.constData());
+    if (typing)
+        session.type(u"f"_s);
     // On disk when the command returns: each line once, and in meeting mode each stamped as if
     // typed. The window holds the same, and goes on from there.
     static const QRegularExpression minutes(
-        uR"(^\d{4} \d\d \d\d, \d\d:\d\d\n\nfirst\n\d\d:\d\d - second\n\d\d:\d\d - third\n\d\d:\d\d - )"_s);
-    const QByteArray expected = many ? "first\n" + QByteArray("second\nth\0ird\n", 14).repeated(40)
-                                : situation == u"plain"_s ? QByteArray("first\nsecond\nthird\n")
-                                                          : "first\noutside\nsecond\nthird\n";
+        uR"(^\d{4} \d\d \d\d, \d\d:\d\d\n\nfirst\n\d\d:\d\d - de(f?)\n\d\d:\d\d - second\n\d\d:\d\d - third\n\d\d:\d\d - $)"_s);
+    const QByteArray lines =
+        many ? QByteArray("second\nth\0ird\n", 14).repeated(40) : "second\nthird\n";
+    const auto expected = [&](bool typed) -> QByteArray {
+        return outside  ? "first\noutside\n" + lines
+               : typing ? (typed ? "firstdef\n" : "firstde\n") + lines
+                        : "first\n" + lines;
+    };
     const auto sorted = [](const QByteArray &text) {
         QList<QByteArray> lines = text.split('\n');
         std::sort(lines.begin(), lines.end());
         return lines;
     };
-    const auto holdsTheLines = [&](const QByteArray &note, const QByteArray &end) {
+    // Lines both sides added at the end are merged in an order of the merge's own.
+    const auto holdsTheLines = [&](const QByteArray &note, bool typed) {
         if (meeting)
-            return minutes.match(QString::fromUtf8(note)).capturedLength() + end.size() ==
-                       note.size() &&
-                   note.endsWith(end);
-        // Lines both sides added at the end are merged in an order of the merge's own.
-        return running || many ? sorted(note) == sorted(expected + end) : note == expected + end;
+            return minutes.match(QString::fromUtf8(note)).captured(1) == (typed ? u"f"_s : u""_s);
+        return outside || many ? sorted(note) == sorted(expected(typed)) : note == expected(typed);
     };
-    QVERIFY2(holdsTheLines(session.note(), ""), session.note().constData());
-    if (!running)
-        return;
-    session.focus();
-    session.key(u"ctrl+End"_s);
-    session.type(u"!"_s);
-    QTRY_VERIFY2(holdsTheLines(session.note(), "!"), session.note().constData());
+    QVERIFY2(holdsTheLines(session.note(), false), session.note().constData());
+    if (typing)
+        QTRY_VERIFY2(holdsTheLines(session.note(), true), session.note().constData());
 }
 
 void tst_EndToEnd::toggleShowsAndHidesTheNote_data() {
     QTest::addColumn<QString>("through");
     QTest::newRow("mirt --toggle") << u"command"_s;
     QTest::newRow("mirt --toggle without a bus") << u"command without a bus"_s;
-    QTest::newRow("the global shortcut, after a start at login") << u"shortcut"_s;
+    QTest::newRow("mirt --toggle after the bus went away") << u"command, bus gone"_s;
+    QTest::newRow("mirt --toggle with the Clear question open") << u"command, question"_s;
+    QTest::newRow("the global shortcut, after a start at login, and a portal that restarted")
+        << u"shortcut"_s;
 }
 
 void tst_EndToEnd::toggleShowsAndHidesTheNote() {
@@ -568,28 +650,110 @@ void tst_EndToEnd::toggleShowsAndHidesTheNote() {
     } else {
         if (through.endsWith(u"without a bus"_s))
             session.withoutBus();
-        toggle = [&] {
+        if (through.endsWith(u"bus gone"_s))
+            session.ownBus();
+        toggle = [&] { // a second Mirt started would never end: command() fails then
             QCOMPARE(session.command({u"--toggle"_s}), 0);
         };
+        // A Mirt that died left its claim, and its process id is another program's now.
+        session.writeNote("");
+        const QString key = QString::fromLatin1(
+            QCryptographicHash::hash(QFileInfo(session.notePath()).canonicalFilePath().toUtf8(),
+                                     QCryptographicHash::Sha256)
+                .toHex()
+                .left(16));
+        QFile claim(session.home() + u"/run/mirt-"_s + key + u".lock"_s);
+        QVERIFY(claim.open(QIODevice::WriteOnly) &&
+                claim.write(QByteArray::number(QCoreApplication::applicationPid()) + "\nmirt\n" +
+                            QSysInfo::machineHostName().toUtf8() + '\n') > 0);
+        claim.close();
         app = session.start({u"--toggle"_s}); // nothing runs: the app starts
         QTRY_VERIFY(!Session::shownWindow(app).isEmpty());
         xdotool({u"windowfocus"_s, u"--sync"_s, Session::shownWindow(app)});
+        if (through.endsWith(u"bus gone"_s))
+            session.killBus(); // the app runs on, and the commands find it all the same
     }
     QTRY_VERIFY(!Session::shownWindow(app).isEmpty());
     const QString window = Session::shownWindow(app);
     QTRY_COMPARE(xdotool({u"getwindowfocus"_s}), window);
     session.type(u"ab"_s);
     session.key(u"Left"_s);
+    // The question has the keyboard while it is open, and goes and comes with the window.
+    QString focused = window;
+    if (through.endsWith(u"question"_s)) {
+        session.key(u"ctrl+shift+k"_s);
+        QTRY_COMPARE(Session::shownWindow(app).split(u'\n').size(), 2);
+        focused = Session::shownWindow(app).remove(window).trimmed();
+        QTRY_COMPARE(xdotool({u"getwindowfocus"_s}), focused);
+    }
     toggle(); // it has the keyboard: it hides, and the app goes on
     QTRY_VERIFY(Session::shownWindow(app).isEmpty());
     QCOMPARE(app->state(), QProcess::Running);
+    if (portal) { // the portal forgot the session: bound again
+        portal.reset();
+        portal.emplace();
+        QTRY_VERIFY(!portal->bound().isEmpty());
+    }
     toggle(); // back, with the keyboard, and the caret where it was
-    QTRY_COMPARE(Session::shownWindow(app), window);
-    QTRY_COMPARE(xdotool({u"getwindowfocus"_s}), window);
+    QTRY_VERIFY(Session::shownWindow(app).contains(window));
+    QTRY_COMPARE(xdotool({u"getwindowfocus"_s}), focused);
+    if (focused != window) { // answered; the window manager a desktop has gives the focus back
+        session.key(u"Escape"_s);
+        QTRY_COMPARE(Session::shownWindow(app), window);
+        xdotool({u"windowfocus"_s, u"--sync"_s, window});
+    }
     session.type(u"X"_s);
     QTRY_COMPARE(session.note(), QByteArray("aXb"));
     toggle(); // shown again so soon, it still knows that it has the keyboard
     QTRY_VERIFY(Session::shownWindow(app).isEmpty());
+}
+
+void tst_EndToEnd::commandsAnsweredNoAreNeverCarriedOut() {
+    // A Mirt that cannot answer (stopped here) makes the commands wait, then fail; what they
+    // asked for must not happen when it goes on, or a script trying again does it twice.
+    Session session;
+    session.setEnv(u"MIRT_REQUEST_TIMEOUT"_s, u"1"_s);
+    session.writeNote("first\n");
+    QProcess *app = session.launch();
+    ::kill(pid_t(app->processId()), SIGSTOP);
+    QByteArray printed;
+    QCOMPARE(session.command({u"--append"_s, u"late"_s}, {}, &printed), 1);
+    QVERIFY2(printed.contains("does not answer"), printed.constData());
+    QCOMPARE(session.command({u"--toggle"_s}), 1);
+    ::kill(pid_t(app->processId()), SIGCONT);
+    QTest::qWait(1500);
+    QVERIFY(!Session::shownWindow(app).isEmpty());
+    session.key(u"ctrl+End"_s);
+    session.type(u"!"_s);
+    QTRY_COMPARE(session.note(), QByteArray("first\n!"));
+}
+
+void tst_EndToEnd::launchRightAfterQuitOpensTheNote_data() {
+    QTest::addColumn<int>("way");
+    QTest::newRow("Quit with a 10 MB note and a key unsaved") << 0;
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+}
+
+void tst_EndToEnd::launchRightAfterQuitOpensTheNote() {
+    // The Mirt that ends writes the last key first, and holds the note meanwhile: the next one
+    // waits for it, then opens the note with every word.
+    QFETCH(int, way);
+    Session session;
+    const QByteArray large = QByteArray(79, 'x').append('\n').repeated(125000);
+    session.writeNote(large);
+    QByteArray typed;
+    QProcess *app = session.launch();
+    for (int trial = 0; trial < 3; ++trial) {
+        session.key(u"ctrl+End"_s);
+        session.type(u"k"_s);
+        typed += 'k';
+        way ? void(::kill(pid_t(app->processId()), way)) : session.key(u"ctrl+q"_s);
+        app = session.start();
+        QTRY_VERIFY_WITH_TIMEOUT(!Session::shownWindow(app).isEmpty(), 20000);
+        xdotool({u"windowfocus"_s, u"--sync"_s, Session::shownWindow(app)});
+        QTest::qWait(300);
+    }
+    QTRY_COMPARE(session.note(), large + typed);
 }
 
 QTEST_MAIN(tst_EndToEnd)
