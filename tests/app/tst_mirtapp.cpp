@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The whole app in this process, one QApplication at a time.
+#include "CaptureRequests.h"
 #include "ContentView.h"
 #include "FileDefaultsStore.h"
 #include "Files.h"
@@ -15,6 +16,7 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
@@ -22,6 +24,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextLayout>
 #include <QTimer>
 
 #include <csignal>
@@ -56,6 +59,7 @@ private Q_SLOTS:
     void missingRememberedFolderIsToldNotReplaced();
     void oneCopyPerNoteFileAndNothingLeftBehind();
     void exportPanelOpensInDocumentsElseHome();
+    void firstStartGivesTheNoteTheKeyboard();
     void speaksTheUsersLanguage_data();
     void speaksTheUsersLanguage();
 };
@@ -233,6 +237,40 @@ void tst_MirtApp::exportPanelOpensInDocumentsElseHome() {
     QCOMPARE(WidgetDialogs::exportFolder(), elsewhere.path());
     QDir(elsewhere.path()).removeRecursively();
     QCOMPARE(WidgetDialogs::exportFolder(), documents);
+}
+
+void tst_MirtApp::firstStartGivesTheNoteTheKeyboard() {
+    // The usual note, with no desktop portal on the bus: a notice names the command to bind.
+    QSettings().remove(CaptureRequests::shortcutToldKey);
+    QList<QWidget *> focused;
+    QApplication *toolkit = nullptr;
+    MirtApp app(argumentCount, arguments);
+    toolkit = qApp;
+    QObject::connect(toolkit, &QApplication::focusChanged,
+                     [&](QWidget *, QWidget *now) { focused << now; });
+    QVERIFY(app.start());
+    auto *notice = app.mainWindow().findChild<QLabel *>(u"noticeMessage"_s);
+    QTRY_VERIFY(notice->isVisible());
+    QTRY_COMPARE(QApplication::focusWidget(), app.mainWindow().content()->editor());
+    QTest::qWait(100);
+    // A screen reader announces where the keyboard goes: the note, and nothing before it.
+    QCOMPARE(focused, QList<QWidget *>{app.mainWindow().content()->editor()});
+    // However narrow the window, the command stands on one line, to be copied whole.
+    const QString text = QString(notice->text()).replace(u'\n', QChar::LineSeparator); // as shown
+    const qsizetype command = text.indexOf(u"mirt --toggle"_s);
+    QVERIFY(command > 0);
+    for (int width = 150; width < 800; width += 10) {
+        QTextLayout layout(text, notice->font());
+        QTextOption wrapping;
+        wrapping.setWrapMode(QTextOption::WordWrap);
+        layout.setTextOption(wrapping);
+        layout.beginLayout();
+        while (layout.createLine().isValid())
+            layout.lineAt(layout.lineCount() - 1).setLineWidth(width);
+        layout.endLayout();
+        QCOMPARE(layout.lineForTextPosition(int(command)).lineNumber(),
+                 layout.lineForTextPosition(int(command) + 12).lineNumber());
+    }
 }
 
 void tst_MirtApp::speaksTheUsersLanguage_data() {

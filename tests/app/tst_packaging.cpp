@@ -35,7 +35,10 @@ void tst_Packaging::installPutsTheAppOnTheDesktop() {
     QVERIFY(QFileInfo(root.filePath(u"bin/mirt"_s)).isExecutable());
     QVERIFY(root.exists(u"share/icons/hicolor/scalable/apps/"_s + id + u".svg"_s));
     QVERIFY(root.exists(u"share/man/man1/mirt.1.gz"_s));
-    QVERIFY(root.exists(u"share/dbus-1/services/"_s + id + u".service"_s));
+    // The bus starts the app by this path, wherever it was installed.
+    QVERIFY(
+        contents(root.filePath(u"share/dbus-1/services/"_s + id + u".service"_s))
+            .contains("\nExec=" + QFile::encodeName(root.filePath(u"bin/mirt"_s)) + " --hidden\n"));
     const QString desktop = root.filePath(u"share/applications/"_s + id + u".desktop"_s);
     const QString metainfo = root.filePath(u"share/metainfo/"_s + id + u".metainfo.xml"_s);
     for (const QByteArray language : {"de", "fr"}) { // what the software centres show, translated
@@ -72,6 +75,17 @@ void tst_Packaging::debianPackageHasNoLintianErrors() {
     // The toolkit's texts come with it, or its dialogs would stay English in a German app.
     QCOMPARE(runProgram(u"dpkg-deb"_s, {u"-f"_s, out.filePath(debs[0]), u"Depends"_s}, &output), 0);
     QVERIFY2(output.contains("qt6-translations-l10n"), output.constData());
+    // The description flows as one paragraph: a line starting with two spaces is shown as is.
+    QCOMPARE(runProgram(u"dpkg-deb"_s, {u"-f"_s, out.filePath(debs[0]), u"Description"_s}, &output),
+             0);
+    QVERIFY2(output.count("\n ") == 3 && !output.contains("\n  "), output.constData());
+    // A desktop that starts the app over the bus finds it where the package puts it.
+    QCOMPARE(runProgram(u"dpkg-deb"_s, {u"-x"_s, out.filePath(debs[0]), out.filePath(u"root"_s)}),
+             0);
+    const QByteArray service =
+        contents(out.filePath(u"root/usr/share/dbus-1/services/io.github.mirtapp.Mirt.service"_s));
+    QVERIFY2(service.contains("\nExec=/usr/bin/mirt --hidden\n"), service.constData());
+    QVERIFY(QFileInfo(out.filePath(u"root/usr/bin/mirt"_s)).isExecutable());
 }
 
 void tst_Packaging::commandLineIsAnsweredWithoutAWindow_data() {
@@ -92,6 +106,8 @@ void tst_Packaging::commandLineIsAnsweredWithoutAWindow_data() {
         << QStringList{u"--help-all"_s} << QStringList{u"QT_QPA_PLATFORM=offscreen"_s} << 0
         << u"--note <FILE>"_s;
     QTest::newRow("no display") << QStringList() << none << 1 << u"no display"_s;
+    QTest::newRow("no display, and the platform named that needs one")
+        << QStringList() << QStringList{u"QT_QPA_PLATFORM=wayland;xcb"_s} << 1 << u"no display"_s;
     // Refused at once, with no window: a FIFO would hold the start for good.
     for (const auto &[kind, path] :
          {std::pair{"a FIFO", u"<fifo>"_s}, std::pair{"a device", u"/dev/null"_s},
