@@ -112,7 +112,7 @@ MirtApp::MirtApp(int &argc, char **argv, const QString &notePath)
     QApplication::setApplicationDisplayName(QStringLiteral("Mirt"));
     QGuiApplication::setDesktopFileName(SingleInstance::appId);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/mirt/mirt.svg")));
-    installTranslations(QLocale(), appTexts_, qtTexts_);
+    translations_.install(QLocale());
 }
 
 MirtApp::~MirtApp() {
@@ -136,9 +136,8 @@ int MirtApp::run(int argc, char **argv) {
         std::vector<char *> named(argv, argv + argc);
         named[0] = name;
         QCoreApplication answering(argc, named.data());
-        QTranslator appTexts;
-        QTranslator qtTexts;
-        installTranslations(QLocale(), appTexts, qtTexts);
+        Translations translations;
+        translations.install(QLocale());
         QCommandLineParser translated;
         describeOptions(translated);
         const QuickCapture described(translated);
@@ -147,7 +146,10 @@ int MirtApp::run(int argc, char **argv) {
             std::fprintf(stderr, "mirt: %s\n", qPrintable(translated.errorText()));
             return 2;
         }
-        translated.process(answering); // prints the help and ends the process
+        // The options Mirt takes, all of them; the toolkit's own, which --help-all would add,
+        // Mirt refuses, and the toolkit describes them in English only.
+        std::fputs(qPrintable(translated.helpText()), stdout);
+        return 0;
     }
     if (parser.isSet(QStringLiteral("version"))) {
         std::printf("mirt %s\n", MIRT_VERSION);

@@ -2,9 +2,9 @@
 #pragma once
 
 #include "NoteFile.h"
+#include "Translations.h"
 
 #include <QApplication>
-#include <QTranslator>
 
 #include <memory>
 
@@ -54,8 +54,7 @@ private:
     Location locate() const;
 
     QApplication app_;
-    QTranslator qtTexts_;
-    QTranslator appTexts_;
+    Translations translations_;
     QString notePath_;
     bool startsHidden_ = false;
     int exitCode_ = 0; // when start() returns false

@@ -7,6 +7,7 @@
 #include "Notemodel.h"
 #include "RunningCopy.h"
 #include "SingleInstance.h"
+#include "Translations.h"
 
 #include <QCommandLineParser>
 #include <QFile>
@@ -167,13 +168,15 @@ std::optional<int> QuickCapture::run(const QString &notePath, int &argc, char **
     }
     if (action.isEmpty())
         return std::nullopt;
+    QCoreApplication core(argc, argv); // for the bus; no window is built
+    Translations translations;         // what goes wrong is said in the user's language
+    translations.install(QLocale());
     const std::optional<QString> lines = append ? linesToAppend(argc, argv) : QString();
     if (!lines)
         return 1;
     if (append && NoteModel::appendix(QString(), *lines).isEmpty())
         return 0; // nothing to add
 
-    QCoreApplication core(argc, argv); // for the bus; no window is built
     const MirtApp::Location location = MirtApp::placeOfNote(notePath);
     // The running copy takes the request up by then, or never: a command that says it failed
     // must not be carried out later, when a script has tried again.

@@ -3,8 +3,6 @@
 
 #include "SingleInstance.h"
 
-#include <QCoreApplication>
-
 /// The copy of the app that holds a note's claim, as another process reaches it: a second
 /// launch, `mirt --toggle`, `--show` and `--append`. A request goes over the session bus, or
 /// over the runtime folder's socket where there is no bus, or where the text is more than the
@@ -14,7 +12,6 @@
 /// after it, and the sender waits for the answer as long again after it, the time the copy has
 /// to carry out one it took up in time. So "not done" is never followed by the deed.
 class RunningCopy {
-    Q_DECLARE_TR_FUNCTIONS(RunningCopy)
 public:
     using Delivery = SingleInstance::Delivery;
 

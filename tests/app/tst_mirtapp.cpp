@@ -300,9 +300,8 @@ void tst_MirtApp::speaksTheUsersLanguage() {
                  titles);
     } else {
         QCoreApplication app(argumentCount, arguments);
-        QTranslator appTexts;
-        QTranslator qtTexts;
-        QVERIFY(!installTranslations(language, appTexts, qtTexts, dir.path()));
+        Translations translations;
+        QVERIFY(!translations.install(language, dir.path()));
         QCOMPARE((QStringList{QCoreApplication::translate("MenuCommands", "&File"),
                               QCoreApplication::translate("QPlatformTheme", "Cancel")}),
                  titles);

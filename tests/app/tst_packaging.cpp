@@ -20,6 +20,8 @@ private Q_SLOTS:
     void debianPackageHasNoLintianErrors();
     void commandLineIsAnsweredWithoutAWindow_data();
     void commandLineIsAnsweredWithoutAWindow();
+    void helpSpeaksTheUsersLanguageThroughout_data();
+    void helpSpeaksTheUsersLanguageThroughout();
 };
 
 void tst_Packaging::installPutsTheAppOnTheDesktop() {
@@ -123,15 +125,9 @@ void tst_Packaging::commandLineIsAnsweredWithoutAWindow_data() {
         << u"cannot name the note's file"_s;
 }
 
-void tst_Packaging::commandLineIsAnsweredWithoutAWindow() {
-    QFETCH(QStringList, arguments);
-    QFETCH(QStringList, environment);
-    QFETCH(int, exitCode);
-    QFETCH(QString, output);
-    QTemporaryDir dir;
-    const QString fifo = dir.filePath(u"fifo"_s);
-    QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
-    arguments.replaceInStrings(u"<fifo>"_s, fifo);
+namespace {
+/// What `mirt ARGUMENTS` prints with no display, in the environment given as NAME=VALUE.
+QString answer(const QStringList &arguments, const QStringList &environment, int *exitCode) {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "LANGUAGE"})
@@ -143,12 +139,50 @@ void tst_Packaging::commandLineIsAnsweredWithoutAWindow() {
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.setStandardInputFile(u"/"_s);
     process.start(QStringLiteral(MIRT_BINARY), arguments);
-    QVERIFY(process.waitForFinished(10000));
-    const QString printed = QString::fromLocal8Bit(process.readAll());
-    QCOMPARE(process.exitStatus(), QProcess::NormalExit); // no core dump
-    QCOMPARE(process.exitCode(), exitCode);
+    if (!process.waitForFinished(10000) || process.exitStatus() != QProcess::NormalExit)
+        return u"<crashed or hung>"_s; // no core dump either
+    *exitCode = process.exitCode();
+    return QString::fromLocal8Bit(process.readAll());
+}
+} // namespace
+
+void tst_Packaging::commandLineIsAnsweredWithoutAWindow() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QStringList, environment);
+    QFETCH(int, exitCode);
+    QFETCH(QString, output);
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath(u"fifo"_s);
+    QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+    arguments.replaceInStrings(u"<fifo>"_s, fifo);
+    int code = -1;
+    const QString printed = answer(arguments, environment, &code);
+    QCOMPARE(code, exitCode);
     QVERIFY2(printed.contains(output), qPrintable(printed));
     QCOMPARE(printed.count(u'\n') > 1, QTest::currentDataTag()[2] == 'h');
+}
+
+void tst_Packaging::helpSpeaksTheUsersLanguageThroughout_data() {
+    QTest::addColumn<QString>("language");
+    QTest::newRow("German") << u"de"_s;
+    QTest::newRow("French") << u"fr"_s;
+}
+
+void tst_Packaging::helpSpeaksTheUsersLanguageThroughout() {
+    // No line of the English help, the toolkit's own among them, is left in the translation.
+    QFETCH(QString, language);
+    int code = -1;
+    const QString english = answer({u"--help-all"_s}, {}, &code);
+    const QString translated =
+        answer({u"--help-all"_s},
+               {u"LANG="_s + language + u'_' + language.toUpper() + u".UTF-8"_s,
+                u"LANGUAGE="_s + language},
+               &code);
+    QCOMPARE(code, 0);
+    for (QString line : english.split(u'\n')) {
+        line = line.section(u"  "_s, -1).trimmed(); // the option's description, or the line
+        QVERIFY2(line.size() < 4 || !translated.contains(line), qPrintable(line));
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_Packaging)
