@@ -232,12 +232,16 @@ bool MirtApp::start() {
     const qint64 deadline = SingleInstance::now() + RunningCopy::patience();
     while (!instance_->claim()) {
         QString reason;
-        switch (RunningCopy(location.path)
-                    .send({startsHidden_ ? QStringLiteral("ping") : QStringLiteral("activate"),
-                           QString(), QString(), deadline},
-                          &reason)) {
+        const RunningCopy running(location.path);
+        switch (running.send({startsHidden_ ? QStringLiteral("ping") : QStringLiteral("activate"),
+                              QString(), QString(), deadline},
+                             &reason)) {
         case SingleInstance::Delivery::Done:
-            return false;
+            // One that answered as a signal to end came in shows nothing for long: this one
+            // starts after it then.
+            if (running.holdsOnFor(300))
+                return false;
+            continue;
         case SingleInstance::Delivery::NotRunning:
             if (SingleInstance::now() < deadline)
                 continue;

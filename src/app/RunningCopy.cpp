@@ -5,6 +5,7 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDeadlineTimer>
 #include <QLocalSocket>
 #include <QThread>
 
@@ -60,6 +61,13 @@ RunningCopy::Delivery RunningCopy::send(const SingleInstance::Request &request,
             return delivery;
         QThread::msleep(50);
     }
+}
+
+bool RunningCopy::holdsOnFor(int milliseconds) const {
+    for (const QDeadlineTimer deadline(milliseconds); !deadline.hasExpired(); QThread::msleep(20))
+        if (!NoteClaim::isHeldAt(names_.lockPath))
+            return false;
+    return true;
 }
 
 RunningCopy::Delivery RunningCopy::sendOnBus(const SingleInstance::Request &request,

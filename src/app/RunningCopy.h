@@ -23,6 +23,8 @@ public:
     /// Asks the copy that holds the claim to carry out `request` before its deadline, and
     /// returns once it has, or has refused (`reason` says why), or the time is up (Busy).
     Delivery send(const SingleInstance::Request &request, QString *reason = nullptr) const;
+    /// Whether the copy still holds the claim after `milliseconds`, or let go of it by then.
+    bool holdsOnFor(int milliseconds) const;
 
 private:
     Delivery sendOnBus(const SingleInstance::Request &request, QString *reason) const;
