@@ -352,6 +352,21 @@
     </message>
 </context>
 <context>
+    <name>NoteAppend</name>
+    <message>
+        <source>the note cannot be saved, nothing was added: %1</source>
+        <translation>die Notiz kann nicht gespeichert werden, nichts wurde hinzugefügt: %1</translation>
+    </message>
+    <message>
+        <source>the note keeps changing</source>
+        <translation>die Notiz ändert sich fortwährend</translation>
+    </message>
+    <message>
+        <source>the note keeps changing; nothing was added</source>
+        <translation>die Notiz ändert sich fortwährend; nichts wurde hinzugefügt</translation>
+    </message>
+</context>
+<context>
     <name>NoteEditor</name>
     <message>
         <source>Note</source>
@@ -477,14 +492,6 @@
 </context>
 <context>
     <name>QuickCapture</name>
-    <message>
-        <source>the note cannot be saved, nothing was added: %1</source>
-        <translation>die Notiz kann nicht gespeichert werden, nichts wurde hinzugefügt: %1</translation>
-    </message>
-    <message>
-        <source>the note keeps changing; nothing was added</source>
-        <translation>die Notiz ändert sich fortwährend; nichts wurde hinzugefügt</translation>
-    </message>
     <message>
         <source>cannot start %1: %2</source>
         <translation>%1 kann nicht gestartet werden: %2</translation>

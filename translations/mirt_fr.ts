@@ -352,6 +352,21 @@
     </message>
 </context>
 <context>
+    <name>NoteAppend</name>
+    <message>
+        <source>the note cannot be saved, nothing was added: %1</source>
+        <translation>la note ne peut pas être enregistrée, rien n’a été ajouté : %1</translation>
+    </message>
+    <message>
+        <source>the note keeps changing</source>
+        <translation>la note ne cesse de changer</translation>
+    </message>
+    <message>
+        <source>the note keeps changing; nothing was added</source>
+        <translation>la note ne cesse de changer ; rien n’a été ajouté</translation>
+    </message>
+</context>
+<context>
     <name>NoteEditor</name>
     <message>
         <source>Note</source>
@@ -477,14 +492,6 @@
 </context>
 <context>
     <name>QuickCapture</name>
-    <message>
-        <source>the note cannot be saved, nothing was added: %1</source>
-        <translation>la note ne peut pas être enregistrée, rien n’a été ajouté : %1</translation>
-    </message>
-    <message>
-        <source>the note keeps changing; nothing was added</source>
-        <translation>la note ne cesse de changer ; rien n’a été ajouté</translation>
-    </message>
     <message>
         <source>cannot start %1: %2</source>
         <translation>impossible de lancer %1 : %2</translation>

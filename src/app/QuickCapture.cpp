@@ -2,8 +2,8 @@
 #include "QuickCapture.h"
 
 #include "MirtApp.h"
+#include "NoteAppend.h"
 #include "NoteEncoding.h"
-#include "NoteFile.h"
 #include "Notemodel.h"
 #include "RunningCopy.h"
 #include "SingleInstance.h"
@@ -51,38 +51,6 @@ std::optional<QByteArray> readStandardInput() {
     if (bytes.startsWith("\xEF\xBB\xBF"))
         bytes.remove(0, 3);
     return bytes;
-}
-
-/// Adds `lines` to the note file itself, as NoteFile writes it for the app: atomically, and
-/// never over a version it has not read.
-int appendToFile(const MirtApp::Location &location, const QString &lines) {
-    NoteFile note(location.path, location.options);
-    std::optional<QString> failure;
-    bool changed = false;
-    QObject::connect(&note, &NoteFile::writeFailed, &note,
-                     [&failure](const QString &reason) { failure = reason; });
-    QObject::connect(&note, &NoteFile::changedOutside, &note, [&changed] { changed = true; });
-    // Another program that writes between the read and the write keeps its words: nothing is
-    // written then, and the lines go after what it wrote.
-    for (int round = 0; round < 10; ++round) {
-        changed = false;
-        // Bytes in, bytes out: a large note is neither decoded nor encoded again, and bytes
-        // that are no UTF-8 stay as they are.
-        const QByteArray bytes = note.readBytes().value_or(QByteArray());
-        note.write(bytes +
-                   noteToUtf8(NoteModel::appendix(QString::fromUtf8(bytes.right(1)), lines)));
-        note.flush();
-        QCoreApplication::sendPostedEvents(&note, QEvent::MetaCall);
-        if (failure) {
-            complain(
-                QuickCapture::tr("the note cannot be saved, nothing was added: %1").arg(*failure));
-            return 1;
-        }
-        if (!changed)
-            return 0;
-    }
-    complain(QuickCapture::tr("the note keeps changing; nothing was added"));
-    return 1;
 }
 
 // None runs: the app starts, and shows the note. In a process of its own, as a plain `mirt`
@@ -203,8 +171,13 @@ std::optional<int> QuickCapture::run(const QString &notePath, int &argc, char **
         // first turns, and they fail when it ends: let them be answered at once, from the
         // connection's thread, that the claim is busy while this process writes the file.
         QCoreApplication::processEvents();
-        if (instance.claim())
-            return appendToFile(location, *lines);
+        if (instance.claim()) {
+            const std::optional<QString> failure =
+                NoteAppend::append(location.path, location.options, *lines);
+            if (failure)
+                complain(*failure);
+            return failure ? 1 : 0;
+        }
         // Another copy started meanwhile: it takes the lines.
         if (SingleInstance::now() >= deadline) {
             complain(tr("the running Mirt does not answer; nothing was done"));

@@ -121,7 +121,7 @@ public:
         QProcess process;
         process.setProcessEnvironment(env_);
         process.start(u"strace"_s, QStringList{u"-f"_s, u"-o"_s, traced, u"-P"_s, notePath(),
-                                               u"-e"_s, u"inject=read:delay_exit=1000000"_s,
+                                               u"-e"_s, u"inject=read,pread64:delay_exit=1000000"_s,
                                                QStringLiteral(MIRT_BINARY)} +
                                        arguments);
         if (!QTest::qWaitFor([&] { return contents(traced).contains("openat("); }, 20000))
