@@ -76,12 +76,13 @@ struct RunningMirt {
 
 /// Milliseconds from starting `mirt ARGUMENTS` until `done`, or until it returns, with the event
 /// loop turning.
-double commandUntil(const QStringList &arguments, const std::function<bool()> &done = {}) {
+double commandUntil(const QStringList &arguments, const std::function<bool()> &done = {},
+                    const QString &program = mirt()) {
     QProcess command;
-    command.setProcessChannelMode(QProcess::ForwardedChannels);
+    command.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     QElapsedTimer clock;
     clock.start();
-    command.start(mirt(), arguments);
+    command.start(program, arguments);
     const auto ended = [&] {
         return command.state() == QProcess::NotRunning;
     };
@@ -135,7 +136,7 @@ void toggleAndColdStart(const QString &way) {
         turnUntil([&] { return !app.window.isVisible(); });
         QCoreApplication::processEvents();
     };
-    std::vector<double> cold, shown, started, inApp;
+    std::vector<double> cold, shown, started, inApp, floor;
     double first = 0;
     for (int round = 0; round < 16; ++round) {
         const double coldStart =
@@ -143,6 +144,8 @@ void toggleAndColdStart(const QString &way) {
         // Where the time goes: a process of the command starting and ending, and the running
         // app's own part, from the request to the editor painted with the keyboard.
         const double start = commandUntil({QStringLiteral("--version")});
+        const double floorStart = commandUntil(
+            {}, {}, QCoreApplication::applicationDirPath() + QStringLiteral("/mirt_command_floor"));
         const FocusedPaint own(editor);
         const double showing = timed([&] {
             app.requests.toggle(QString());
@@ -163,6 +166,7 @@ void toggleAndColdStart(const QString &way) {
         if (round >= 2) { // the first rounds fill the caches
             cold.push_back(coldStart);
             started.push_back(start);
+            floor.push_back(floorStart);
             inApp.push_back(showing);
         }
     }
@@ -172,6 +176,7 @@ void toggleAndColdStart(const QString &way) {
     printRow(QStringLiteral("--toggle to the editor focused, painted, ") + way, shown);
     printRow(QStringLiteral("  of which a mirt process starting and ending"), started);
     printRow(QStringLiteral("  of which the running app showing and painting"), inApp);
+    printRow(QStringLiteral("  a process of QtCore, QtDBus, QtNetwork alone"), floor);
     printRow(QStringLiteral("cold start to the first painted frame"), cold);
     goal(QStringLiteral("15. --toggle p95 / cold start median, ") + way,
          quantile(shown, 0.95) / quantile(cold, 0.5), 0.35, QStringLiteral("x"));

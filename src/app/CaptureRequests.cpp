@@ -135,9 +135,11 @@ std::optional<QString> CaptureRequests::append(const QString &lines) {
     const QString &text = model_.text();
     const qsizetype lastLine = text.lastIndexOf(u'\n') + 1;
     const QString before = text.sliced(lastLine);
-    QPlainTextEdit *editor = window_.content()->editor();
-    const int end = editor->document()->characterCount() - 1;
-    const int anchor = editor->textCursor().anchor(), position = editor->textCursor().position();
+    // In the note's positions: a large note still arriving grows the document at its start.
+    NoteEditor *editor = window_.content()->editor();
+    const qsizetype end = text.size();
+    const qsizetype anchor = editor->notePosition(editor->textCursor().anchor());
+    const qsizetype position = editor->notePosition(editor->textCursor().position());
     model_.appendLines(lines);
     // The user typing at the end goes on in the same line, and the lines go after it: a word
     // being typed is never cut in two. On a line still empty, the caret follows to the end.
@@ -146,8 +148,8 @@ std::optional<QString> CaptureRequests::append(const QString &lines) {
         after.size() > lastLine + before.size() && after[lastLine + before.size()] == u'\n' &&
         QStringView(after).sliced(lastLine, before.size()) == before) {
         QTextCursor caret(editor->document());
-        caret.setPosition(anchor);
-        caret.setPosition(position, QTextCursor::KeepAnchor);
+        caret.setPosition(editor->documentPosition(anchor));
+        caret.setPosition(editor->documentPosition(position), QTextCursor::KeepAnchor);
         editor->setTextCursor(caret);
     }
     model_.flushAutosave();

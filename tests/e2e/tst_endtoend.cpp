@@ -185,29 +185,15 @@ class tst_EndToEnd : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void secondLaunchLeavesOneWindow();
     void lastKeystrokesSurviveEveryWayOut();
     void twoMachinesShareANoteThroughSyncthing();
     void appendAddsEachLineOnce_data();
     void appendAddsEachLineOnce();
     void toggleShowsAndHidesTheNote_data();
     void toggleShowsAndHidesTheNote();
-    void commandsAnsweredNoAreNeverCarriedOut();
     void launchRightAfterQuitOpensTheNote_data();
     void launchRightAfterQuitOpensTheNote();
 };
-
-void tst_EndToEnd::secondLaunchLeavesOneWindow() {
-    Session session;
-    QProcess *first = session.launch();
-    QProcess *second = session.start();
-    QVERIFY(ended(second));
-    QCOMPARE(second->exitCode(), 0);
-    QCOMPARE(first->state(), QProcess::Running);
-    const QStringList windows = xdotool({u"search"_s, u"--onlyvisible"_s, u"--class"_s, u"mirt"_s})
-                                    .split(u'\n', Qt::SkipEmptyParts);
-    QCOMPARE(windows.size(), 1);
-}
 
 void tst_EndToEnd::lastKeystrokesSurviveEveryWayOut() {
     // Each trial types and ends the app within 0.1 s, by one of the ways an app ends.
@@ -536,26 +522,6 @@ void tst_EndToEnd::toggleShowsAndHidesTheNote() {
     QTRY_COMPARE(session.note(), QByteArray("aXb"));
     toggle(); // shown again so soon, it still knows that it has the keyboard
     QTRY_VERIFY(Session::shownWindow(app).isEmpty());
-}
-
-void tst_EndToEnd::commandsAnsweredNoAreNeverCarriedOut() {
-    // A Mirt that cannot answer (stopped here) makes the commands wait, then fail; what they
-    // asked for must not happen when it goes on, or a script trying again does it twice.
-    Session session;
-    session.setEnv(u"MIRT_REQUEST_TIMEOUT"_s, u"1"_s);
-    session.writeNote("first\n");
-    QProcess *app = session.launch();
-    ::kill(pid_t(app->processId()), SIGSTOP);
-    QByteArray printed;
-    QCOMPARE(session.command({u"--append"_s, u"late"_s}, {}, &printed), 1);
-    QVERIFY2(printed.contains("does not answer"), printed.constData());
-    QCOMPARE(session.command({u"--toggle"_s}), 1);
-    ::kill(pid_t(app->processId()), SIGCONT);
-    QTest::qWait(1500);
-    QVERIFY(!Session::shownWindow(app).isEmpty());
-    session.key(u"ctrl+End"_s);
-    session.type(u"!"_s);
-    QTRY_COMPARE(session.note(), QByteArray("first\n!"));
 }
 
 void tst_EndToEnd::launchRightAfterQuitOpensTheNote_data() {
