@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "QuickCapture.h"
 
-#include "MirtApp.h"
 #include "NoteAppend.h"
 #include "NoteEncoding.h"
+#include "NoteLocation.h"
 #include "Notemodel.h"
 #include "RunningCopy.h"
 #include "SingleInstance.h"
@@ -145,7 +145,7 @@ std::optional<int> QuickCapture::run(const QString &notePath, int &argc, char **
     if (append && NoteModel::appendix(QString(), *lines).isEmpty())
         return 0; // nothing to add
 
-    const MirtApp::Location location = MirtApp::placeOfNote(notePath);
+    const NoteLocation location = NoteLocation::of(notePath);
     // The running copy takes the request up by then, or never: a command that says it failed
     // must not be carried out later, when a script has tried again.
     const qint64 deadline = SingleInstance::now() + RunningCopy::patience();

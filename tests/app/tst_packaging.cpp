@@ -34,7 +34,13 @@ void tst_Packaging::installPutsTheAppOnTheDesktop() {
         0);
     const QDir root(prefix.path());
     const QString id = u"io.github.mirtapp.Mirt"_s;
-    QVERIFY(QFileInfo(root.filePath(u"bin/mirt"_s)).isExecutable());
+    // Installed, it finds the window it loads to run, wherever the prefix is.
+    QProcess app;
+    app.start(root.filePath(u"bin/mirt"_s),
+              {u"--note"_s, prefix.filePath(u"note.txt"_s), u"--hidden"_s});
+    QVERIFY(app.waitForStarted() && !app.waitForFinished(1500));
+    app.kill();
+    app.waitForFinished();
     QVERIFY(root.exists(u"share/icons/hicolor/scalable/apps/"_s + id + u".svg"_s));
     QVERIFY(root.exists(u"share/man/man1/mirt.1.gz"_s));
     // The bus starts the app by this path, wherever it was installed.
