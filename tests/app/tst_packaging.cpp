@@ -107,9 +107,6 @@ void tst_Packaging::commandLineIsAnsweredWithoutAWindow_data() {
                             << u"Usage: mirt [options]\n"_s;
     QTest::newRow("--help names the ways to reach a running note")
         << QStringList{u"--help"_s} << none << 0 << u"--append <TEXT>"_s;
-    QTest::newRow("--help in German")
-        << QStringList{u"--help"_s} << QStringList{u"LANG=de_DE.UTF-8"_s, u"LANGUAGE=de"_s} << 0
-        << u"Aufruf: mirt [Optionen]\n"_s;
     QTest::newRow("--help-all, with a display at hand")
         << QStringList{u"--help-all"_s} << QStringList{u"QT_QPA_PLATFORM=offscreen"_s} << 0
         << u"--note <FILE>"_s;

@@ -21,6 +21,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -80,49 +81,30 @@ void collect(QObject *object, QSet<QString> &found, bool hidden = false) {
             collect(child, found, hidden);
 }
 
-/// Looks at every dialog as it opens, presses what opens further ones (a printer's properties,
-/// the preview's page setup), then closes it unanswered.
-class Inspector : public QObject {
-public:
-    Inspector(QWidget &window, QSet<QString> &found)
-        : window_(window)
-        , found_(found) {
-        connect(&timer_, &QTimer::timeout, this, [this] { look(); });
-        timer_.start(30);
+/// Looks at each dialog as it opens and presses what opens further ones (a printer's
+/// properties, the preview's page setup); with nothing new, closes the newest unanswered.
+void inspect(QList<QPointer<QDialog>> &seen, QSet<QString> &found) {
+    for (QWidget *top : QApplication::topLevelWidgets()) {
+        auto *dialog = qobject_cast<QDialog *>(top);
+        if (!dialog || !dialog->isVisible() || seen.contains(dialog))
+            continue;
+        seen << dialog;
+        collect(dialog, found, true);
+        for (QAbstractButton *button : dialog->findChildren<QAbstractButton *>())
+            if (button->isVisible() && button->isEnabled() && !button->isCheckable() &&
+                !qobject_cast<QDialogButtonBox *>(button->parentWidget()))
+                QMetaObject::invokeMethod(button, &QAbstractButton::click, Qt::QueuedConnection);
+        for (QToolBar *bar : dialog->findChildren<QToolBar *>())
+            for (QAction *action : bar->actions())
+                if (!action->isCheckable())
+                    QMetaObject::invokeMethod(action, &QAction::trigger, Qt::QueuedConnection);
+        return;
     }
-
-private:
-    void look() {
-        for (QWidget *top : QApplication::topLevelWidgets()) {
-            auto *dialog = qobject_cast<QDialog *>(top);
-            if (!dialog || !dialog->isVisible() || seen_.contains(dialog))
-                continue;
-            seen_ << dialog;
-            collect(dialog, found_, true);
-            for (QAbstractButton *button : dialog->findChildren<QAbstractButton *>())
-                if (button->isVisible() && button->isEnabled() &&
-                    !qobject_cast<QDialogButtonBox *>(button->parentWidget()) &&
-                    !button->isCheckable())
-                    QMetaObject::invokeMethod(button, &QAbstractButton::click,
-                                              Qt::QueuedConnection);
-            for (QToolBar *bar : dialog->findChildren<QToolBar *>())
-                for (QAction *action : bar->actions())
-                    if (!action->isCheckable())
-                        QMetaObject::invokeMethod(action, &QAction::trigger, Qt::QueuedConnection);
-            return;
-        }
-        // Nothing new: the newest dialog is done with.
-        QWidget *modal = QApplication::activeModalWidget();
-        for (QDialog *dialog : std::as_const(seen_))
-            if (dialog && dialog->isVisible() && (!modal || dialog == modal))
-                return dialog->reject();
-    }
-
-    QWidget &window_;
-    QSet<QString> &found_;
-    QTimer timer_;
-    QList<QPointer<QDialog>> seen_;
-};
+    QWidget *modal = QApplication::activeModalWidget();
+    for (QDialog *dialog : std::as_const(seen))
+        if (dialog && dialog->isVisible() && (!modal || dialog == modal))
+            return dialog->reject();
+}
 
 } // namespace
 
@@ -132,6 +114,7 @@ class tst_Translations : public QObject {
 private Q_SLOTS:
     void noEnglishLeftInWhatMirtShows_data();
     void noEnglishLeftInWhatMirtShows();
+    void withoutTheToolkitsCatalogueEnglishThroughout();
 };
 
 void tst_Translations::noEnglishLeftInWhatMirtShows_data() {
@@ -164,7 +147,10 @@ void tst_Translations::noEnglishLeftInWhatMirtShows() {
     QVERIFY(QDir().mkpath(WidgetDialogs::exportFolder() + u"/folder"_s));
     writeFile(WidgetDialogs::exportFolder() + u"/note.txt"_s, "words");
     {
-        Inspector inspector(window, found);
+        QList<QPointer<QDialog>> seen;
+        QTimer inspector;
+        connect(&inspector, &QTimer::timeout, this, [&] { inspect(seen, found); });
+        inspector.start(30);
         WidgetDialogs dialogs([&] { return &window; });
         model->setClearRequested(true);
         QTest::qWait(300);
@@ -180,6 +166,15 @@ void tst_Translations::noEnglishLeftInWhatMirtShows() {
     english.sort();
     QVERIFY2(english.isEmpty(), qPrintable(english.join(u'\n')));
     QCoreApplication::removeTranslator(&untranslated);
+}
+
+void tst_Translations::withoutTheToolkitsCatalogueEnglishThroughout() {
+    // The app's words without the toolkit's would mix two languages in one dialog.
+    QTemporaryDir noToolkit;
+    Translations german, finnish;
+    QVERIFY(!german.install(QLocale(QLocale::German), noToolkit.path()));
+    QVERIFY(!finnish.install(QLocale(QLocale::Finnish))); // no catalogue of Mirt's
+    QCOMPARE(QCoreApplication::translate("MenuCommands", "&File"), u"&File"_s);
 }
 
 QTEST_MAIN(tst_Translations)

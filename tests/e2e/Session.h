@@ -3,6 +3,8 @@
 // through xdotool, and the commands a script runs.
 #pragma once
 
+#include "Files.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -21,11 +23,6 @@ inline QString xdotool(const QStringList &arguments) {
     if (!process.waitForFinished(15000))
         qFatal("xdotool %s hung", qPrintable(arguments.join(u' ')));
     return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
-}
-
-inline QByteArray contents(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 /// One user's home with its own settings and data, and the app running in it.
@@ -114,8 +111,7 @@ public:
     }
     /// Runs `mirt ARGUMENTS` with every read of the note held up for a second, and calls
     /// `meanwhile` while the first one is held: another program writing at the worst moment.
-    int commandDuringRead(const QStringList &arguments, QByteArray &log,
-                          const std::function<void()> &meanwhile) {
+    int commandDuringRead(const QStringList &arguments, const std::function<void()> &meanwhile) {
         QTemporaryDir trace;
         const QString traced = trace.filePath(u"log"_s);
         QProcess process;
@@ -130,7 +126,6 @@ public:
         meanwhile();
         if (!process.waitForFinished(30000))
             qFatal("mirt %s hung", qPrintable(arguments.join(u' ')));
-        log = contents(traced) + process.readAll();
         return process.exitCode();
     }
     /// The app and the commands find each other without a session bus, as in some sandboxes.
@@ -167,17 +162,9 @@ public:
     QString home() const { return home_.path(); }
 
     QString notePath() const { return home_.filePath(u"data/Mirt/Mirt/mirt.note.autosave.txt"_s); }
-    QByteArray note() const {
-        QFile file(notePath());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<no note>");
-    }
+    QByteArray note() const { return contents(notePath()); }
     /// Writes the note as another program does.
-    void writeNote(const QByteArray &bytes) const {
-        QDir().mkpath(QFileInfo(notePath()).absolutePath());
-        QFile file(notePath());
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-            qFatal("cannot write the note");
-    }
+    void writeNote(const QByteArray &bytes) const { writeFile(notePath(), bytes); }
 
 private:
     QTemporaryDir home_;

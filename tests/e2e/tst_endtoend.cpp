@@ -107,26 +107,13 @@ private:
         return probe.serverPort();
     }
     void writeConfig(int i, const QString &self, const QString &peer) {
-        const QString config = uR"(<configuration version="36">
-  <folder id="notes" label="notes" path="%1" type="sendreceive" rescanIntervalS="3600"
-          fsWatcherEnabled="true" fsWatcherDelayS="1">
-    <device id="%2"></device><device id="%3"></device><maxConflicts>10</maxConflicts>
-  </folder>
-  <device id="%2" name="self"><address>dynamic</address></device>
-  <device id="%3" name="peer"><address>tcp://127.0.0.1:%4</address></device>
-  <gui enabled="true" tls="false"><address>127.0.0.1:%5</address><apikey>mirt-test-key</apikey></gui>
-  <options>
-    <listenAddress>tcp://127.0.0.1:%6</listenAddress>
-    <globalAnnounceEnabled>false</globalAnnounceEnabled><localAnnounceEnabled>false</localAnnounceEnabled>
-    <relaysEnabled>false</relaysEnabled><natEnabled>false</natEnabled><urAccepted>-1</urAccepted>
-    <crashReportingEnabled>false</crashReportingEnabled><startBrowser>false</startBrowser>
-    <autoUpgradeIntervalH>0</autoUpgradeIntervalH><reconnectionIntervalS>1</reconnectionIntervalS>
-  </options>
-</configuration>
-)"_s.arg(folders_[i], self, peer)
-                                   .arg(ports_[1 - i])
-                                   .arg(gui_[i])
-                                   .arg(ports_[i]);
+        const QString config =
+            QString::fromUtf8(
+                contents(QStringLiteral(MIRT_SOURCE_DIR "/tests/e2e/syncthing-config.xml")))
+                .arg(folders_[i], self, peer)
+                .arg(ports_[1 - i])
+                .arg(gui_[i])
+                .arg(ports_[i]);
         QFile file(config_[i] + u"/config.xml"_s);
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
             file.write(config.toUtf8()) < 0)
@@ -376,8 +363,7 @@ void tst_EndToEnd::appendAddsEachLineOnce() {
     if (situation == u"changed while written"_s) {
         // Another program writes while the command reads the note: nothing of either is lost,
         // and nothing is said to be written that was not.
-        QByteArray log;
-        QCOMPARE(session.commandDuringRead({u"--append"_s, u"second"_s}, log,
+        QCOMPARE(session.commandDuringRead({u"--append"_s, u"second"_s},
                                            [&] { session.writeNote("first\noutside\n"); }),
                  0);
         QCOMPARE(session.note(), QByteArray("first\noutside\nsecond\n"));
@@ -478,11 +464,8 @@ void tst_EndToEnd::toggleShowsAndHidesTheNote() {
                                      QCryptographicHash::Sha256)
                 .toHex()
                 .left(16));
-        QFile claim(session.home() + u"/run/mirt-"_s + key + u".lock"_s);
-        QVERIFY(claim.open(QIODevice::WriteOnly) &&
-                claim.write(QByteArray::number(QCoreApplication::applicationPid()) + "\nmirt\n" +
-                            QSysInfo::machineHostName().toUtf8() + '\n') > 0);
-        claim.close();
+        writeFile(session.home() + u"/run/mirt-"_s + key + u".lock"_s,
+                  QByteArray::number(QCoreApplication::applicationPid()) + "\nmirt\n");
         app = session.start({u"--toggle"_s}); // nothing runs: the app starts
         QTRY_VERIFY(!Session::shownWindow(app).isEmpty());
         xdotool({u"windowfocus"_s, u"--sync"_s, Session::shownWindow(app)});
