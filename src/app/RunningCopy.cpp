@@ -5,9 +5,12 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
 #include <QDeadlineTimer>
+#include <QEventLoop>
 #include <QLocalSocket>
 #include <QThread>
+#include <QTimer>
 
 namespace {
 
@@ -83,8 +86,18 @@ RunningCopy::Delivery RunningCopy::sendOnBus(const SingleInstance::Request &requ
              << (request.text.isEmpty() ? QVariantList() : QVariantList{request.text.toUtf8()});
     call << platformData(request);
     const qint64 giveUp = request.deadline + patience();
-    const QDBusMessage reply =
-        QDBusConnection::sessionBus().call(call, QDBus::Block, millisecondsUntil(giveUp));
+    // Waited for here rather than by the bus library, whose own time-out delivers its error
+    // into the ending process as it gives up, and prints there about types it no longer has.
+    QDBusPendingCallWatcher pending(QDBusConnection::sessionBus().asyncCall(call, INT_MAX));
+    QEventLoop waiting;
+    QObject::connect(&pending, &QDBusPendingCallWatcher::finished, &waiting, &QEventLoop::quit);
+    QTimer::singleShot(millisecondsUntil(giveUp), &waiting, &QEventLoop::quit);
+    waiting.exec();
+    if (!pending.isFinished()) { // the copy takes the request up no more, if it ever reads it
+        QDBusConnection::disconnectFromBus(QDBusConnection::sessionBus().name());
+        return Delivery::Busy;
+    }
+    const QDBusMessage reply = pending.reply();
     if (reply.type() == QDBusMessage::ReplyMessage)
         return Delivery::Done;
     const QString error = reply.errorName();
@@ -96,10 +109,9 @@ RunningCopy::Delivery RunningCopy::sendOnBus(const SingleInstance::Request &requ
             *reason = reply.errorMessage();
         return Delivery::Refused;
     }
-    // No answer before the time was up: the copy takes the request up no more, if it ever
-    // reads it. No answer sooner: it ended without reading it, and the next holder is asked.
+    // It ended without reading it: the next holder is asked.
     if (error == QLatin1String("org.freedesktop.DBus.Error.NoReply"))
-        return SingleInstance::now() + 100 >= giveUp ? Delivery::Busy : Delivery::NotRunning;
+        return Delivery::NotRunning;
     return Delivery::Busy; // no object yet, or a claim held by a process that answers nothing
 }
 
