@@ -102,7 +102,7 @@ bool MirtApp::start() {
         case SingleInstance::Delivery::Done:
             // One that answered as a signal to end came in shows nothing for long: this one
             // starts after it then.
-            if (running.holdsOnFor(300))
+            if (running.goesOn())
                 return false;
             continue;
         case SingleInstance::Delivery::NotRunning:

@@ -154,7 +154,11 @@ std::optional<int> QuickCapture::run(const QString &notePath, int &argc, char **
         QString reason;
         switch (running.send({action, *lines, QString(), deadline}, &reason)) {
         case SingleInstance::Delivery::Done:
-            return 0;
+            // The lines are on disk; a window shown by a copy that a signal to end reached
+            // with the request is gone at once, and the app starts afresh.
+            if (append || running.goesOn())
+                return 0;
+            return startApp(argc, argv);
         case SingleInstance::Delivery::Refused:
             complain(reason);
             return 1;

@@ -66,11 +66,10 @@ RunningCopy::Delivery RunningCopy::send(const SingleInstance::Request &request,
     }
 }
 
-bool RunningCopy::holdsOnFor(int milliseconds) const {
-    for (const QDeadlineTimer deadline(milliseconds); !deadline.hasExpired(); QThread::msleep(20))
-        if (!NoteClaim::isHeldAt(names_.lockPath))
-            return false;
-    return true;
+bool RunningCopy::goesOn() const {
+    QThread::msleep(50); // long enough for a signal that came with the request to be handled
+    return send({QStringLiteral("ping"), QString(), QString(),
+                 SingleInstance::now() + patience()}) == Delivery::Done;
 }
 
 RunningCopy::Delivery RunningCopy::sendOnBus(const SingleInstance::Request &request,

@@ -23,8 +23,9 @@ public:
     /// Asks the copy that holds the claim to carry out `request` before its deadline, and
     /// returns once it has, or has refused (`reason` says why), or the time is up (Busy).
     Delivery send(const SingleInstance::Request &request, QString *reason = nullptr) const;
-    /// Whether the copy still holds the claim after `milliseconds`, or let go of it by then.
-    bool holdsOnFor(int milliseconds) const;
+    /// Whether the copy that has just answered goes on: asked again a moment later, one that a
+    /// signal to end reached together with the request answers busy, then ends.
+    bool goesOn() const;
 
 private:
     Delivery sendOnBus(const SingleInstance::Request &request, QString *reason) const;
