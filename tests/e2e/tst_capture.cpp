@@ -146,9 +146,12 @@ private Q_SLOTS:
 };
 
 void tst_Capture::captureKeepsEveryWordAndLine() {
-    // A slice here; scripts/soak runs fresh seeds, and MIRT_SEED=n one of them again.
-    for (const quint32 seed : seedsToRun({1})) {
-        const QString problems = captureRun(seed, 30);
+    // A slice here; scripts/soak runs fresh seeds, and MIRT_SEED=n one of them again. Each
+    // seed that failed stays, as far as its failure: 2 (a line added while a large note
+    // arrived moved the caret), 302 (a toggle carried out by a Mirt that was ending).
+    const QMap<quint32, int> fixed{{1, 30}, {2, 5}, {302, 3}};
+    for (const quint32 seed : seedsToRun(fixed.keys())) {
+        const QString problems = captureRun(seed, fixed.value(seed, 30));
         if (!problems.isEmpty()) {
             reportFailingSeed(seed);
             QFAIL(qPrintable(problems));
