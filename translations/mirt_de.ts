@@ -2,18 +2,27 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de">
 <context>
+    <name>ApplicationInterface</name>
+    <message>
+        <source>the text to add is not valid UTF-8; nothing was added</source>
+        <translation>der hinzuzufügende Text ist kein gültiges UTF-8; nichts wurde hinzugefügt</translation>
+    </message>
+</context>
+<context>
     <name>CaptureRequests</name>
     <message>
         <source>Mirt has no action &quot;%1&quot;</source>
         <translation>Mirt kennt keine Aktion „%1“</translation>
     </message>
     <message>
-        <source>the lines are in the window, but the note cannot be saved: %1</source>
-        <translation>die Zeilen stehen im Fenster, aber die Notiz kann nicht gespeichert werden: %1</translation>
+        <source>the note cannot be saved, so nothing was added: %1</source>
+        <translation>die Notiz kann nicht gespeichert werden, daher wurde nichts hinzugefügt: %1</translation>
     </message>
     <message>
-        <source>This desktop offers apps no global shortcut. To show or hide the note with a key, bind the command &quot;mirt --toggle&quot; in the desktop&apos;s keyboard settings.</source>
-        <translation>Diese Arbeitsumgebung bietet Programmen kein globales Tastenkürzel. Um die Notiz mit einer Taste zu zeigen oder auszublenden, legen Sie den Befehl „mirt --toggle“ in den Tastatureinstellungen der Arbeitsumgebung auf eine Taste.</translation>
+        <source>This desktop offers apps no global shortcut. To show or hide the note with a key, bind this command in the desktop&apos;s keyboard settings:
+%1</source>
+        <translation>Diese Arbeitsumgebung bietet Anwendungen kein globales Tastenkürzel. Um die Notiz mit einer Taste zu zeigen oder zu verbergen, legen Sie diesen Befehl in den Tastatureinstellungen der Arbeitsumgebung auf eine Taste:
+%1</translation>
     </message>
 </context>
 <context>
@@ -458,6 +467,21 @@
     </message>
 </context>
 <context>
+    <name>NoteAppend</name>
+    <message>
+        <source>the note cannot be saved, nothing was added: %1</source>
+        <translation>die Notiz kann nicht gespeichert werden, nichts wurde hinzugefügt: %1</translation>
+    </message>
+    <message>
+        <source>the note keeps changing</source>
+        <translation>die Notiz ändert sich fortwährend</translation>
+    </message>
+    <message>
+        <source>the note keeps changing; nothing was added</source>
+        <translation>die Notiz ändert sich fortwährend; nichts wurde hinzugefügt</translation>
+    </message>
+</context>
+<context>
     <name>NoteEditor</name>
     <message>
         <source>Note</source>
@@ -585,20 +609,16 @@
         <translation>Die Notiz kann nicht bleiben, wo sie ist: %1. Was Sie tippen, bleibt hier und wird gespeichert, sobald das wieder eine gewöhnliche Datei ist.</translation>
     </message>
     <message>
+        <source>the running Mirt does not answer</source>
+        <translation>das laufende Mirt antwortet nicht</translation>
+    </message>
+    <message>
         <source>Earlier versions of the note cannot be kept now: %1. The note itself is saved as ever.</source>
         <translation>Frühere Fassungen der Notiz können gerade nicht aufbewahrt werden: %1. Die Notiz selbst wird wie immer gespeichert.</translation>
     </message>
 </context>
 <context>
     <name>QuickCapture</name>
-    <message>
-        <source>the note cannot be saved, nothing was added: %1</source>
-        <translation>die Notiz kann nicht gespeichert werden, nichts wurde hinzugefügt: %1</translation>
-    </message>
-    <message>
-        <source>the note keeps changing; nothing was added</source>
-        <translation>die Notiz ändert sich fortwährend; nichts wurde hinzugefügt</translation>
-    </message>
     <message>
         <source>cannot start %1: %2</source>
         <translation>%1 kann nicht gestartet werden: %2</translation>
@@ -636,8 +656,12 @@
         <translation>--toggle, --show, --append und --hidden gehen nur einzeln</translation>
     </message>
     <message>
-        <source>the Mirt that keeps the note does not answer</source>
-        <translation>das Mirt, das die Notiz führt, antwortet nicht</translation>
+        <source>standard input can be added once; nothing was added</source>
+        <translation>die Standardeingabe kann nur einmal hinzugefügt werden; nichts wurde hinzugefügt</translation>
+    </message>
+    <message>
+        <source>the running Mirt does not answer; nothing was done</source>
+        <translation>das laufende Mirt antwortet nicht; nichts wurde getan</translation>
     </message>
 </context>
 <context>
@@ -673,6 +697,13 @@ Was Sie seit dem letzten Speichern getippt haben, gibt es nur in diesem Fenster.
     <message>
         <source>The Copy Was Not Saved</source>
         <translation>Die Kopie wurde nicht gespeichert</translation>
+    </message>
+</context>
+<context>
+    <name>SingleInstance</name>
+    <message>
+        <source>the running Mirt took too long to answer; nothing was done</source>
+        <translation>das laufende Mirt hat zu lange für die Antwort gebraucht; nichts wurde getan</translation>
     </message>
 </context>
 <context>

@@ -2,18 +2,27 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="fr">
 <context>
+    <name>ApplicationInterface</name>
+    <message>
+        <source>the text to add is not valid UTF-8; nothing was added</source>
+        <translation>le texte à ajouter n’est pas de l’UTF-8 valide ; rien n’a été ajouté</translation>
+    </message>
+</context>
+<context>
     <name>CaptureRequests</name>
     <message>
         <source>Mirt has no action &quot;%1&quot;</source>
         <translation>Mirt n’a pas d’action « %1 »</translation>
     </message>
     <message>
-        <source>the lines are in the window, but the note cannot be saved: %1</source>
-        <translation>les lignes sont dans la fenêtre, mais la note ne peut pas être enregistrée : %1</translation>
+        <source>the note cannot be saved, so nothing was added: %1</source>
+        <translation>la note ne peut pas être enregistrée, rien n’a donc été ajouté : %1</translation>
     </message>
     <message>
-        <source>This desktop offers apps no global shortcut. To show or hide the note with a key, bind the command &quot;mirt --toggle&quot; in the desktop&apos;s keyboard settings.</source>
-        <translation>Ce bureau n’offre pas de raccourci global aux applications. Pour afficher ou masquer la note d’une touche, associez la commande « mirt --toggle » à une touche dans les réglages du clavier du bureau.</translation>
+        <source>This desktop offers apps no global shortcut. To show or hide the note with a key, bind this command in the desktop&apos;s keyboard settings:
+%1</source>
+        <translation>Ce bureau n’offre pas de raccourci global aux applications. Pour afficher ou masquer la note d’une touche, associez cette commande à une touche dans les réglages du clavier du bureau :
+%1</translation>
     </message>
 </context>
 <context>
@@ -458,6 +467,21 @@
     </message>
 </context>
 <context>
+    <name>NoteAppend</name>
+    <message>
+        <source>the note cannot be saved, nothing was added: %1</source>
+        <translation>la note ne peut pas être enregistrée, rien n’a été ajouté : %1</translation>
+    </message>
+    <message>
+        <source>the note keeps changing</source>
+        <translation>la note ne cesse de changer</translation>
+    </message>
+    <message>
+        <source>the note keeps changing; nothing was added</source>
+        <translation>la note ne cesse de changer ; rien n’a été ajouté</translation>
+    </message>
+</context>
+<context>
     <name>NoteEditor</name>
     <message>
         <source>Note</source>
@@ -585,20 +609,16 @@
         <translation>La note ne peut pas être gardée à cet endroit : %1. Ce que vous tapez reste ici et sera enregistré dès que ce sera de nouveau un fichier ordinaire.</translation>
     </message>
     <message>
+        <source>the running Mirt does not answer</source>
+        <translation>le Mirt en cours ne répond pas</translation>
+    </message>
+    <message>
         <source>Earlier versions of the note cannot be kept now: %1. The note itself is saved as ever.</source>
         <translation>Les versions précédentes de la note ne peuvent pas être conservées pour l’instant : %1. La note elle-même est enregistrée comme toujours.</translation>
     </message>
 </context>
 <context>
     <name>QuickCapture</name>
-    <message>
-        <source>the note cannot be saved, nothing was added: %1</source>
-        <translation>la note ne peut pas être enregistrée, rien n’a été ajouté : %1</translation>
-    </message>
-    <message>
-        <source>the note keeps changing; nothing was added</source>
-        <translation>la note ne cesse de changer ; rien n’a été ajouté</translation>
-    </message>
     <message>
         <source>cannot start %1: %2</source>
         <translation>impossible de lancer %1 : %2</translation>
@@ -636,8 +656,12 @@
         <translation>--toggle, --show, --append et --hidden s’emploient un seul à la fois</translation>
     </message>
     <message>
-        <source>the Mirt that keeps the note does not answer</source>
-        <translation>le Mirt qui tient la note ne répond pas</translation>
+        <source>standard input can be added once; nothing was added</source>
+        <translation>l’entrée standard ne peut être ajoutée qu’une fois ; rien n’a été ajouté</translation>
+    </message>
+    <message>
+        <source>the running Mirt does not answer; nothing was done</source>
+        <translation>le Mirt en cours ne répond pas ; rien n’a été fait</translation>
     </message>
 </context>
 <context>
@@ -673,6 +697,13 @@ Ce que vous avez tapé depuis le dernier enregistrement n’existe que dans cett
     <message>
         <source>The Copy Was Not Saved</source>
         <translation>La copie n’a pas été enregistrée</translation>
+    </message>
+</context>
+<context>
+    <name>SingleInstance</name>
+    <message>
+        <source>the running Mirt took too long to answer; nothing was done</source>
+        <translation>le Mirt en cours a mis trop de temps à répondre ; rien n’a été fait</translation>
     </message>
 </context>
 <context>

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ApplicationInterface.h"
 
+#include "NoteEncoding.h"
 #include "SingleInstance.h"
 
 #include <QDBusVariant>
@@ -22,14 +23,24 @@ void ApplicationInterface::ActivateAction(const QString &name, const QVariantLis
     QVariant text = parameter.value(0);
     if (text.userType() == qMetaTypeId<QDBusVariant>()) // as a desktop's own client sends it
         text = text.value<QDBusVariant>().variant();
-    carryOut(name, text.toString(), platformData);
+    if (text.userType() != QMetaType::QByteArray)
+        return carryOut(name, text.toString(), platformData);
+    // Bytes are decoded as the note's file is, every character kept, a leading U+FEFF too.
+    bool exact = false;
+    const QString decoded = noteFromUtf8(text.toByteArray(), &exact);
+    if (!exact && calledFromDBus())
+        return sendErrorReply(QStringLiteral("io.github.mirtapp.Mirt.Error.Refused"),
+                              tr("the text to add is not valid UTF-8; nothing was added"));
+    carryOut(name, decoded, platformData);
 }
 
 void ApplicationInterface::carryOut(const QString &action, const QString &text,
                                     const QVariantMap &platformData) {
     QString reason;
     const SingleInstance::Delivery delivery = instance_.answer(
-        {action, text, platformData.value(QStringLiteral("activation-token")).toString()}, &reason);
+        {action, text, platformData.value(QStringLiteral("activation-token")).toString(),
+         platformData.value(QStringLiteral("mirt-deadline")).toLongLong()},
+        &reason);
     if (!calledFromDBus() || delivery == SingleInstance::Delivery::Done)
         return;
     if (delivery == SingleInstance::Delivery::Refused)

@@ -9,7 +9,10 @@
 #include "NoticeBar.h"
 
 #include <QApplication>
+#include <QScopeGuard>
 #include <QSettings>
+#include <QTextCursor>
+#include <QTimer>
 #include <QWindow>
 
 CaptureRequests::CaptureRequests(SingleInstance &instance, MainWindow &window, NoteModel &model,
@@ -17,9 +20,17 @@ CaptureRequests::CaptureRequests(SingleInstance &instance, MainWindow &window, N
     : QObject(parent)
     , instance_(instance)
     , window_(window)
-    , model_(model) {
+    , model_(model)
+    , closing_(new QTimer(this)) {
     instance_.setHandler(
         [this](const SingleInstance::Request &request) { return answer(request); });
+    // A window closing may end the app: a request that comes meanwhile waits to see which.
+    window_.installEventFilter(this);
+    closing_->setSingleShot(true);
+    connect(closing_, &QTimer::timeout, this, [this] {
+        if (window_.isVisible()) // kept open, to answer a question about the unsaved words
+            instance_.holdRequests(false);
+    });
     if (!globalShortcut)
         return;
     auto *shortcut = new GlobalShortcut(this);
@@ -32,6 +43,14 @@ CaptureRequests::CaptureRequests(SingleInstance &instance, MainWindow &window, N
 
 CaptureRequests::~CaptureRequests() {
     instance_.setHandler(nullptr);
+}
+
+bool CaptureRequests::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == &window_ && event->type() == QEvent::Close) {
+        instance_.holdRequests(true);
+        closing_->start(); // a timer, which the writes on the way out do not run
+    }
+    return false;
 }
 
 std::optional<QString> CaptureRequests::answer(const SingleInstance::Request &request) {
@@ -51,6 +70,25 @@ void CaptureRequests::standBy() {
     window_.grab();
 }
 
+QList<QWidget *> CaptureRequests::openDialogs() const {
+    QList<QWidget *> dialogs;
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        QWidget *owner = widget->parentWidget();
+        while (owner && owner != &window_)
+            owner = owner->parentWidget();
+        if (owner && widget->isVisible())
+            dialogs << widget;
+    }
+    return dialogs;
+}
+
+bool CaptureRequests::hasKeyboard() const {
+    if (!window_.isVisible() || window_.isMinimized())
+        return false;
+    const QWidget *active = QApplication::activeWindow();
+    return window_.isActiveWindow() || (active && openDialogs().contains(active));
+}
+
 void CaptureRequests::show(const QString &activationToken) {
     // The toolkit hands the token to the compositor with the next activation request.
     if (!activationToken.isEmpty())
@@ -59,29 +97,67 @@ void CaptureRequests::show(const QString &activationToken) {
     if (!window_.focusWidget())
         window_.content()->editor()->setFocus();
     window_.bringToFront();
-    // Hidden and shown again before the toolkit takes a lost focus for lasting (0.4 s on X11),
-    // the window never lost the keyboard for the platform, and the widgets are not told that it
-    // has it back: without a focus widget the caret is not drawn, and the next toggle would
-    // show the window again instead of hiding it.
-    if (window_.windowHandle()->isActive() && !window_.isActiveWindow())
+    for (const QPointer<QWidget> &dialog : std::exchange(hiddenDialogs_, {}))
+        if (dialog)
+            dialog->show();
+    // A question the window waits for keeps the keyboard: the window takes none while it is
+    // open.
+    if (QWidget *modal = QApplication::activeModalWidget();
+        modal && openDialogs().contains(modal)) {
+        modal->raise();
+        modal->activateWindow();
+    } else if (window_.windowHandle()->isActive() && !window_.isActiveWindow()) {
+        // Hidden and shown again before the toolkit takes a lost focus for lasting (0.4 s on
+        // X11), the window never lost the keyboard for the platform, and the widgets are not
+        // told that it has it back: without a focus widget the caret is not drawn, and the next
+        // toggle would show the window again instead of hiding it.
         QApplication::setActiveWindow(&window_);
+    }
     tellShortcutMissing();
 }
 
 void CaptureRequests::toggle(const QString &activationToken) {
-    if (window_.isVisible() && !window_.isMinimized() && window_.isActiveWindow())
-        window_.hide(); // the app goes on; closing the window is what quits
-    else
-        show(activationToken);
+    if (!hasKeyboard())
+        return show(activationToken);
+    // The app goes on; closing the window is what quits. Its dialogs go with it, unanswered,
+    // and come back with it.
+    for (QWidget *dialog : openDialogs()) {
+        hiddenDialogs_ << dialog;
+        dialog->hide();
+    }
+    window_.hide();
 }
 
 std::optional<QString> CaptureRequests::append(const QString &lines) {
+    // A request that comes while this one saves waits its turn.
+    instance_.holdRequests(true);
+    const auto release = qScopeGuard([this] { instance_.holdRequests(false); });
+    const QString &text = model_.text();
+    const qsizetype lastLine = text.lastIndexOf(u'\n') + 1;
+    const QString before = text.sliced(lastLine);
+    // In the note's positions: a large note still arriving grows the document at its start.
+    NoteEditor *editor = window_.content()->editor();
+    const qsizetype end = text.size();
+    const qsizetype anchor = editor->notePosition(editor->textCursor().anchor());
+    const qsizetype position = editor->notePosition(editor->textCursor().position());
     model_.appendLines(lines);
+    // The user typing at the end goes on in the same line, and the lines go after it: a word
+    // being typed is never cut in two. On a line still empty, the caret follows to the end.
+    const QString &after = model_.text();
+    if ((anchor == end || position == end) && !before.isEmpty() &&
+        after.size() > lastLine + before.size() && after[lastLine + before.size()] == u'\n' &&
+        QStringView(after).sliced(lastLine, before.size()) == before) {
+        QTextCursor caret(editor->document());
+        caret.setPosition(editor->documentPosition(anchor));
+        caret.setPosition(editor->documentPosition(position), QTextCursor::KeepAnchor);
+        editor->setTextCursor(caret);
+    }
     model_.flushAutosave();
-    if (model_.isSaveFailing())
-        return tr("the lines are in the window, but the note cannot be saved: %1")
-            .arg(model_.saveFailure());
-    return std::nullopt;
+    if (!model_.isSaveFailing())
+        return std::nullopt;
+    // Taken out again: the command says they were not added, and a script may try again.
+    model_.replaceText(lastLine, model_.text().size() - lastLine, before);
+    return tr("the note cannot be saved, so nothing was added: %1").arg(model_.saveFailure());
 }
 
 void CaptureRequests::tellShortcutMissing() {
@@ -91,7 +167,9 @@ void CaptureRequests::tellShortcutMissing() {
         return;
     shortcutMissing_ = false;
     QSettings().setValue(shortcutToldKey, true);
+    // The command on a line of its own: the notice wraps at the hyphens of a longer line, and a
+    // user copying "mirt --" would have half of it.
     notice->inform(tr("This desktop offers apps no global shortcut. To show or hide the note "
-                      "with a key, bind the command \"mirt --toggle\" in the desktop's keyboard "
-                      "settings."));
+                      "with a key, bind this command in the desktop's keyboard settings:\n%1")
+                       .arg(QStringLiteral("mirt --toggle")));
 }

@@ -4,6 +4,9 @@
 #include "SingleInstance.h"
 
 #include <QObject>
+#include <QPointer>
+
+class QTimer;
 
 class MainWindow;
 class NoteModel;
@@ -31,10 +34,18 @@ public:
     void show(const QString &activationToken);
     /// Hides the window when it has the keyboard, and shows it otherwise.
     void toggle(const QString &activationToken);
-    /// Adds lines at the end of the note and returns once they are on disk: nothing, or why not.
+    /// Adds lines at the end of the note and returns once they are on disk: nothing, or why
+    /// they are not there, and will not be.
     std::optional<QString> append(const QString &lines);
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    /// The window's own dialogs on screen: a question, a panel.
+    QList<QWidget *> openDialogs() const;
+    /// Whether the window, or one of its dialogs, has the keyboard.
+    bool hasKeyboard() const;
     std::optional<QString> answer(const SingleInstance::Request &request);
     void tellShortcutMissing();
 
@@ -42,4 +53,6 @@ private:
     MainWindow &window_;
     NoteModel &model_;
     bool shortcutMissing_ = false; // and the user has not heard it yet
+    QList<QPointer<QWidget>> hiddenDialogs_;
+    QTimer *closing_;
 };

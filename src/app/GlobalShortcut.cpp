@@ -8,6 +8,7 @@
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QDBusPendingCallWatcher>
+#include <QDBusServiceWatcher>
 
 namespace {
 
@@ -56,6 +57,23 @@ GlobalShortcut::GlobalShortcut(QObject *parent)
     }
     qDBusRegisterMetaType<Shortcut>();
     qDBusRegisterMetaType<QList<Shortcut>>();
+    // A portal that restarts (updated, or crashed) has forgotten the session and its keys: bound
+    // again as soon as it is back, or a Mirt started without a window could never be shown.
+    // (The portal that the first call starts is no restart.)
+    auto *watcher =
+        new QDBusServiceWatcher(portal, bus, QDBusServiceWatcher::WatchForUnregistration, this);
+    connect(watcher, &QDBusServiceWatcher::serviceUnregistered, this, [this, watcher] {
+        watcher->setWatchMode(QDBusServiceWatcher::WatchForRegistration);
+        connect(watcher, &QDBusServiceWatcher::serviceRegistered, this, &GlobalShortcut::bind,
+                Qt::UniqueConnection);
+    });
+    bind();
+}
+
+void GlobalShortcut::bind() {
+    if (!request_.isEmpty())
+        followResponse(std::exchange(request_, QString()), false);
+    session_.clear();
     // Newer portals know an app outside a sandbox by this registration; older ones lack it.
     QDBusMessage registration = QDBusMessage::createMethodCall(
         portal, portalPath, QStringLiteral("org.freedesktop.host.portal.Registry"),
@@ -119,9 +137,11 @@ void GlobalShortcut::request(const QString &method, const QVariantList &argument
 }
 
 void GlobalShortcut::createSession() {
-    QDBusConnection::sessionBus().connect(
-        portal, portalPath, shortcutsInterface, QStringLiteral("Activated"), this,
-        SLOT(onActivated(QDBusObjectPath, QString, qulonglong, QVariantMap)));
+    // Once: a second connection would toggle the window twice for every press.
+    static_cast<void>(std::exchange(followsActivated_, true) ||
+                      QDBusConnection::sessionBus().connect(
+                          portal, portalPath, shortcutsInterface, QStringLiteral("Activated"), this,
+                          SLOT(onActivated(QDBusObjectPath, QString, qulonglong, QVariantMap))));
     request(QStringLiteral("CreateSession"),
             {QVariantMap{{QStringLiteral("handle_token"), QStringLiteral("mirt_session_request")},
                          {QStringLiteral("session_handle_token"), QStringLiteral("mirt")}}},

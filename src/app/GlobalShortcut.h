@@ -33,6 +33,8 @@ private Q_SLOTS:
                      const QVariantMap &options);
 
 private:
+    /// Registers, creates a session and binds the shortcut in it, afresh.
+    void bind();
     void createSession();
     void bindShortcut();
     /// Calls `method` of the portal, which answers with the Response signal of a request object.
@@ -42,4 +44,5 @@ private:
 
     QString session_;
     QString request_; // the request whose response is awaited
+    bool followsActivated_ = false;
 };

@@ -4,22 +4,22 @@
 #include "AtomicFile.h"
 #include "CaptureRequests.h"
 #include "Clock.h"
+#include "ContentView.h"
 #include "FileDefaultsStore.h"
-#include "HistoryCommand.h"
 #include "MainWindow.h"
 #include "MenuCommands.h"
+#include "NoteEditor.h"
 #include "NoteHistory.h"
 #include "Notemodel.h"
 #include "NoticeBar.h"
 #include "OneShotTimer.h"
-#include "QuickCapture.h"
 #include "QuitGuard.h"
+#include "RunningCopy.h"
 #include "SingleInstance.h"
 #include "Translations.h"
 #include "UnixSignals.h"
 #include "WidgetDialogs.h"
 
-#include <QCommandLineParser>
 #include <QDir>
 #include <QFontDatabase>
 #include <QIcon>
@@ -30,33 +30,6 @@
 #include <cstdio>
 
 namespace {
-
-const QString noteFileName = QStringLiteral("mirt.note.autosave.txt");
-
-// The options, described in the language of the translations installed.
-QCommandLineOption describeOptions(QCommandLineParser &parser) {
-    parser.setApplicationDescription(
-        QCoreApplication::translate("MirtApp", "A one-note scratchpad that saves itself."));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    const QCommandLineOption note(
-        QStringLiteral("note"),
-        QCoreApplication::translate("MirtApp", "Keep the note in FILE for this run."),
-        QCoreApplication::translate("MirtApp", "FILE"));
-    parser.addOption(note);
-    parser.addOption(QCommandLineOption(
-        QStringLiteral("history"),
-        QCoreApplication::translate("MirtApp", "List the note's earlier versions, newest first; "
-                                               "with a number N, print the Nth of them.")));
-    return note;
-}
-
-void nameTheApp() {
-    // The names decide where the platform keeps the note and the preferences.
-    QCoreApplication::setOrganizationName(QStringLiteral("Mirt"));
-    QCoreApplication::setApplicationName(QStringLiteral("Mirt"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(MIRT_VERSION));
-}
 
 // "note.txt (~/Sync)": the window list and Alt+Tab tell two notes apart by it.
 QString noteTitle(const QString &path) {
@@ -73,7 +46,7 @@ QString noteTitle(const QString &path) {
 /// Everything that lives as long as the app, in the order it is built (and backwards torn down:
 /// the window before the model, the model before the store, which writes what is left).
 struct MirtApp::Parts {
-    explicit Parts(const Location &location)
+    explicit Parts(const NoteLocation &location)
         : history(NoteHistory::folderFor(
                       QStandardPaths::writableLocation(QStandardPaths::AppDataLocation),
                       location.usual ? QString() : location.path),
@@ -99,84 +72,15 @@ struct MirtApp::Parts {
 MirtApp::MirtApp(int &argc, char **argv, const QString &notePath)
     : app_(argc, argv)
     , notePath_(notePath) {
-    nameTheApp();
+    NoteLocation::nameTheApp();
     QApplication::setApplicationDisplayName(QStringLiteral("Mirt"));
     QGuiApplication::setDesktopFileName(SingleInstance::appId);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/mirt/mirt.svg")));
-    installTranslations(QLocale(), appTexts_, qtTexts_);
+    translations_.install(QLocale());
 }
 
 MirtApp::~MirtApp() {
     parts_.reset(); // the writes are done before the claim on the note is given up
-}
-
-int MirtApp::run(int argc, char **argv) {
-    nameTheApp();
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
-    QCommandLineParser parser;
-    const QCommandLineOption note = describeOptions(parser);
-    const QuickCapture capture(parser);
-    const bool parsed = parser.parse(arguments);
-    if (!parsed || parser.isSet(QStringLiteral("help")) ||
-        parser.isSet(QStringLiteral("help-all"))) {
-        // Answered without a window, in the user's language and under the program's own name,
-        // which the toolkit takes from a running application.
-        char name[] = "mirt"; // not the path the program was started by
-        std::vector<char *> named(argv, argv + argc);
-        named[0] = name;
-        QCoreApplication answering(argc, named.data());
-        QTranslator appTexts;
-        QTranslator qtTexts;
-        installTranslations(QLocale(), appTexts, qtTexts);
-        QCommandLineParser translated;
-        describeOptions(translated);
-        const QuickCapture described(translated);
-        if (!parsed) {
-            translated.parse(arguments);
-            std::fprintf(stderr, "mirt: %s\n", qPrintable(translated.errorText()));
-            return 2;
-        }
-        translated.process(answering); // prints the help and ends the process
-    }
-    if (parser.isSet(QStringLiteral("version"))) {
-        std::printf("mirt %s\n", MIRT_VERSION);
-        return 0;
-    }
-    const QString named = parser.value(note);
-    // A name the system's encoding cannot spell back would lead to another file than the one
-    // named, and one ending in a slash names a folder.
-    if (parser.isSet(note) &&
-        (named.endsWith(u'/') || named.contains(QChar::ReplacementCharacter))) {
-        std::fprintf(stderr, "mirt: %s cannot name the note's file\n", qPrintable(named));
-        return 1;
-    }
-    const QString notePath = parser.isSet(note) ? QFileInfo(named).absoluteFilePath() : QString();
-    // A FIFO would hold the app before its window forever, and a device or a folder can never
-    // be saved to: the user hears at once, and nothing is replaced.
-    if (const auto refusal = notePath.isEmpty() ? std::nullopt : AtomicFile::refusal(notePath)) {
-        std::fprintf(stderr, "mirt: %s; the note must be a plain text file\n",
-                     qPrintable(*refusal));
-        return 1;
-    }
-    if (parser.isSet(QStringLiteral("history")))
-        return HistoryCommand::run(notePath, parser.positionalArguments());
-    if (const std::optional<int> code = capture.run(notePath, argc, argv))
-        return *code;
-#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
-    // Without this the toolkit aborts with a core dump and a message about its plugins.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
-        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
-        std::fputs("mirt: no display to open a window on (neither DISPLAY nor WAYLAND_DISPLAY "
-                   "is set)\n",
-                   stderr);
-        return 1;
-    }
-#endif
-    MirtApp app(argc, argv, notePath);
-    app.setStartsHidden(capture.startsHidden());
-    return app.exec();
 }
 
 double MirtApp::standardFontSize() {
@@ -184,8 +88,8 @@ double MirtApp::standardFontSize() {
     return size > 0 ? size : 13.0;
 }
 
-MirtApp::Location MirtApp::locate() const {
-    Location location = placeOfNote(notePath_);
+NoteLocation MirtApp::locate() const {
+    NoteLocation location = NoteLocation::of(notePath_);
     if (const auto refusal = AtomicFile::refusal(location.path))
         location.problem = QObject::tr("The note cannot be kept where it is: %1. What you type "
                                        "stays here and is saved once that is a plain file "
@@ -194,36 +98,36 @@ MirtApp::Location MirtApp::locate() const {
     return location;
 }
 
-MirtApp::Location MirtApp::placeOfNote(const QString &notePath) {
-    if (!notePath.isEmpty())
-        return {notePath, {.createFolder = true, .privateFolder = false}, QString(), false};
-    const QString remembered = QSettings().value(FileDefaultsStore::noteFolderKey).toString();
-    if (!remembered.isEmpty()) {
-        Location location{QDir(remembered).filePath(noteFileName),
-                          {.createFolder = false, .privateFolder = false},
-                          QString()};
-        // An unmounted drive: say so, and never start an empty note somewhere else instead.
-        if (!QDir(remembered).exists())
-            location.problem =
-                QObject::tr("The note's folder %1 cannot be found; is its drive unmounted? "
-                            "What you type stays here and is saved there once it is back.")
-                    .arg(QDir::toNativeSeparators(remembered));
-        return location;
-    }
-    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    return {QDir(data).filePath(noteFileName),
-            {.createFolder = true, .privateFolder = true},
-            QString()};
-}
-
 bool MirtApp::start() {
-    const Location location = locate();
-    // Another copy owns this note; two writers would overwrite each other.
+    const NoteLocation location = locate();
+    // Another copy owns this note; two writers would overwrite each other. One that is ending
+    // still holds it while it writes the last words: this one waits, and starts after it.
     instance_ = std::make_unique<SingleInstance>(location.path, notePath_.isEmpty());
-    if (!instance_->claim()) {
-        if (!startsHidden_)
-            instance_->activateRunning();
-        return false;
+    const qint64 deadline = SingleInstance::now() + RunningCopy::patience();
+    while (!instance_->claim()) {
+        QString reason;
+        const RunningCopy running(location.path);
+        switch (running.send({startsHidden_ ? QStringLiteral("ping") : QStringLiteral("activate"),
+                              QString(), QString(), deadline},
+                             &reason)) {
+        case SingleInstance::Delivery::Done:
+            // One that answered as a signal to end came in shows nothing for long: this one
+            // starts after it then.
+            if (running.goesOn())
+                return false;
+            continue;
+        case SingleInstance::Delivery::NotRunning:
+            if (SingleInstance::now() < deadline)
+                continue;
+            [[fallthrough]];
+        default:
+            std::fprintf(stderr, "mirt: %s\n",
+                         qPrintable(reason.isEmpty()
+                                        ? QObject::tr("the running Mirt does not answer")
+                                        : reason));
+            exitCode_ = 1;
+            return false;
+        }
     }
     parts_ = std::make_unique<Parts>(location);
     NoteModel &model = parts_->model;
@@ -244,6 +148,9 @@ bool MirtApp::start() {
 
     // Every way out passes here: the window closed, Quit, and a termination signal all quit
     // the event loop. A session that ends asks for the data first.
+    // An ending copy takes no more requests: their senders wait for the next one.
+    QObject::connect(&app_, &QApplication::aboutToQuit, instance_.get(),
+                     [this] { instance_->setHandler(nullptr); });
     QObject::connect(&app_, &QApplication::aboutToQuit, guard, &QuitGuard::finish);
     QObject::connect(&app_, &QGuiApplication::commitDataRequest, guard,
                      [guard](QSessionManager &) { guard->finish(); });
@@ -252,6 +159,8 @@ bool MirtApp::start() {
                      [] { QCoreApplication::exit(0); });
     parts_->requests =
         std::make_unique<CaptureRequests>(*instance_, *parts_->window, model, notePath_.isEmpty());
+    // The keyboard is the note's from the first frame, never a notice's button first.
+    parts_->window->content()->editor()->setFocus();
     if (startsHidden_)
         parts_->requests->standBy();
     else
@@ -269,7 +178,7 @@ bool MirtApp::start() {
 
 int MirtApp::exec() {
     if (!start())
-        return 0;
+        return exitCode_;
     return QApplication::exec();
 }
 

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "NoteFile.h"
+#include "NoteLocation.h"
+#include "Translations.h"
 
 #include <QApplication>
-#include <QTranslator>
 
 #include <memory>
 
@@ -19,12 +19,9 @@ public:
     MirtApp(int &argc, char **argv, const QString &notePath = QString());
     ~MirtApp();
 
-    /// Reads the command line, then starts and runs the app; the process exit code. `--help`,
-    /// `--help-all` and `--version` are answered without a window, in the user's language.
-    static int run(int argc, char **argv);
-
     /// Builds the model and the window and shows it. False when another copy of the app owns
-    /// the note: that copy was asked to come to the front, and this one has nothing to do.
+    /// the note: that copy was asked to come to the front, and this one has nothing to do; or
+    /// when it did not answer, which exec() reports.
     bool start();
     /// Starts, then runs the event loop; returns the process exit code.
     int exec();
@@ -38,25 +35,15 @@ public:
     /// The platform's standard font size in points, the note's smallest.
     static double standardFontSize();
 
-    /// Where a run keeps the note, and what the user should hear of it at once.
-    struct Location {
-        QString path;
-        NoteFile::Options options;
-        QString problem;
-        bool usual = true; // not a file named for one run, whose moves are not remembered
-    };
-    /// The note's place for `notePath` from `--note`, or the remembered place when it is empty.
-    static Location placeOfNote(const QString &notePath);
-
 private:
     struct Parts;
-    Location locate() const;
+    NoteLocation locate() const;
 
     QApplication app_;
-    QTranslator qtTexts_;
-    QTranslator appTexts_;
+    Translations translations_;
     QString notePath_;
     bool startsHidden_ = false;
+    int exitCode_ = 0; // when start() returns false
     std::unique_ptr<SingleInstance> instance_;
     std::unique_ptr<Parts> parts_;
 };

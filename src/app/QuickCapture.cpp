@@ -1,14 +1,15 @@
 // SPDX-License-Identifier: MIT
 #include "QuickCapture.h"
 
-#include "MirtApp.h"
+#include "NoteAppend.h"
 #include "NoteEncoding.h"
-#include "NoteFile.h"
+#include "NoteLocation.h"
 #include "Notemodel.h"
+#include "RunningCopy.h"
 #include "SingleInstance.h"
+#include "Translations.h"
 
 #include <QCommandLineParser>
-#include <QDeadlineTimer>
 #include <QFile>
 
 #include <cerrno>
@@ -22,51 +23,34 @@ void complain(const QString &message) {
     std::fprintf(stderr, "mirt: %s\n", qPrintable(message));
 }
 
-// The bytes given to --append as they are: the toolkit's decoding of the command line would
-// turn bytes that are no UTF-8 into replacement characters, which are valid.
-std::optional<QByteArray> rawAppendValue(int argc, char **argv) {
+// The bytes given to each --append as they are: the toolkit's decoding of the command line
+// would turn bytes that are no UTF-8 into replacement characters, which are valid.
+QList<QByteArray> rawAppendValues(int argc, char **argv) {
+    QList<QByteArray> values;
     for (int i = 1; i < argc; ++i) {
         const QByteArrayView argument(argv[i]);
         if (argument == "--")
             break;
         if (argument == "--append" && i + 1 < argc)
-            return QByteArray(argv[i + 1]);
-        if (argument.startsWith("--append="))
-            return argument.sliced(9).toByteArray();
+            values << QByteArray(argv[++i]);
+        else if (argument.startsWith("--append="))
+            values << argument.sliced(9).toByteArray();
     }
-    return std::nullopt;
+    return values;
 }
 
-/// Adds `lines` to the note file itself, as NoteFile writes it for the app: atomically, and
-/// never over a version it has not read.
-int appendToFile(const MirtApp::Location &location, const QString &lines) {
-    NoteFile note(location.path, location.options);
-    std::optional<QString> failure;
-    bool changed = false;
-    QObject::connect(&note, &NoteFile::writeFailed, &note,
-                     [&failure](const QString &reason) { failure = reason; });
-    QObject::connect(&note, &NoteFile::changedOutside, &note, [&changed] { changed = true; });
-    // Another program that writes between the read and the write keeps its words: nothing is
-    // written then, and the lines go after what it wrote.
-    for (int round = 0; round < 10; ++round) {
-        changed = false;
-        // Bytes in, bytes out: a large note is neither decoded nor encoded again, and bytes
-        // that are no UTF-8 stay as they are.
-        const QByteArray bytes = note.readBytes().value_or(QByteArray());
-        note.write(bytes +
-                   noteToUtf8(NoteModel::appendix(QString::fromUtf8(bytes.right(1)), lines)));
-        note.flush();
-        QCoreApplication::sendPostedEvents(&note, QEvent::MetaCall);
-        if (failure) {
-            complain(
-                QuickCapture::tr("the note cannot be saved, nothing was added: %1").arg(*failure));
-            return 1;
-        }
-        if (!changed)
-            return 0;
-    }
-    complain(QuickCapture::tr("the note keeps changing; nothing was added"));
-    return 1;
+std::optional<QByteArray> readStandardInput() {
+    QFile input;
+    if (!input.open(stdin, QIODevice::ReadOnly))
+        return std::nullopt;
+    QByteArray bytes = input.readAll();
+    // A folder, or a closed descriptor, reads as nothing: no text, and no success either.
+    if (input.error() != QFileDevice::NoError)
+        return std::nullopt;
+    // The mark some programs put before UTF-8 tells the encoding; it is no character typed.
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes.remove(0, 3);
+    return bytes;
 }
 
 // None runs: the app starts, and shows the note. In a process of its own, as a plain `mirt`
@@ -108,19 +92,26 @@ bool QuickCapture::startsHidden() const {
 }
 
 std::optional<QString> QuickCapture::linesToAppend(int argc, char **argv) const {
-    QByteArray bytes = rawAppendValue(argc, argv).value_or(parser_.value(append_).toUtf8());
-    if (bytes == "-") {
-        QFile input;
-        if (!input.open(stdin, QIODevice::ReadOnly)) {
+    QList<QByteArray> values = rawAppendValues(argc, argv);
+    if (values.size() != parser_.values(append_).size()) // spelled in a way of the parser's own
+        values = QList<QByteArray>();
+    for (const QString &value : parser_.values(append_).mid(values.size()))
+        values << value.toUtf8();
+    if (values.count("-") > 1) {
+        complain(tr("standard input can be added once; nothing was added"));
+        return std::nullopt;
+    }
+    // Each --append adds lines of its own, in the order given.
+    QByteArray bytes;
+    for (const QByteArray &value : std::as_const(values)) {
+        const std::optional<QByteArray> text = value == "-" ? readStandardInput() : value;
+        if (!text) {
             complain(tr("cannot read standard input"));
             return std::nullopt;
         }
-        bytes = input.readAll();
-        // A folder, or a closed descriptor, reads as nothing: no text, and no success either.
-        if (input.error() != QFileDevice::NoError) {
-            complain(tr("cannot read standard input"));
-            return std::nullopt;
-        }
+        bytes += *text;
+        if (!bytes.isEmpty() && !bytes.endsWith('\n'))
+            bytes += '\n';
     }
     bool exact = false;
     QString lines = noteFromUtf8(bytes, &exact);
@@ -145,40 +136,56 @@ std::optional<int> QuickCapture::run(const QString &notePath, int &argc, char **
     }
     if (action.isEmpty())
         return std::nullopt;
+    QCoreApplication core(argc, argv); // for the bus; no window is built
+    Translations translations;         // what goes wrong is said in the user's language
+    translations.install(QLocale());
     const std::optional<QString> lines = append ? linesToAppend(argc, argv) : QString();
     if (!lines)
         return 1;
     if (append && NoteModel::appendix(QString(), *lines).isEmpty())
         return 0; // nothing to add
 
-    QCoreApplication core(argc, argv); // for the bus; no window is built
-    const MirtApp::Location location = MirtApp::placeOfNote(notePath);
-    // Every claim lost is a line added by another writer; so many writers at once take a while.
-    for (const QDeadlineTimer deadline(60000); !deadline.hasExpired();) {
-        SingleInstance instance(location.path, location.usual);
+    const NoteLocation location = NoteLocation::of(notePath);
+    // The running copy takes the request up by then, or never: a command that says it failed
+    // must not be carried out later, when a script has tried again.
+    const qint64 deadline = SingleInstance::now() + RunningCopy::patience();
+    const RunningCopy running(location.path);
+    for (;;) {
         QString reason;
-        switch (instance.send({action, *lines, QString()}, &reason)) {
+        switch (running.send({action, *lines, QString(), deadline}, &reason)) {
         case SingleInstance::Delivery::Done:
-            return 0;
+            // The lines are on disk; a window shown by a copy that a signal to end reached
+            // with the request is gone at once, and the app starts afresh.
+            if (append || running.goesOn())
+                return 0;
+            return startApp(argc, argv);
         case SingleInstance::Delivery::Refused:
             complain(reason);
             return 1;
         case SingleInstance::Delivery::Busy:
-            complain(tr("the Mirt that keeps the note does not answer"));
+            complain(tr("the running Mirt does not answer; nothing was done"));
             return 1;
         case SingleInstance::Delivery::NotRunning:
             break;
         }
         if (!append)
             return startApp(argc, argv);
+        SingleInstance instance(location.path, location.usual);
         // The bus connection holds every call made to this process until its event loop
         // first turns, and they fail when it ends: let them be answered at once, from the
         // connection's thread, that the claim is busy while this process writes the file.
         QCoreApplication::processEvents();
-        if (instance.claim())
-            return appendToFile(location, *lines);
+        if (instance.claim()) {
+            const std::optional<QString> failure =
+                NoteAppend::append(location.path, location.options, *lines);
+            if (failure)
+                complain(*failure);
+            return failure ? 1 : 0;
+        }
         // Another copy started meanwhile: it takes the lines.
+        if (SingleInstance::now() >= deadline) {
+            complain(tr("the running Mirt does not answer; nothing was done"));
+            return 1;
+        }
     }
-    complain(tr("the Mirt that keeps the note does not answer"));
-    return 1;
 }

@@ -3,39 +3,20 @@
 
 #include "ApplicationInterface.h"
 #include "AtomicFile.h"
+#include "NoteClaim.h"
 
 #include <QCryptographicHash>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QDBusMessage>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QLockFile>
 #include <QStandardPaths>
-#include <QThread>
 
-#include <cerrno>
-#include <csignal>
 #include <sys/stat.h>
 
 namespace {
-
-const QString busyError = QStringLiteral("io.github.mirtapp.Mirt.Error.Busy");
-const QString refusedError = QStringLiteral("io.github.mirtapp.Mirt.Error.Refused");
-
-// The token the launcher gave this process lets the running window take the focus.
-QVariantMap platformData() {
-    QVariantMap data;
-    if (qEnvironmentVariableIsSet("XDG_ACTIVATION_TOKEN"))
-        data.insert(QStringLiteral("activation-token"),
-                    qEnvironmentVariable("XDG_ACTIVATION_TOKEN"));
-    if (qEnvironmentVariableIsSet("DESKTOP_STARTUP_ID"))
-        data.insert(QStringLiteral("desktop-startup-id"),
-                    qEnvironmentVariable("DESKTOP_STARTUP_ID"));
-    return data;
-}
 
 QString runtimePath(const QString &key, const char *suffix) {
     return QDir(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation))
@@ -58,7 +39,11 @@ SingleInstance::~SingleInstance() {
     release(claim_);
 }
 
-SingleInstance::Claim SingleInstance::claimFor(const QString &notePath) {
+qint64 SingleInstance::now() {
+    return QDeadlineTimer::current().deadline();
+}
+
+SingleInstance::Names SingleInstance::namesFor(const QString &notePath) {
     // One key per note file, however the path was spelled: through a link, or a folder
     // reached through one, two windows would write the same file. A file with several names
     // is rewritten in place, and keeps its inode: that names it.
@@ -71,14 +56,33 @@ SingleInstance::Claim SingleInstance::claimFor(const QString &notePath) {
             : real.toUtf8();
     const QString key = QString::fromLatin1(
         QCryptographicHash::hash(identity, QCryptographicHash::Sha256).toHex().left(16));
+    Names names;
+    names.busName = appId + QStringLiteral(".Note_") + key;
+    names.objectPath = u'/' + QString(names.busName).replace(u'.', u'/');
+    names.socketPath = runtimePath(key, ".socket");
+    names.lockPath = runtimePath(key, ".lock");
+    return names;
+}
+
+// One request a line: the action, the text and the token in base64, and the deadline.
+QByteArray SingleInstance::toLine(const Request &request) {
+    return request.action.toUtf8() + ' ' + request.text.toUtf8().toBase64() + ' ' +
+           request.activationToken.toUtf8().toBase64() + ' ' +
+           QByteArray::number(request.deadline) + '\n';
+}
+
+SingleInstance::Request SingleInstance::fromLine(QByteArrayView line) {
+    const QList<QByteArray> fields = line.trimmed().toByteArray().split(' ');
+    return {QString::fromUtf8(fields.value(0)),
+            QString::fromUtf8(QByteArray::fromBase64(fields.value(1))),
+            QString::fromUtf8(QByteArray::fromBase64(fields.value(2))),
+            fields.value(3).toLongLong()};
+}
+
+SingleInstance::Claim SingleInstance::claimFor(const QString &notePath) {
     Claim claim;
-    claim.key = key;
-    claim.busName = appId + QStringLiteral(".Note_") + key;
-    claim.objectPath = u'/' + QString(claim.busName).replace(u'.', u'/');
-    claim.socketPath = runtimePath(key, ".socket");
-    claim.lock = std::make_unique<QLockFile>(runtimePath(key, ".lock"));
-    // Only a lock whose process is gone is stale, however old it is.
-    claim.lock->setStaleLockTime(0);
+    claim.names = namesFor(notePath);
+    claim.lock = std::make_unique<NoteClaim>(claim.names.lockPath);
     return claim;
 }
 
@@ -96,29 +100,30 @@ bool SingleInstance::claim() {
 void SingleInstance::setHandler(Handler handler) {
     const bool first = !handler_ && handler;
     handler_ = std::move(handler);
-    if (first && (claim_.onBus || claim_.lock->isLocked()))
+    if (first && (claim_.onBus || claim_.lock->isHeld()))
         offer(claim_);
 }
 
+// The lock first, which every copy takes, with a bus or without; then the name on the bus, where
+// there is one.
 bool SingleInstance::claimNote(Claim &claim) {
+    const NoteClaim::Outcome locked = claim.lock->take();
+    if (locked == NoteClaim::Outcome::HeldElsewhere)
+        return false;
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
-        return claimSocket(claim);
-    const auto reply =
-        bus.interface()->registerService(claim.busName, QDBusConnectionInterface::DontQueueService,
-                                         QDBusConnectionInterface::DontAllowReplacement);
-    if (!reply.isValid()) // the bus refused the name itself, as a sandbox may: no bus then
-        return claimSocket(claim);
-    if (reply.value() != QDBusConnectionInterface::ServiceRegistered)
+        return locked == NoteClaim::Outcome::Taken;
+    const auto reply = bus.interface()->registerService(
+        claim.names.busName, QDBusConnectionInterface::DontQueueService,
+        QDBusConnectionInterface::DontAllowReplacement);
+    // The bus refused the name itself, as a sandbox may: the lock alone then.
+    if (!reply.isValid())
+        return locked == NoteClaim::Outcome::Taken;
+    if (reply.value() != QDBusConnectionInterface::ServiceRegistered) {
+        claim.lock->release(); // a copy that has just ended, and the bus has not heard yet
         return false;
+    }
     claim.onBus = true;
-    return true;
-}
-
-bool SingleInstance::claimSocket(Claim &claim) {
-    if (!claim.lock->tryLock(0))
-        return false;
-    QLocalServer::removeServer(claim.socketPath); // left by a copy that died; the lock is ours
     return true;
 }
 
@@ -127,13 +132,13 @@ bool SingleInstance::claimSocket(Claim &claim) {
 // a request sent to it would wait until it ends and then fail, where the sender should hear at
 // once that the claim is busy, and ask its next holder.
 void SingleInstance::offer(Claim &claim) {
-    if (!claim.onBus) {
+    if (claim.lock->isHeld())
         listen(claim);
+    if (!claim.onBus)
         return;
-    }
     QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.registerObject(claim.objectPath, application_, QDBusConnection::ExportAllSlots))
-        qWarning("mirt: cannot offer %s on the session bus", qPrintable(claim.objectPath));
+    if (!bus.registerObject(claim.names.objectPath, application_, QDBusConnection::ExportAllSlots))
+        qWarning("mirt: cannot offer %s on the session bus", qPrintable(claim.names.objectPath));
     const QString appPath = u'/' + QString(appId).replace(u'.', u'/');
     if (ownsAppId_ && !bus.objectRegisteredAt(appPath))
         bus.registerObject(appPath, application_, QDBusConnection::ExportAllSlots);
@@ -143,9 +148,11 @@ void SingleInstance::listen(Claim &claim) {
     claim.server = new QLocalServer(this);
     QLocalServer *server = claim.server;
     server->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!server->listen(claim.socketPath)) {
-        // The app runs all the same; only a second launch cannot bring it forward.
-        qWarning("mirt: cannot listen on %s: %s", qPrintable(claim.socketPath),
+    QLocalServer::removeServer(
+        claim.names.socketPath); // left by a copy that died; the lock is ours
+    if (!server->listen(claim.names.socketPath)) {
+        // The app runs all the same; only a launch without the bus cannot reach it.
+        qWarning("mirt: cannot listen on %s: %s", qPrintable(claim.names.socketPath),
                  qPrintable(server->errorString()));
         return;
     }
@@ -158,17 +165,12 @@ void SingleInstance::listen(Claim &claim) {
     });
 }
 
-// One request a connection, one line: the action and the text and token in base64; the answer
-// is one line too.
+// One request a connection, one line; the answer is one line too.
 void SingleInstance::answerSocket(QLocalSocket *socket) {
     if (!socket->canReadLine())
         return; // a long text arrives in parts
-    const QList<QByteArray> fields = socket->readLine().chopped(1).split(' ');
-    const Request request{QString::fromUtf8(fields.value(0)),
-                          QString::fromUtf8(QByteArray::fromBase64(fields.value(1))),
-                          QString::fromUtf8(QByteArray::fromBase64(fields.value(2)))};
     QString reason;
-    switch (answer(request, &reason)) {
+    switch (answer(fromLine(socket->readLine()), &reason)) {
     case Delivery::Done:
         socket->write("done\n");
         break;
@@ -182,9 +184,16 @@ void SingleInstance::answerSocket(QLocalSocket *socket) {
 }
 
 SingleInstance::Delivery SingleInstance::answer(const Request &request, QString *reason) const {
-    if (!handler_)
+    if (!handler_ || held_)
         return Delivery::Busy;
-    const std::optional<QString> refusal = handler_(request);
+    // Its sender has given up, or is about to, and said it was not done: so it must stay.
+    if (request.deadline != 0 && now() > request.deadline) {
+        if (reason)
+            *reason = tr("the running Mirt took too long to answer; nothing was done");
+        return Delivery::Refused;
+    }
+    const std::optional<QString> refusal =
+        request.action == QLatin1String("ping") ? std::nullopt : handler_(request);
     if (!refusal)
         return Delivery::Done;
     if (reason)
@@ -195,20 +204,20 @@ SingleInstance::Delivery SingleInstance::answer(const Request &request, QString 
 void SingleInstance::release(Claim &claim) {
     if (claim.onBus) {
         QDBusConnection bus = QDBusConnection::sessionBus();
-        bus.unregisterObject(claim.objectPath);
-        bus.unregisterService(claim.busName);
+        bus.unregisterObject(claim.names.objectPath);
+        bus.unregisterService(claim.names.busName);
     }
     if (claim.server) {
         claim.server->close();
         claim.server->deleteLater();
         claim.server = nullptr;
     }
-    claim.lock->unlock();
+    claim.lock->release();
 }
 
 bool SingleInstance::reclaim(const QString &notePath) {
     Claim next = claimFor(notePath);
-    if (next.key == claim_.key)
+    if (next.names.lockPath == claim_.names.lockPath)
         return true;
     if (!claimNote(next))
         return false;
@@ -217,87 +226,4 @@ bool SingleInstance::reclaim(const QString &notePath) {
     release(claim_);
     claim_ = std::move(next);
     return true;
-}
-
-bool SingleInstance::activateRunning() {
-    return send({QStringLiteral("activate"), QString(), QString()}) == Delivery::Done;
-}
-
-SingleInstance::Delivery SingleInstance::send(const Request &request, QString *reason) {
-    // A copy that is starting holds the claim a moment before it answers, and one that is
-    // ending a moment after.
-    const QDeadlineTimer deadline(10000);
-    for (;;) {
-        Delivery delivery = QDBusConnection::sessionBus().isConnected() ? sendOnBus(request, reason)
-                                                                        : Delivery::NotRunning;
-        // Where the bus refused the app its name, the copy listens on its socket instead.
-        if (delivery == Delivery::NotRunning)
-            delivery = sendOnSocket(request, reason);
-        if (delivery != Delivery::Busy || deadline.hasExpired())
-            return delivery;
-        QThread::msleep(50);
-    }
-}
-
-SingleInstance::Delivery SingleInstance::sendOnBus(const Request &request, QString *reason) {
-    const bool activate = request.action == QLatin1String("activate");
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        claim_.busName, claim_.objectPath, QStringLiteral("org.freedesktop.Application"),
-        activate ? QStringLiteral("Activate") : QStringLiteral("ActivateAction"));
-    // The text as bytes: a string on the bus ends at the first NUL, and the words after it
-    // would be lost.
-    if (!activate)
-        call << request.action
-             << (request.text.isEmpty() ? QVariantList() : QVariantList{request.text.toUtf8()});
-    call << platformData();
-    // Adding lines to a large note on a slow disk takes a while; the answer comes once they are
-    // on it.
-    const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, 60000);
-    if (reply.type() == QDBusMessage::ReplyMessage)
-        return Delivery::Done;
-    const QString error = reply.errorName();
-    if (error == QLatin1String("org.freedesktop.DBus.Error.ServiceUnknown") ||
-        error == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner"))
-        return Delivery::NotRunning;
-    if (error == refusedError || error == QLatin1String("org.freedesktop.DBus.Error.NoReply")) {
-        if (reason)
-            *reason = error == refusedError ? reply.errorMessage()
-                                            : QStringLiteral("the running Mirt does not answer");
-        return Delivery::Refused;
-    }
-    return Delivery::Busy; // no object yet, or a claim held by a process that answers nothing
-}
-
-SingleInstance::Delivery SingleInstance::sendOnSocket(const Request &request, QString *reason) {
-    QLocalSocket socket;
-    socket.connectToServer(claim_.socketPath);
-    if (!socket.waitForConnected(1000)) {
-        // Whether a live process holds the lock; taking it to see would write and sync a file.
-        qint64 pid = 0;
-        QString host, application;
-        if (!claim_.lock->getLockInfo(&pid, &host, &application) ||
-            (::kill(pid_t(pid), 0) != 0 && errno == ESRCH))
-            return Delivery::NotRunning;
-        return Delivery::Busy; // its holder is not listening yet
-    }
-    socket.write(request.action.toUtf8() + ' ' + request.text.toUtf8().toBase64() + ' ' +
-                 qgetenv("XDG_ACTIVATION_TOKEN").toBase64() + '\n');
-    while (!socket.canReadLine()) {
-        if (socket.waitForReadyRead(60000))
-            continue;
-        if (socket.state() == QLocalSocket::ConnectedState) {
-            if (reason)
-                *reason = QStringLiteral("the running Mirt does not answer");
-            return Delivery::Refused;
-        }
-        return Delivery::Busy; // it ended, or holds the claim without answering
-    }
-    const QByteArray answer = socket.readLine().chopped(1);
-    if (answer == "done")
-        return Delivery::Done;
-    if (!answer.startsWith("refused "))
-        return Delivery::Busy;
-    if (reason)
-        *reason = QString::fromUtf8(QByteArray::fromBase64(answer.mid(8)));
-    return Delivery::Refused;
 }

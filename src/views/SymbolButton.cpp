@@ -40,16 +40,15 @@ void drawRecordCircle(QPainter &p, QPointF centre, const QColor &colour) {
     p.drawEllipse(centre, 3.6, 3.6);
 }
 
-void drawRecordCircleFill(QPainter &p, QPointF centre, const QColor &colour) {
-    // A solid disc with a ring cut out of it around the centre dot.
-    QPainterPath path;
-    path.addEllipse(centre, 7.0, 7.0);
-    path.addEllipse(centre, 5.0, 5.0);
-    path.addEllipse(centre, 3.6, 3.6);
-    path.setFillRule(Qt::OddEvenFill);
+void drawRecordCircleFill(QPainter &p, const QRectF &square, QPointF centre, const QColor &red) {
+    // Lit: the whole button red, with a ring in white around its red centre. An icon theme's
+    // record symbol is a red dot itself, so the on look owes nothing to the theme.
     p.setPen(Qt::NoPen);
-    p.setBrush(colour);
-    p.drawPath(path);
+    p.setBrush(red);
+    p.drawRoundedRect(square, 5, 5);
+    p.setPen(QPen(Qt::white, 1.6));
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(centre, 6.3, 6.3);
 }
 
 void drawExportDocument(QPainter &p, QPointF centre, const QColor &colour) {
@@ -106,11 +105,8 @@ void SymbolButton::paintEvent(QPaintEvent *) {
     const QPointF centre = QRectF(rect()).center();
     const QColor red = systemRed(pal);
 
-    if (symbol_ == Symbol::RecordCircleFill) {
-        p.setPen(QPen(withAlpha(red, 0.3f), 0.5));
-        p.setBrush(withAlpha(red, 0.08f));
-        p.drawRoundedRect(square, 5, 5);
-    }
+    if (symbol_ == Symbol::RecordCircleFill)
+        drawRecordCircleFill(p, square, centre, red);
     if (isDown() || underMouse()) {
         p.setPen(Qt::NoPen);
         p.setBrush(withAlpha(pal.color(QPalette::WindowText), isDown() ? 0.12f : 0.06f));
@@ -121,6 +117,8 @@ void SymbolButton::paintEvent(QPaintEvent *) {
         p.setBrush(Qt::NoBrush);
         p.drawRoundedRect(square.adjusted(0.75, 0.75, -0.75, -0.75), 5, 5);
     }
+    if (symbol_ == Symbol::RecordCircleFill)
+        return;
     // The symbol of the 14-point system font's size, as the platform's own toolbars show it.
     if (const QIcon themed = QIcon::fromTheme(themeName(symbol_)); !themed.isNull()) {
         themed.paint(&p, QRect(QPoint(6, 6), QSize(16, 16)));
@@ -131,7 +129,6 @@ void SymbolButton::paintEvent(QPaintEvent *) {
         drawRecordCircle(p, centre, secondary(pal));
         break;
     case Symbol::RecordCircleFill:
-        drawRecordCircleFill(p, centre, red);
         break;
     case Symbol::ExportDocument:
         drawExportDocument(p, centre, secondary(pal));

@@ -155,9 +155,8 @@ void tst_MenuCommands::eachLanguageNamesEveryControlWithItsMnemonicsAndTheToolki
 
 void tst_MenuCommands::eachLanguageNamesEveryControlWithItsMnemonicsAndTheToolkitsTerms() {
     QFETCH(QString, language);
-    QTranslator app;
-    QTranslator toolkit;
-    QVERIFY(language.isEmpty() || installTranslations(QLocale(language), app, toolkit));
+    Translations translations;
+    QVERIFY(language.isEmpty() || translations.install(QLocale(language)));
     history_->keep(NoteHistory::Kind::BeforeClear, "an earlier note\n");
     window_ = std::make_unique<MainWindow>(*model_, history_.get()); // built in that language
     window_->content()->findBar()->open(true);

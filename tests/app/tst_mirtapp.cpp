@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The whole app in this process, one QApplication at a time.
+#include "CaptureRequests.h"
 #include "ContentView.h"
 #include "FileDefaultsStore.h"
 #include "Files.h"
@@ -8,13 +9,13 @@
 #include "NoteEditor.h"
 #include "NoticeBar.h"
 #include "SingleInstance.h"
-#include "Translations.h"
 #include "WidgetDialogs.h"
 
 #include <QAction>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -57,8 +58,7 @@ private Q_SLOTS:
     void missingRememberedFolderIsToldNotReplaced();
     void oneCopyPerNoteFileAndNothingLeftBehind();
     void exportPanelOpensInDocumentsElseHome();
-    void speaksTheUsersLanguage_data();
-    void speaksTheUsersLanguage();
+    void firstStartGivesTheNoteTheKeyboard();
 };
 
 void tst_MirtApp::everyWayOutWritesTheLastKeystrokes_data() {
@@ -252,40 +252,27 @@ void tst_MirtApp::exportPanelOpensInDocumentsElseHome() {
     QCOMPARE(WidgetDialogs::exportFolder(), documents);
 }
 
-void tst_MirtApp::speaksTheUsersLanguage_data() {
-    QTest::addColumn<QLocale>("language");
-    QTest::addColumn<bool>("toolkitTranslated");
-    QTest::addColumn<QStringList>("titles"); // the File menu, and the toolkit's Cancel
-    QTest::newRow("German") << QLocale(QLocale::German, QLocale::Germany) << true
-                            << QStringList{u"&Datei"_s, u"Abbrechen"_s};
-    QTest::newRow("a language without a translation: English throughout")
-        << QLocale(QLocale::Finnish) << true << QStringList{u"&File"_s, u"Cancel"_s};
-    QTest::newRow("German without the toolkit's translation: English throughout")
-        << QLocale(QLocale::German, QLocale::Germany) << false
-        << QStringList{u"&File"_s, u"Cancel"_s};
-}
-
-void tst_MirtApp::speaksTheUsersLanguage() {
-    QFETCH(QLocale, language);
-    QFETCH(bool, toolkitTranslated);
-    QFETCH(QStringList, titles);
-    QTemporaryDir dir;
-    QLocale::setDefault(language);
-    if (toolkitTranslated) { // as the app installs them
-        MirtApp app(argumentCount, arguments, dir.filePath(u"note.txt"_s));
-        QVERIFY(app.start());
-        QCOMPARE((QStringList{app.mainWindow().menuBar()->actions().first()->text(),
-                              QCoreApplication::translate("QPlatformTheme", "Cancel")}),
-                 titles);
-    } else {
-        QCoreApplication app(argumentCount, arguments);
-        QTranslator appTexts;
-        QTranslator qtTexts;
-        QVERIFY(!installTranslations(language, appTexts, qtTexts, dir.path()));
-        QCOMPARE((QStringList{QCoreApplication::translate("MenuCommands", "&File"),
-                              QCoreApplication::translate("QPlatformTheme", "Cancel")}),
-                 titles);
-    }
+void tst_MirtApp::firstStartGivesTheNoteTheKeyboard() {
+    // The usual note, with no desktop portal on the bus: a notice names the command to bind.
+    QSettings().remove(CaptureRequests::shortcutToldKey);
+    QList<QWidget *> focused;
+    QApplication *toolkit = nullptr;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); // the app speaks it
+    MirtApp app(argumentCount, arguments);
+    toolkit = qApp;
+    QObject::connect(toolkit, &QApplication::focusChanged,
+                     [&](QWidget *, QWidget *now) { focused << now; });
+    QVERIFY(app.start());
+    auto *notice = app.mainWindow().findChild<QLabel *>(u"noticeMessage"_s);
+    QTRY_VERIFY(notice->isVisible());
+    QTRY_COMPARE(QApplication::focusWidget(), app.mainWindow().content()->editor());
+    QTest::qWait(100);
+    // A screen reader announces where the keyboard goes: the note, and nothing before it.
+    QCOMPARE(focused, QList<QWidget *>{app.mainWindow().content()->editor()});
+    // The command stands on a line of its own, which no window is too narrow for, to be copied
+    // whole: the strip would break a longer line at its hyphens.
+    QVERIFY2(notice->text().split(u'\n').contains(u"mirt --toggle"_s), qPrintable(notice->text()));
+    QCOMPARE(app.mainWindow().menuBar()->actions().first()->text(), u"&Datei"_s);
     QLocale::setDefault(QLocale::c());
 }
 

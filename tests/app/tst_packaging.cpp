@@ -20,6 +20,8 @@ private Q_SLOTS:
     void debianPackageHasNoLintianErrors();
     void commandLineIsAnsweredWithoutAWindow_data();
     void commandLineIsAnsweredWithoutAWindow();
+    void helpSpeaksTheUsersLanguageThroughout_data();
+    void helpSpeaksTheUsersLanguageThroughout();
 };
 
 void tst_Packaging::installPutsTheAppOnTheDesktop() {
@@ -32,10 +34,19 @@ void tst_Packaging::installPutsTheAppOnTheDesktop() {
         0);
     const QDir root(prefix.path());
     const QString id = u"io.github.mirtapp.Mirt"_s;
-    QVERIFY(QFileInfo(root.filePath(u"bin/mirt"_s)).isExecutable());
+    // Installed, it finds the window it loads to run, wherever the prefix is.
+    QProcess app;
+    app.start(root.filePath(u"bin/mirt"_s),
+              {u"--note"_s, prefix.filePath(u"note.txt"_s), u"--hidden"_s});
+    QVERIFY(app.waitForStarted() && !app.waitForFinished(1500));
+    app.kill();
+    app.waitForFinished();
     QVERIFY(root.exists(u"share/icons/hicolor/scalable/apps/"_s + id + u".svg"_s));
     QVERIFY(root.exists(u"share/man/man1/mirt.1.gz"_s));
-    QVERIFY(root.exists(u"share/dbus-1/services/"_s + id + u".service"_s));
+    // The bus starts the app by this path, wherever it was installed.
+    QVERIFY(
+        contents(root.filePath(u"share/dbus-1/services/"_s + id + u".service"_s))
+            .contains("\nExec=" + QFile::encodeName(root.filePath(u"bin/mirt"_s)) + " --hidden\n"));
     const QString desktop = root.filePath(u"share/applications/"_s + id + u".desktop"_s);
     const QString metainfo = root.filePath(u"share/metainfo/"_s + id + u".metainfo.xml"_s);
     for (const QByteArray language : {"de", "fr"}) { // what the software centres show, translated
@@ -72,6 +83,17 @@ void tst_Packaging::debianPackageHasNoLintianErrors() {
     // The toolkit's texts come with it, or its dialogs would stay English in a German app.
     QCOMPARE(runProgram(u"dpkg-deb"_s, {u"-f"_s, out.filePath(debs[0]), u"Depends"_s}, &output), 0);
     QVERIFY2(output.contains("qt6-translations-l10n"), output.constData());
+    // The description flows as one paragraph: a line starting with two spaces is shown as is.
+    QCOMPARE(runProgram(u"dpkg-deb"_s, {u"-f"_s, out.filePath(debs[0]), u"Description"_s}, &output),
+             0);
+    QVERIFY2(output.count("\n ") == 3 && !output.contains("\n  "), output.constData());
+    // A desktop that starts the app over the bus finds it where the package puts it.
+    QCOMPARE(runProgram(u"dpkg-deb"_s, {u"-x"_s, out.filePath(debs[0]), out.filePath(u"root"_s)}),
+             0);
+    const QByteArray service =
+        contents(out.filePath(u"root/usr/share/dbus-1/services/io.github.mirtapp.Mirt.service"_s));
+    QVERIFY2(service.contains("\nExec=/usr/bin/mirt --hidden\n"), service.constData());
+    QVERIFY(QFileInfo(out.filePath(u"root/usr/bin/mirt"_s)).isExecutable());
 }
 
 void tst_Packaging::commandLineIsAnsweredWithoutAWindow_data() {
@@ -85,13 +107,12 @@ void tst_Packaging::commandLineIsAnsweredWithoutAWindow_data() {
                             << u"Usage: mirt [options]\n"_s;
     QTest::newRow("--help names the ways to reach a running note")
         << QStringList{u"--help"_s} << none << 0 << u"--append <TEXT>"_s;
-    QTest::newRow("--help in German")
-        << QStringList{u"--help"_s} << QStringList{u"LANG=de_DE.UTF-8"_s, u"LANGUAGE=de"_s} << 0
-        << u"Aufruf: mirt [Optionen]\n"_s;
     QTest::newRow("--help-all, with a display at hand")
         << QStringList{u"--help-all"_s} << QStringList{u"QT_QPA_PLATFORM=offscreen"_s} << 0
         << u"--note <FILE>"_s;
     QTest::newRow("no display") << QStringList() << none << 1 << u"no display"_s;
+    QTest::newRow("no display, and the platform named that needs one")
+        << QStringList() << QStringList{u"QT_QPA_PLATFORM=wayland;xcb"_s} << 1 << u"no display"_s;
     // Refused at once, with no window: a FIFO would hold the start for good.
     for (const auto &[kind, path] :
          {std::pair{"a FIFO", u"<fifo>"_s}, std::pair{"a device", u"/dev/null"_s},
@@ -107,15 +128,9 @@ void tst_Packaging::commandLineIsAnsweredWithoutAWindow_data() {
         << u"cannot name the note's file"_s;
 }
 
-void tst_Packaging::commandLineIsAnsweredWithoutAWindow() {
-    QFETCH(QStringList, arguments);
-    QFETCH(QStringList, environment);
-    QFETCH(int, exitCode);
-    QFETCH(QString, output);
-    QTemporaryDir dir;
-    const QString fifo = dir.filePath(u"fifo"_s);
-    QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
-    arguments.replaceInStrings(u"<fifo>"_s, fifo);
+namespace {
+/// What `mirt ARGUMENTS` prints with no display, in the environment given as NAME=VALUE.
+QString answer(const QStringList &arguments, const QStringList &environment, int *exitCode) {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "LANGUAGE"})
@@ -127,12 +142,50 @@ void tst_Packaging::commandLineIsAnsweredWithoutAWindow() {
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.setStandardInputFile(u"/"_s);
     process.start(QStringLiteral(MIRT_BINARY), arguments);
-    QVERIFY(process.waitForFinished(10000));
-    const QString printed = QString::fromLocal8Bit(process.readAll());
-    QCOMPARE(process.exitStatus(), QProcess::NormalExit); // no core dump
-    QCOMPARE(process.exitCode(), exitCode);
+    if (!process.waitForFinished(10000) || process.exitStatus() != QProcess::NormalExit)
+        return u"<crashed or hung>"_s; // no core dump either
+    *exitCode = process.exitCode();
+    return QString::fromLocal8Bit(process.readAll());
+}
+} // namespace
+
+void tst_Packaging::commandLineIsAnsweredWithoutAWindow() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QStringList, environment);
+    QFETCH(int, exitCode);
+    QFETCH(QString, output);
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath(u"fifo"_s);
+    QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+    arguments.replaceInStrings(u"<fifo>"_s, fifo);
+    int code = -1;
+    const QString printed = answer(arguments, environment, &code);
+    QCOMPARE(code, exitCode);
     QVERIFY2(printed.contains(output), qPrintable(printed));
     QCOMPARE(printed.count(u'\n') > 1, QTest::currentDataTag()[2] == 'h');
+}
+
+void tst_Packaging::helpSpeaksTheUsersLanguageThroughout_data() {
+    QTest::addColumn<QString>("language");
+    QTest::newRow("German") << u"de"_s;
+    QTest::newRow("French") << u"fr"_s;
+}
+
+void tst_Packaging::helpSpeaksTheUsersLanguageThroughout() {
+    // No line of the English help, the toolkit's own among them, is left in the translation.
+    QFETCH(QString, language);
+    int code = -1;
+    const QString english = answer({u"--help-all"_s}, {}, &code);
+    const QString translated =
+        answer({u"--help-all"_s},
+               {u"LANG="_s + language + u'_' + language.toUpper() + u".UTF-8"_s,
+                u"LANGUAGE="_s + language},
+               &code);
+    QCOMPARE(code, 0);
+    for (QString line : english.split(u'\n')) {
+        line = line.section(u"  "_s, -1).trimmed(); // the option's description, or the line
+        QVERIFY2(line.size() < 4 || !translated.contains(line), qPrintable(line));
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_Packaging)

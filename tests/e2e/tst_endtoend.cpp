@@ -2,6 +2,9 @@
 // The real binary under Xvfb, driven with real key events through xdotool, two real
 // Syncthing instances carrying its note between two homes, and a stand-in for the desktop
 // portal's global shortcuts.
+#include "Session.h"
+
+#include <QCryptographicHash>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -11,6 +14,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTcpServer>
 #include <QTemporaryDir>
@@ -20,141 +24,11 @@
 #include <csignal>
 #include <cstdio>
 #include <memory>
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QString xdotool(const QStringList &arguments) {
-    QProcess process;
-    process.start(u"xdotool"_s, arguments);
-    if (!process.waitForFinished(15000))
-        qFatal("xdotool %s hung", qPrintable(arguments.join(u' ')));
-    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
-}
-
-/// One user's home with its own settings and data, and the app running in it.
-class Session {
-public:
-    Session() {
-        env_ = QProcessEnvironment::systemEnvironment();
-        env_.insert(u"XDG_CONFIG_HOME"_s, home_.filePath(u"config"_s));
-        env_.insert(u"XDG_DATA_HOME"_s, home_.filePath(u"data"_s));
-        const QString runtime = home_.filePath(u"run"_s);
-        QDir().mkpath(runtime);
-        QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                           QFileDevice::ExeOwner);
-        env_.insert(u"XDG_RUNTIME_DIR"_s, runtime);
-        env_.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
-    }
-    ~Session() {
-        for (QProcess *p : processes_) {
-            p->kill();
-            p->waitForFinished(5000);
-            delete p;
-        }
-    }
-
-    /// Starts the app and gives its window the keyboard; returns the process.
-    QProcess *launch(const QStringList &arguments = {}) {
-        QProcess *process = start(arguments);
-        window_ = xdotool({u"search"_s, u"--sync"_s, u"--onlyvisible"_s, u"--pid"_s,
-                           QString::number(process->processId())})
-                      .split(u'\n')
-                      .first();
-        xdotool({u"windowfocus"_s, u"--sync"_s, window_});
-        QTest::qWait(300); // the editor takes the focus 50 ms after the window appears
-        return process;
-    }
-    QProcess *start(const QStringList &arguments = {}) {
-        auto *process = new QProcess;
-        process->setProcessEnvironment(env_);
-        process->setProcessChannelMode(QProcess::ForwardedChannels);
-        process->start(QStringLiteral(MIRT_BINARY), arguments);
-        processes_ << process;
-        if (!process->waitForStarted(10000))
-            qFatal("mirt did not start");
-        return process;
-    }
-
-    /// Runs `mirt ARGUMENTS` to its end, with no display: a command that reaches the running
-    /// app builds no window. Returns its exit code, and what it printed in `printed`.
-    int command(const QStringList &arguments, const QByteArray &input = {},
-                QByteArray *printed = nullptr) {
-        QByteArray output;
-        const int code = commands({arguments}, input, &output);
-        if (printed)
-            *printed = output;
-        return code;
-    }
-    /// Runs the commands at once, as scripts do: the highest exit code, and what they printed.
-    int commands(const QList<QStringList> &argumentLists, const QByteArray &input,
-                 QByteArray *printed) {
-        std::vector<std::unique_ptr<QProcess>> processes;
-        QProcessEnvironment env = env_;
-        env.remove(u"DISPLAY"_s);
-        for (const QStringList &arguments : argumentLists) {
-            auto &process = processes.emplace_back(std::make_unique<QProcess>());
-            process->setProcessEnvironment(env);
-            process->setProcessChannelMode(QProcess::MergedChannels);
-            process->start(QStringLiteral(MIRT_BINARY), arguments);
-            process->write(input);
-            process->waitForBytesWritten(); // now, not once the others have ended
-            process->closeWriteChannel();
-        }
-        int code = 0;
-        for (auto &process : processes) {
-            if (!process->waitForFinished(30000))
-                qFatal("mirt %s hung", qPrintable(process->arguments().join(u' ')));
-            *printed += process->readAll();
-            code = std::max(
-                code, process->exitStatus() == QProcess::NormalExit ? process->exitCode() : -1);
-        }
-        return code;
-    }
-    /// The app and the commands find each other without a session bus, as in some sandboxes.
-    void withoutBus() {
-        // Not merely unset: the bus library would start a bus of its own for the display.
-        env_.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, u"unix:path="_s + home_.filePath(u"no-bus"_s));
-    }
-    /// The window `process` shows, if any.
-    static QString shownWindow(QProcess *process) {
-        return xdotool(
-            {u"search"_s, u"--onlyvisible"_s, u"--pid"_s, QString::number(process->processId())});
-    }
-
-    void type(const QString &text) { xdotool({u"type"_s, u"--delay"_s, u"40"_s, text}); }
-    void key(const QString &keys) { xdotool({u"key"_s, keys}); }
-    void focus() {
-        xdotool({u"windowfocus"_s, u"--sync"_s, window_});
-        QTest::qWait(100);
-    }
-    QString home() const { return home_.path(); }
-
-    QString notePath() const { return home_.filePath(u"data/Mirt/Mirt/mirt.note.autosave.txt"_s); }
-    QByteArray note() const {
-        QFile file(notePath());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<no note>");
-    }
-    /// Writes the note as another program does.
-    void writeNote(const QByteArray &bytes) const {
-        QDir().mkpath(QFileInfo(notePath()).absolutePath());
-        QFile file(notePath());
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-            qFatal("cannot write the note");
-    }
-
-private:
-    QTemporaryDir home_;
-    QProcessEnvironment env_;
-    QList<QProcess *> processes_;
-    QString window_;
-};
-
-QByteArray contents(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 /// The conflict copies Syncthing left in `folder`.
 QStringList conflicts(const QString &folder) {
@@ -234,26 +108,13 @@ private:
         return probe.serverPort();
     }
     void writeConfig(int i, const QString &self, const QString &peer) {
-        const QString config = uR"(<configuration version="36">
-  <folder id="notes" label="notes" path="%1" type="sendreceive" rescanIntervalS="3600"
-          fsWatcherEnabled="true" fsWatcherDelayS="1">
-    <device id="%2"></device><device id="%3"></device><maxConflicts>10</maxConflicts>
-  </folder>
-  <device id="%2" name="self"><address>dynamic</address></device>
-  <device id="%3" name="peer"><address>tcp://127.0.0.1:%4</address></device>
-  <gui enabled="true" tls="false"><address>127.0.0.1:%5</address><apikey>mirt-test-key</apikey></gui>
-  <options>
-    <listenAddress>tcp://127.0.0.1:%6</listenAddress>
-    <globalAnnounceEnabled>false</globalAnnounceEnabled><localAnnounceEnabled>false</localAnnounceEnabled>
-    <relaysEnabled>false</relaysEnabled><natEnabled>false</natEnabled><urAccepted>-1</urAccepted>
-    <crashReportingEnabled>false</crashReportingEnabled><startBrowser>false</startBrowser>
-    <autoUpgradeIntervalH>0</autoUpgradeIntervalH><reconnectionIntervalS>1</reconnectionIntervalS>
-  </options>
-</configuration>
-)"_s.arg(folders_[i], self, peer)
-                                   .arg(ports_[1 - i])
-                                   .arg(gui_[i])
-                                   .arg(ports_[i]);
+        const QString config =
+            QString::fromUtf8(
+                contents(QStringLiteral(MIRT_SOURCE_DIR "/tests/e2e/syncthing-config.xml")))
+                .arg(folders_[i], self, peer)
+                .arg(ports_[1 - i])
+                .arg(gui_[i])
+                .arg(ports_[i]);
         QFile file(config_[i] + u"/config.xml"_s);
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
             file.write(config.toUtf8()) < 0)
@@ -306,37 +167,21 @@ private:
     QProcess process_;
 };
 
-bool ended(QProcess *process) {
-    return (process->state() == QProcess::NotRunning || process->waitForFinished(10000)) &&
-           process->exitStatus() == QProcess::NormalExit;
-}
-
 } // namespace
 
 class tst_EndToEnd : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void secondLaunchLeavesOneWindow();
     void lastKeystrokesSurviveEveryWayOut();
     void twoMachinesShareANoteThroughSyncthing();
     void appendAddsEachLineOnce_data();
     void appendAddsEachLineOnce();
     void toggleShowsAndHidesTheNote_data();
     void toggleShowsAndHidesTheNote();
+    void launchRightAfterQuitOpensTheNote_data();
+    void launchRightAfterQuitOpensTheNote();
 };
-
-void tst_EndToEnd::secondLaunchLeavesOneWindow() {
-    Session session;
-    QProcess *first = session.launch();
-    QProcess *second = session.start();
-    QVERIFY(ended(second));
-    QCOMPARE(second->exitCode(), 0);
-    QCOMPARE(first->state(), QProcess::Running);
-    const QStringList windows = xdotool({u"search"_s, u"--onlyvisible"_s, u"--class"_s, u"mirt"_s})
-                                    .split(u'\n', Qt::SkipEmptyParts);
-    QCOMPARE(windows.size(), 1);
-}
 
 void tst_EndToEnd::lastKeystrokesSurviveEveryWayOut() {
     // Each trial types and ends the app within 0.1 s, by one of the ways an app ends.
@@ -474,6 +319,10 @@ void tst_EndToEnd::appendAddsEachLineOnce_data() {
                                          u"meeting mode"_s, u"not UTF-8"_s, u"many at once"_s})
             if (app.startsWith(u"Mirt"_s) || situation != u"meeting mode"_s) // needs a window
                 QTest::newRow(qPrintable(app + u", "_s + situation)) << app << situation;
+    QTest::newRow("nothing runs, more than the bus carries") << u"nothing runs"_s << u"large"_s;
+    QTest::newRow("nothing runs, note changed between its read and its write")
+        << u"nothing runs"_s << u"changed while written"_s;
+    QTest::newRow("Mirt runs, note cannot be saved") << u"Mirt runs"_s << u"cannot be saved"_s;
 }
 
 void tst_EndToEnd::appendAddsEachLineOnce() {
@@ -483,7 +332,9 @@ void tst_EndToEnd::appendAddsEachLineOnce() {
     if (app.endsWith(u"without a bus"_s))
         session.withoutBus();
     const bool meeting = situation == u"meeting mode"_s;
-    session.writeNote(meeting ? "" : "first\n");
+    const bool outside = situation == u"note changed outside just before"_s;
+    // No line break at the end: the lines still go on lines of their own.
+    session.writeNote(meeting ? "" : "first");
     const bool running = app.startsWith(u"Mirt"_s);
     if (running)
         session.launch();
@@ -493,7 +344,7 @@ void tst_EndToEnd::appendAddsEachLineOnce() {
         session.key(u"Return"_s);
         QTRY_VERIFY(session.note().contains("first\n")); // every key handled
     }
-    if (situation == u"note changed outside just before"_s)
+    if (outside)
         session.writeNote("first\noutside\n");
     const QByteArray before = session.note();
     QByteArray printed;
@@ -504,49 +355,85 @@ void tst_EndToEnd::appendAddsEachLineOnce() {
         QCOMPARE(session.note(), before);
         return;
     }
+    if (situation == u"large"_s) { // more than a message on the bus may hold
+        const QByteArray large = QByteArray(1023, 'x').append('\n').repeated(65 * 1024 + 1);
+        QCOMPARE(session.command({u"--append"_s, u"-"_s}, large, &printed), 0);
+        QVERIFY(session.note() == "first\n" + large);
+        return;
+    }
+    if (situation == u"changed while written"_s) {
+        // Another program writes while the command reads the note: nothing of either is lost,
+        // and nothing is said to be written that was not.
+        QCOMPARE(session.commandDuringRead({u"--append"_s, u"second"_s},
+                                           [&] { session.writeNote("first\noutside\n"); }),
+                 0);
+        QCOMPARE(session.note(), QByteArray("first\noutside\nsecond\n"));
+        return;
+    }
+    if (situation == u"cannot be saved"_s) {
+        // A FIFO where the note was: no save goes through, and it is the same note's path.
+        QVERIFY(QFile::remove(session.notePath()) &&
+                ::mkfifo(QFile::encodeName(session.notePath()).constData(), 0600) == 0);
+        QCOMPARE(session.command({u"--append"_s, u"second"_s}, {}, &printed), 1);
+        QVERIFY2(printed.contains("cannot be saved"), printed.constData());
+        QVERIFY(QFile::remove(session.notePath())); // mended: the lines must not come back
+        session.type(u"!"_s);
+        QTRY_COMPARE(session.note(), QByteArray("first!"));
+        return;
+    }
+    // The user is typing at the end of the note when the lines come, and goes on: the word
+    // stays whole, on its line, and the lines go after it.
+    const bool typing = running && !outside;
+    if (typing)
+        session.type(u"de"_s);
     // Scripts that add lines at the same moment each wait their turn, and none fails. A NUL
-    // is a character like any other.
+    // is a character like any other; each --append adds lines of its own, and the mark of
+    // UTF-8 that some programs write first is no character.
     const bool many = situation == u"many at once"_s;
-    QList<QStringList> commands{{u"--append"_s, u"second\nthird"_s}};
+    QList<QStringList> commands{{u"--append"_s, u"second"_s, u"--append"_s, u"-"_s}};
     if (many)
         commands = QList<QStringList>(40, {u"--append"_s, u"-"_s});
-    QVERIFY2(session.commands(commands, QByteArray("second\nth\0ird", many ? 13 : 0), &printed) ==
-                 0,
+    QVERIFY2(session.commands(commands,
+                              many ? QByteArray("second\nth\0ird", 13) : "\xEF\xBB\xBFthird",
+                              &printed) == 0,
              printed.constData());
+    if (typing)
+        session.type(u"f"_s);
     // On disk when the command returns: each line once, and in meeting mode each stamped as if
     // typed. The window holds the same, and goes on from there.
     static const QRegularExpression minutes(
-        uR"(^\d{4} \d\d \d\d, \d\d:\d\d\n\nfirst\n\d\d:\d\d - second\n\d\d:\d\d - third\n\d\d:\d\d - )"_s);
-    const QByteArray expected = many ? "first\n" + QByteArray("second\nth\0ird\n", 14).repeated(40)
-                                : situation == u"plain"_s ? QByteArray("first\nsecond\nthird\n")
-                                                          : "first\noutside\nsecond\nthird\n";
+        uR"(^\d{4} \d\d \d\d, \d\d:\d\d\n\nfirst\n\d\d:\d\d - de(f?)\n\d\d:\d\d - second\n\d\d:\d\d - third\n\d\d:\d\d - $)"_s);
+    const QByteArray lines =
+        many ? QByteArray("second\nth\0ird\n", 14).repeated(40) : "second\nthird\n";
+    const auto expected = [&](bool typed) -> QByteArray {
+        return outside  ? "first\noutside\n" + lines
+               : typing ? (typed ? "firstdef\n" : "firstde\n") + lines
+                        : "first\n" + lines;
+    };
     const auto sorted = [](const QByteArray &text) {
         QList<QByteArray> lines = text.split('\n');
         std::sort(lines.begin(), lines.end());
         return lines;
     };
-    const auto holdsTheLines = [&](const QByteArray &note, const QByteArray &end) {
+    // Lines both sides added at the end are merged in an order of the merge's own.
+    const auto holdsTheLines = [&](const QByteArray &note, bool typed) {
         if (meeting)
-            return minutes.match(QString::fromUtf8(note)).capturedLength() + end.size() ==
-                       note.size() &&
-                   note.endsWith(end);
-        // Lines both sides added at the end are merged in an order of the merge's own.
-        return running || many ? sorted(note) == sorted(expected + end) : note == expected + end;
+            return minutes.match(QString::fromUtf8(note)).captured(1) == (typed ? u"f"_s : u""_s);
+        return outside || many ? sorted(note) == sorted(expected(typed)) : note == expected(typed);
     };
-    QVERIFY2(holdsTheLines(session.note(), ""), session.note().constData());
-    if (!running)
-        return;
-    session.focus();
-    session.key(u"ctrl+End"_s);
-    session.type(u"!"_s);
-    QTRY_VERIFY2(holdsTheLines(session.note(), "!"), session.note().constData());
+    QVERIFY2(holdsTheLines(session.note(), false), session.note().constData());
+    if (typing)
+        QTRY_VERIFY2(holdsTheLines(session.note(), true), session.note().constData());
 }
 
 void tst_EndToEnd::toggleShowsAndHidesTheNote_data() {
     QTest::addColumn<QString>("through");
     QTest::newRow("mirt --toggle") << u"command"_s;
     QTest::newRow("mirt --toggle without a bus") << u"command without a bus"_s;
-    QTest::newRow("the global shortcut, after a start at login") << u"shortcut"_s;
+    QTest::newRow("mirt --toggle after the bus went away") << u"command, bus gone"_s;
+    QTest::newRow("mirt --toggle with the Clear question open") << u"command, question"_s;
+    QTest::newRow("the global shortcut, after a start at login, and a portal that restarted")
+        << u"shortcut"_s;
 }
 
 void tst_EndToEnd::toggleShowsAndHidesTheNote() {
@@ -568,28 +455,87 @@ void tst_EndToEnd::toggleShowsAndHidesTheNote() {
     } else {
         if (through.endsWith(u"without a bus"_s))
             session.withoutBus();
-        toggle = [&] {
+        if (through.endsWith(u"bus gone"_s))
+            session.ownBus();
+        toggle = [&] { // a second Mirt started would never end: command() fails then
             QCOMPARE(session.command({u"--toggle"_s}), 0);
         };
+        // A Mirt that died left its claim, and its process id is another program's now.
+        session.writeNote("");
+        const QString key = QString::fromLatin1(
+            QCryptographicHash::hash(QFileInfo(session.notePath()).canonicalFilePath().toUtf8(),
+                                     QCryptographicHash::Sha256)
+                .toHex()
+                .left(16));
+        writeFile(session.home() + u"/run/mirt-"_s + key + u".lock"_s,
+                  QByteArray::number(QCoreApplication::applicationPid()) + "\nmirt\n");
         app = session.start({u"--toggle"_s}); // nothing runs: the app starts
         QTRY_VERIFY(!Session::shownWindow(app).isEmpty());
         xdotool({u"windowfocus"_s, u"--sync"_s, Session::shownWindow(app)});
+        if (through.endsWith(u"bus gone"_s))
+            session.killBus(); // the app runs on, and the commands find it all the same
     }
     QTRY_VERIFY(!Session::shownWindow(app).isEmpty());
     const QString window = Session::shownWindow(app);
     QTRY_COMPARE(xdotool({u"getwindowfocus"_s}), window);
     session.type(u"ab"_s);
     session.key(u"Left"_s);
+    // The question has the keyboard while it is open, and goes and comes with the window.
+    QString focused = window;
+    if (through.endsWith(u"question"_s)) {
+        session.key(u"ctrl+shift+k"_s);
+        QTRY_COMPARE(Session::shownWindow(app).split(u'\n').size(), 2);
+        focused = Session::shownWindow(app).remove(window).trimmed();
+        QTRY_COMPARE(xdotool({u"getwindowfocus"_s}), focused);
+    }
     toggle(); // it has the keyboard: it hides, and the app goes on
     QTRY_VERIFY(Session::shownWindow(app).isEmpty());
     QCOMPARE(app->state(), QProcess::Running);
+    if (portal) { // the portal forgot the session: bound again
+        portal.reset();
+        portal.emplace();
+        QTRY_VERIFY(!portal->bound().isEmpty());
+    }
     toggle(); // back, with the keyboard, and the caret where it was
-    QTRY_COMPARE(Session::shownWindow(app), window);
-    QTRY_COMPARE(xdotool({u"getwindowfocus"_s}), window);
+    QTRY_VERIFY(Session::shownWindow(app).contains(window));
+    QTRY_COMPARE(xdotool({u"getwindowfocus"_s}), focused);
+    if (focused != window) { // answered; the window manager a desktop has gives the focus back
+        session.key(u"Escape"_s);
+        QTRY_COMPARE(Session::shownWindow(app), window);
+        xdotool({u"windowfocus"_s, u"--sync"_s, window});
+    }
     session.type(u"X"_s);
     QTRY_COMPARE(session.note(), QByteArray("aXb"));
     toggle(); // shown again so soon, it still knows that it has the keyboard
     QTRY_VERIFY(Session::shownWindow(app).isEmpty());
+}
+
+void tst_EndToEnd::launchRightAfterQuitOpensTheNote_data() {
+    QTest::addColumn<int>("way");
+    QTest::newRow("Quit with a 10 MB note and a key unsaved") << 0;
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+}
+
+void tst_EndToEnd::launchRightAfterQuitOpensTheNote() {
+    // The Mirt that ends writes the last key first, and holds the note meanwhile: the next one
+    // waits for it, then opens the note with every word.
+    QFETCH(int, way);
+    Session session;
+    const QByteArray large = QByteArray(79, 'x').append('\n').repeated(125000);
+    session.writeNote(large);
+    QByteArray typed;
+    QProcess *app = session.launch();
+    for (int trial = 0; trial < 3; ++trial) {
+        session.key(u"ctrl+End"_s);
+        session.type(u"k"_s);
+        typed += 'k';
+        way ? void(::kill(pid_t(app->processId()), way)) : session.key(u"ctrl+q"_s);
+        app = session.start();
+        QTRY_VERIFY_WITH_TIMEOUT(!Session::shownWindow(app).isEmpty(), 20000);
+        xdotool({u"windowfocus"_s, u"--sync"_s, Session::shownWindow(app)});
+        QTest::qWait(300);
+    }
+    QTRY_COMPARE(session.note(), large + typed);
 }
 
 QTEST_MAIN(tst_EndToEnd)

@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QIcon>
 #include <QImage>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -152,6 +153,25 @@ void tst_ToolbarView::symbolsAreSharpAndDistinct() {
     QIcon::setThemeName(u"test"_s);
     QCOMPARE(render(SymbolButton::Symbol::ExportDocument, 1).pixelColor(14, 14), QColor(Qt::green));
     QCOMPARE(render(SymbolButton::Symbol::RecordCircle, 1), off);
+    // A theme whose record symbol is a red dot: on and off still differ at a glance, in most
+    // of the button.
+    QImage dot(16, 16, QImage::Format_ARGB32);
+    dot.fill(Qt::transparent);
+    {
+        QPainter paint(&dot);
+        paint.setPen(Qt::NoPen);
+        paint.setBrush(QColor(0xe0, 0x1b, 0x24));
+        paint.drawEllipse(2, 2, 12, 12);
+    }
+    QVERIFY(dot.save(themes.filePath(u"test/16x16/actions/media-record.png"_s)));
+    QIcon::setThemeName(QString());
+    QIcon::setThemeName(u"test"_s);
+    const QImage themedOff = render(SymbolButton::Symbol::RecordCircle, 1);
+    const QImage themedOn = render(SymbolButton::Symbol::RecordCircleFill, 1);
+    QVERIFY(themedOff != off);
+    for (const QPoint inside : {QPoint(4, 14), QPoint(14, 4), QPoint(23, 23)}) // beyond the dot
+        QVERIFY(themedOn.pixelColor(inside).green() < 100 &&
+                themedOff.pixelColor(inside).green() > 200);
     QIcon::setThemeName(QString());
 }
 
