@@ -7,8 +7,8 @@
 #include "Files.h"
 #include "FindBar.h"
 #include "MainWindow.h"
-#include "NoteHistory.h"
 #include "NoteEditor.h"
+#include "NoteHistory.h"
 #include "Notemodel.h"
 #include "Translations.h"
 #include "WidgetDialogs.h"
@@ -19,6 +19,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTabWidget>
@@ -91,6 +92,8 @@ void inspect(QList<QPointer<QDialog>> &seen, QSet<QString> &found) {
             continue;
         seen << dialog;
         collect(dialog, found, true);
+        if (qobject_cast<QFileDialog *>(dialog)) // its buttons make folders and walk the disk
+            return;
         for (QAbstractButton *button : dialog->findChildren<QAbstractButton *>())
             if (button->isVisible() && button->isEnabled() && !button->isCheckable() &&
                 !qobject_cast<QDialogButtonBox *>(button->parentWidget()))
