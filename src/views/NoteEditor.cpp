@@ -7,13 +7,26 @@
 #include <QMenu>
 #include <QMimeData>
 
+namespace {
+
+// A document of the editor's own, laid out by the layout that keeps each line's direction.
+QTextDocument *laidOutByLines(QPlainTextEdit &editor) {
+    auto *document = new QTextDocument(&editor);
+    document->setDocumentLayout(new LineDirections::Layout(document));
+    editor.setDocument(document);
+    return document;
+}
+
+} // namespace
+
 NoteEditor::NoteEditor(NoteModel &model, QWidget *parent)
     : QPlainTextEdit(parent)
-    , text_(document())
+    , text_(laidOutByLines(*this))
     , lines_(*this, model, text_)
     , binding_(model, *this, text_)
     , arrival_(model, *this, text_, binding_)
     , keys_(*this, model, text_, lines_, arrival_)
+    , typing_(*this, text_, arrival_)
     , decorations_(new EditorDecorations(*this, model))
     , spellingMenu_(*this, model)
     , zoom_(model) {
@@ -97,7 +110,10 @@ void NoteEditor::keyPressEvent(QKeyEvent *event) {
         if (keys_.actOnNote(event))
             return;
         keys_.stepOverSoftBreaks(event);
-        std::optional<QTextCursor> typedOver = keys_.beforeTyping(NoteKeys::typedBy(event));
+        const QString typed = Typing::typedBy(event);
+        if (typing_.overSelection(typed))
+            return;
+        typing_.beforeTyping(typed);
         // Shift+Return would insert a line separator (U+2028); in a plain note every typed
         // line break is a line feed.
         if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
@@ -108,22 +124,18 @@ void NoteEditor::keyPressEvent(QKeyEvent *event) {
         } else {
             QPlainTextEdit::keyPressEvent(event);
         }
-        if (typedOver)
-            typedOver->endEditBlock();
     });
 }
 
 void NoteEditor::inputMethodEvent(QInputMethodEvent *event) {
     beforeUserEdit();
-    if (keys_.commit(event)) {
+    if (typing_.commit(event)) {
         QInputMethodEvent preedit(event->preeditString(), event->attributes());
         QPlainTextEdit::inputMethodEvent(&preedit);
         ensureCursorVisible();
         event->accept();
         return;
     }
-    // Nothing typed over is left to the toolkit here: commit() took it.
-    keys_.beforeTyping(event->commitString());
     QPlainTextEdit::inputMethodEvent(event);
 }
 
@@ -157,7 +169,9 @@ void NoteEditor::insertFromMimeData(const QMimeData *source) {
     if (!source || !source->hasText())
         return;
     beforeUserEdit();
-    // Pasted text keeps every character, CR LF line ends included.
+    // Pasted text keeps every character, CR LF line ends included. The editor's caret is where
+    // it goes and follows it there: set again, it would be shown at once, and a drop calls
+    // here inside an edit block of the editor's, before the document is laid out again.
     QTextCursor cursor = textCursor();
     cursor.beginEditBlock();
     text_.write(cursor, source->text());
@@ -167,8 +181,7 @@ void NoteEditor::insertFromMimeData(const QMimeData *source) {
     // which depends on how the pasted text fell into pieces; it merges into a step only while
     // it counts itself modified, a state nothing here reads.
     document()->setModified(false);
-    setTextCursor(cursor);
-    ensureCursorVisible();
+    QMetaObject::invokeMethod(this, &NoteEditor::ensureCursorVisible, Qt::QueuedConnection);
 }
 
 void NoteEditor::contextMenuEvent(QContextMenuEvent *event) {

@@ -7,6 +7,7 @@
 #include "NoteLines.h"
 #include "NoteText.h"
 #include "SpellingMenu.h"
+#include "Typing.h"
 #include "ZoomGestures.h"
 
 #include <QPlainTextEdit>
@@ -87,6 +88,7 @@ private:
     ModelBinding binding_;
     LargeNoteArrival arrival_;
     NoteKeys keys_;
+    Typing typing_;
     EditorDecorations *decorations_;
     SpellingMenu spellingMenu_;
     ZoomGestures zoom_;
