@@ -179,7 +179,10 @@ void NoteEditor::insertFromMimeData(const QMimeData *source) {
     // A paste is an undo step of its own. The document would take text typed right after it
     // into its last insertion, and so into the step, whenever that insertion ends its buffer,
     // which depends on how the pasted text fell into pieces; it merges into a step only while
-    // it counts itself modified, a state nothing here reads.
+    // it counts itself modified, a state nothing here reads. Inside a drop's edit block it
+    // has not counted the paste yet, and marking it unmodified then changes nothing unless it
+    // is marked modified first.
+    document()->setModified(true);
     document()->setModified(false);
     QMetaObject::invokeMethod(this, &NoteEditor::ensureCursorVisible, Qt::QueuedConnection);
 }

@@ -36,6 +36,17 @@ NoteKeys::NoteKeys(QPlainTextEdit &editor, const NoteModel &model, NoteText &tex
 }
 
 bool NoteKeys::actOnNote(const QKeyEvent *event) {
+    const QTextCursor caret = editor_.textCursor();
+    const qsizetype anchor = text_.notePosition(caret.anchor());
+    const qsizetype position = text_.notePosition(caret.position());
+    if (event->matches(Key::DeleteEndOfLine)) {
+        // From the anchor, as the editor does, to the end of the caret's line. (One character
+        // before the end, the editor deletes the one the right arrow selects: in a
+        // right-to-left line, the one before the caret.)
+        const qsizetype end = lines_.endOf(position);
+        remove(std::min(anchor, end), std::max(anchor, end));
+        return true;
+    }
     // Without pieces or a part still to arrive, the document's blocks are the note's lines.
     if (!text_.hasSoftBreaks() && !arrival_.isArriving())
         return false;
@@ -57,9 +68,6 @@ bool NoteKeys::actOnNote(const QKeyEvent *event) {
     };
     if (moveByCharacter(event))
         return true;
-    const QTextCursor caret = editor_.textCursor();
-    const qsizetype anchor = text_.notePosition(caret.anchor());
-    const qsizetype position = text_.notePosition(caret.position());
     const auto moved = [this, position](QTextCursor::MoveOperation operation) {
         return onNote(position, [operation](QTextCursor &c) { c.movePosition(operation); }).second;
     };
@@ -76,12 +84,6 @@ bool NoteKeys::actOnNote(const QKeyEvent *event) {
             return false; // the editor takes the selection out
         const qsizetype to = moved(toEndOfWord ? QTextCursor::NextWord : QTextCursor::PreviousWord);
         remove(std::min(position, to), std::max(position, to));
-        return true;
-    }
-    if (event->matches(Key::DeleteEndOfLine)) {
-        // From the anchor, as the editor does, to the end of the caret's line.
-        const qsizetype end = lines_.endOf(position);
-        remove(std::min(anchor, end), std::max(anchor, end));
         return true;
     }
     return false;

@@ -96,30 +96,43 @@ bool Typing::commit(const QInputMethodEvent *event) {
     if (text.isEmpty() && event->replacementLength() <= 0)
         return false;
     // As the editor does it: the selection goes, then the range around the caret is replaced,
-    // here counted in the note, and the caret follows the text when it stood where the text
-    // went. The editor would type the text in the format before it, marks and all, and turn
-    // CR and U+2029 into line breaks.
+    // here counted in the note. The editor would type the text in the format before it, marks
+    // and all, and turn CR and U+2029 into line breaks.
     const qsizetype at = text_.notePosition(editor_.textCursor().selectionStart());
     if (at + event->replacementStart() < text_.missing())
         arrival_.complete();
-    QTextCursor cursor = editor_.textCursor();
-    cursor.beginEditBlock();
-    cursor.removeSelectedText();
-    const qsizetype length = text_.notePosition(editor_.document()->characterCount() - 1);
+    QTextCursor selection = editor_.textCursor();
+    const qsizetype length = text_.notePosition(editor_.document()->characterCount() - 1) -
+                             (text_.notePosition(selection.selectionEnd()) - at);
     const qsizetype from = std::clamp<qsizetype>(at + event->replacementStart(), 0, length);
     const qsizetype to = std::min(from + std::max(event->replacementLength(), 0), length);
-    cursor.setPosition(text_.documentPosition(from));
-    cursor.setPosition(
-        text_.documentPosition(to, to > from ? NoteText::Side::Before : NoteText::Side::After),
-        QTextCursor::KeepAnchor);
-    text_.write(cursor, text);
+    // Placed before the selection goes: the positions of soft breaks follow the document only
+    // once the edit block ends, and a cursor follows it at once.
+    const qsizetype selected = text_.notePosition(selection.selectionEnd()) - at;
+    const auto before = [&](qsizetype position, NoteText::Side side) {
+        return text_.documentPosition(position < at ? position : position + selected, side);
+    };
+    QTextCursor range(editor_.document());
+    range.setPosition(before(from, NoteText::Side::After));
+    range.setPosition(before(to, to > from ? NoteText::Side::Before : NoteText::Side::After),
+                      QTextCursor::KeepAnchor);
+    // The edit block starts where the editor's would, at the caret, for undo to bring the
+    // caret back there when the first change is elsewhere. A soft break between the two is no
+    // distance.
+    const int first = selection.hasSelection() ? selection.selectionStart() : range.anchor();
+    QTextCursor cursor(editor_.document());
+    cursor.setPosition(text_.notePosition(first) == text_.notePosition(selection.position())
+                           ? first
+                           : selection.position());
+    cursor.beginEditBlock();
+    selection.removeSelectedText();
+    text_.write(range, text);
     cursor.endEditBlock();
-    const qsizetype caret = at < from ? at
-                            : at > to ? at - (to - from) + text.size()
-                                      : from + text.size();
-    QTextCursor moved(editor_.document());
-    moved.setPosition(text_.documentPosition(caret));
-    editor_.setTextCursor(moved);
+    // A caret in the range replaced goes after the text, as the editor's would; one before or
+    // after the range is where the document's changes took it. A caret on the other side of a
+    // soft break than the range is not moved by it, so it is set here.
+    if (from <= at && at <= to)
+        editor_.setTextCursor(range);
     return true;
 }
 
