@@ -68,16 +68,19 @@ void LineDirections::follow(QTextDocument &document, const SoftBreaks &softBreak
             block = block.next();
             continue;
         }
-        // A letter with a direction before the change keeps the line's direction, which its
-        // pieces hold, unless they are new.
+        // A letter with a direction before the change keeps the line's direction, which the
+        // pieces before it hold: the change did not reach them.
         QTextBlock first = block;
         Qt::LayoutDirection direction = Qt::LayoutDirectionAuto;
         for (int before = position - block.position();; before = first.length() - 1) {
-            const QStringView text =
-                QStringView(first.text()).first(std::clamp(before, 0, first.length() - 1));
-            if (of(text) != Qt::LayoutDirectionAuto) {
-                direction = first.userState() == unset ? Qt::LayoutDirectionAuto
-                                                       : Qt::LayoutDirection(first.userState());
+            const QString text = first.text();
+            const Qt::LayoutDirection found =
+                of(QStringView(text).first(std::clamp(before, 0, int(text.size()))));
+            if (found != Qt::LayoutDirectionAuto) {
+                const QTextBlock holder = first == block ? block.previous() : first;
+                direction = first == block && !startsPiece(block) ? found
+                            : holder.userState() == unset         ? Qt::LayoutDirectionAuto
+                                                          : Qt::LayoutDirection(holder.userState());
                 break;
             }
             if (!startsPiece(first))
@@ -85,9 +88,12 @@ void LineDirections::follow(QTextDocument &document, const SoftBreaks &softBreak
             first = first.previous();
         }
         if (direction != Qt::LayoutDirectionAuto) {
+            // The pieces of the change, and after them those that held another direction: a
+            // line that was joined to this one.
             for (bool more = true; more; block = block.next()) {
                 set(block, direction);
-                more = endsPiece(block) && block.next().position() <= end;
+                more = endsPiece(block) && (block.next().position() <= end ||
+                                            block.next().userState() != stateOf(direction));
             }
             continue;
         }

@@ -342,7 +342,9 @@ void tst_NoteEditorTwin::open(const QString &note, Phase phase) {
         QCoreApplication::processEvents();
     QCOMPARE(mirt_->hasWholeNote(), phase == Whole);
     twin_->document()->setUndoRedoEnabled(phase == Whole);
+    // Nothing of the row before: X11's selection is what a middle click pastes.
     QGuiApplication::clipboard()->setText(outside);
+    QGuiApplication::clipboard()->setText(words.first(40), QClipboard::Selection);
     if (phase == Cleared) {
         while (!mirt_->hasWholeNote())
             QCoreApplication::processEvents();
