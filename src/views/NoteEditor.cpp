@@ -36,6 +36,17 @@ NoteEditor::NoteEditor(NoteModel &model, QWidget *parent)
     setFrameShape(QFrame::NoFrame);
     setTabChangesFocus(false);
     connect(&binding_, &ModelBinding::documentReplaced, decorations_, &EditorDecorations::refresh);
+    // A selection of nothing but soft breaks is none: moved by rows or by the mouse to the
+    // other side of one, the caret would leave a selection that Delete takes for the text.
+    connect(this, &QPlainTextEdit::selectionChanged, this, [this] {
+        const QTextCursor cursor = textCursor();
+        if (cursor.hasSelection() &&
+            notePosition(cursor.anchor()) == notePosition(cursor.position())) {
+            QTextCursor caret = cursor;
+            caret.clearSelection();
+            setTextCursor(caret);
+        }
+    });
 }
 
 // ---- the note, in the note's positions ----
