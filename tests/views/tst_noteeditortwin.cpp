@@ -194,7 +194,17 @@ struct Failed {
     quint32 seed;
     int steps;
 };
-const QList<Failed> failed = {};
+const QList<Failed> failed = {
+    {"no spaces", 86125373, 6},       // a selection of a soft break only
+    {"CR LF lines", 760925614, 19},   // a commit's range placed by soft breaks not followed yet
+    {"words", 302637336, 20},         // text typed after a drop joined the drop's undo step
+    {"words", 11627277, 45},          // the same
+    {"right to left", 49518276, 23},  // a joined line's pieces kept their direction
+    {"right to left", 302637325, 37}, // a commit's caret on the other side of a soft break
+    {"words", 666097736, 38},         // undo after a commit: the caret not where it was
+    {"right to left", 115042226, 42}, // Ctrl+K one before the end of a right-to-left line
+    {"right to left", 469750867, 43}, // a joined line's pieces kept their direction
+};
 
 } // namespace
 
@@ -333,11 +343,9 @@ void tst_NoteEditorTwin::open(const QString &note, Phase phase) {
     count_ = new CountLabel(*model_, *mirt_, &window_);
     mirt_->setGeometry(0, 0, 400, 300);
     twin_->setGeometry(400, 0, 400, 300);
-    count_->setGeometry(0, 300, 400, 40);
-    bar_->setGeometry(400, 300, 400, 40);
-    for (QWidget *child : {static_cast<QWidget *>(mirt_), static_cast<QWidget *>(twin_),
-                           static_cast<QWidget *>(count_)})
-        child->show();
+    count_->show(); // it counts only while shown; the find bar shows when asked
+    mirt_->show();
+    twin_->show();
     while (!mirt_->isShowingNote()) // not a turn more: a large note is to arrive step by step
         QCoreApplication::processEvents();
     QCOMPARE(mirt_->hasWholeNote(), phase == Whole);
@@ -554,43 +562,40 @@ void tst_NoteEditorTwin::find(int action, const QString &needle) {
               };
               QString note = fold(model_->text()); // the same as the twin's, or failed
               const QString folded = fold(sought);
-              if (folded.isEmpty())
-                  return;
+              QTextCursor selected = twin_->textCursor();
+              const auto select = [&selected](qsizetype at, qsizetype length) {
+                  selected.setPosition(int(at));
+                  selected.setPosition(int(at + length), QTextCursor::KeepAnchor);
+              };
+              const qsizetype start = selected.selectionStart();
+              std::vector<qsizetype> found; // those to replace
+              for (qsizetype at = note.indexOf(folded); action == 5 && at >= 0 && !folded.isEmpty();
+                   at = note.indexOf(folded, at + folded.size()))
+                  found.push_back(at);
+              if (action == 4 && selected.selectionEnd() - start == folded.size() &&
+                  QStringView(note).sliced(start, folded.size()) == folded && !folded.isEmpty())
+                  found.push_back(start);
               QTextCursor edit(twin_->document());
               edit.beginEditBlock();
-              const auto replace = [&](qsizetype at) {
-                  edit.setPosition(int(at));
-                  edit.setPosition(int(at + folded.size()), QTextCursor::KeepAnchor);
+              for (auto at = found.rbegin(); at != found.rend(); ++at) {
+                  edit.setPosition(int(*at));
+                  edit.setPosition(int(*at + folded.size()), QTextCursor::KeepAnchor);
                   edit.insertText(mapped(with, true));
-              };
-              if (action == 5) {
-                  std::vector<qsizetype> found;
-                  for (qsizetype at = note.indexOf(folded); at >= 0;
-                       at = note.indexOf(folded, at + folded.size()))
-                      found.push_back(at);
-                  std::for_each(found.rbegin(), found.rend(), replace);
-                  return edit.endEditBlock();
-              }
-              QTextCursor selected = twin_->textCursor();
-              const qsizetype start = selected.selectionStart();
-              if (action == 4 && selected.selectionEnd() - start == folded.size() &&
-                  QStringView(note).sliced(start, folded.size()) == folded) {
-                  replace(start);
-                  note = fold(note.replace(start, folded.size(), with));
-                  selected.setPosition(int(start));
-                  selected.setPosition(int(start + with.size()), QTextCursor::KeepAnchor);
+                  note = fold(note.replace(*at, folded.size(), with));
               }
               edit.endEditBlock();
+              if (action == 5 || folded.isEmpty())
+                  return;
+              if (!found.empty()) // replaced: the replacement is selected, then the next found
+                  select(start, with.size());
               const bool backwards = action == 3;
               const qsizetype from = action < 2 || backwards ? start : selected.selectionEnd();
               qsizetype at = backwards ? (from > 0 ? note.lastIndexOf(folded, from - 1) : -1)
                                        : note.indexOf(folded, from);
               if (at < 0)
                   at = backwards ? note.lastIndexOf(folded) : note.indexOf(folded);
-              if (at >= 0) {
-                  selected.setPosition(int(at));
-                  selected.setPosition(int(at + folded.size()), QTextCursor::KeepAnchor);
-              }
+              if (at >= 0)
+                  select(at, folded.size());
               twin_->setTextCursor(selected);
           });
 }
@@ -624,21 +629,15 @@ void tst_NoteEditorTwin::drop(qsizetype at, const QStringList &files) {
 void tst_NoteEditorTwin::count() {
     // Words as `wc -w` counts them, and characters as code points, of what the twin selected.
     const QTextCursor selected = twin_->textCursor();
-    const QString text = selected.hasSelection()
-                             ? QStringView(model_->text())
-                                   .sliced(selected.selectionStart(),
-                                           selected.selectionEnd() - selected.selectionStart())
-                                   .toString()
-                             : model_->text();
+    const QString text =
+        selected.hasSelection() ? mapped(selected.selectedText(), false) : model_->text();
     qsizetype words = 0;
     for (qsizetype i = 0; i < text.size(); ++i)
         words += !text[i].isSpace() && (i == 0 || text[i - 1].isSpace());
     QMetaObject::invokeMethod(count_->findChild<QTimer *>(u"recount"_s), "timeout");
     const QString expected = u"ords: %1, characters: %2"_s.arg(
         QLocale().toString(words), QLocale().toString(qsizetype(text.toUcs4().size())));
-    QVERIFY2(count_->text().endsWith(expected),
-             qPrintable(u"%1, not %2\nafter %3"_s.arg(count_->text(), expected,
-                                                      log_.mid(log_.size() - 12).join(u" | "))));
+    QVERIFY2(count_->text().endsWith(expected), qPrintable(log_.join(u" | ")));
 }
 
 void tst_NoteEditorTwin::apply(const QString &name, const Input &input, bool byRows) {
