@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QScopedValueRollback>
 
 namespace {
 
@@ -36,16 +37,9 @@ NoteEditor::NoteEditor(NoteModel &model, QWidget *parent)
     setFrameShape(QFrame::NoFrame);
     setTabChangesFocus(false);
     connect(&binding_, &ModelBinding::documentReplaced, decorations_, &EditorDecorations::refresh);
-    // A selection of nothing but soft breaks is none: moved by rows or by the mouse to the
-    // other side of one, the caret would leave a selection that Delete takes for the text.
     connect(this, &QPlainTextEdit::selectionChanged, this, [this] {
-        const QTextCursor cursor = textCursor();
-        if (cursor.hasSelection() &&
-            notePosition(cursor.anchor()) == notePosition(cursor.position())) {
-            QTextCursor caret = cursor;
-            caret.clearSelection();
-            setTextCursor(caret);
-        }
+        if (!pressing_)
+            keepSelectionOnTheNote();
     });
 }
 
@@ -150,10 +144,25 @@ void NoteEditor::inputMethodEvent(QInputMethodEvent *event) {
     QPlainTextEdit::inputMethodEvent(event);
 }
 
+void NoteEditor::keepSelectionOnTheNote() {
+    // A selection of nothing but soft breaks is none: moved by rows or by the mouse to the
+    // other side of one, the caret would leave a selection that Delete takes for the text.
+    const QTextCursor cursor = textCursor();
+    if (cursor.hasSelection() && notePosition(cursor.anchor()) == notePosition(cursor.position())) {
+        QTextCursor caret = cursor;
+        caret.clearSelection();
+        setTextCursor(caret);
+    }
+}
+
 void NoteEditor::mousePressEvent(QMouseEvent *event) {
     const QTextCursor before = textCursor();
     const int clicked = cursorForPosition(event->position().toPoint()).position();
-    QPlainTextEdit::mousePressEvent(event);
+    {
+        // The third click of a triple click selects a block, which may be an emptied piece.
+        QScopedValueRollback pressing(pressing_, true);
+        QPlainTextEdit::mousePressEvent(event);
+    }
     // A plain press puts the caret where it clicks, or leaves a selection it falls in to be
     // dragged; anything else it did was the third click of a triple click, which selects the
     // block of the caret.
@@ -162,6 +171,8 @@ void NoteEditor::mousePressEvent(QMouseEvent *event) {
         (after.anchor() != before.anchor() || after.position() != before.position()) &&
         (after.hasSelection() || after.position() != clicked))
         keys_.selectLine(notePosition(after.selectionStart()));
+    else
+        keepSelectionOnTheNote();
 }
 
 void NoteEditor::mouseDoubleClickEvent(QMouseEvent *event) {

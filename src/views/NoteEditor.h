@@ -82,6 +82,7 @@ protected:
 
 private:
     void beforeUserEdit();
+    void keepSelectionOnTheNote();
 
     NoteText text_;
     NoteLines lines_;
@@ -92,4 +93,5 @@ private:
     EditorDecorations *decorations_;
     SpellingMenu spellingMenu_;
     ZoomGestures zoom_;
+    bool pressing_ = false;
 };

@@ -432,8 +432,15 @@ void tst_NoteEditorTwin::step() {
         const QString text = pick(2) ? typed[pick(typed.size())] : u"\r\u2029\r\n"_s;
         const auto [first, last] = mirt_->noteSelection();
         const qsizetype rest = model_->text().size() - (last - first);
-        const int start = int(std::clamp<qsizetype>(pick(5) - 2, -first, rest - first));
-        const int length = int(std::min<qsizetype>(pick(3), rest - first - start));
+        int start = int(std::clamp<qsizetype>(pick(5) - 2, -first, rest - first));
+        int length = int(std::min<qsizetype>(pick(3), rest - first - start));
+        // It replaces whole characters, never half of one.
+        const QString &note = model_->text();
+        const auto isLow = [&, first = first, last = last](qsizetype i) {
+            return i > 0 && i < rest && note[i < first ? i : i + last - first].isLowSurrogate();
+        };
+        start -= isLow(first + start);
+        length += length > 0 && isLow(first + start + length);
         apply(u"commit %1 at %2+%3"_s.arg(text).arg(start).arg(length), [=](const Side &side) {
             QInputMethodEvent commit;
             commit.setCommitString(side.isMirt ? text : mapped(text, true), start, length);
@@ -461,6 +468,8 @@ void tst_NoteEditorTwin::step() {
         for (const char16_t lineBreak : {u'\n', u'\r', char16_t(QChar::ParagraphSeparator)})
             if (const qsizetype end = needle.indexOf(lineBreak); end >= 0)
                 needle.truncate(end);
+        if (!needle.isEmpty() && needle.back().isHighSurrogate()) // no half of a character
+            needle.chop(1);
         find(int(pick(6)), needle.isEmpty() ? u"a"_s : needle);
     } else if (kind < 80) {
         const qsizetype at = place();
