@@ -3,6 +3,7 @@
 
 #include "EditorDecorations.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
@@ -156,29 +157,41 @@ void NoteEditor::keepSelectionOnTheNote() {
 }
 
 void NoteEditor::mousePressEvent(QMouseEvent *event) {
-    const QTextCursor before = textCursor();
-    const int clicked = cursorForPosition(event->position().toPoint()).position();
+    // The third click of a triple click selects the line of the caret, as the toolkit's editor
+    // selects its block. Told here, as the toolkit tells it, by the time and the place of the
+    // double click before: the toolkit's own reckoning sometimes misses it after the word of
+    // the double click was selected anew.
+    const bool third = thirdClick_.isActive() && event->button() == Qt::LeftButton &&
+                       event->modifiers() == Qt::NoModifier &&
+                       (event->position().toPoint() - doubleClickedAt_).manhattanLength() <
+                           QApplication::startDragDistance();
+    thirdClick_.stop();
+    const qsizetype caret = notePosition(textCursor().position());
     {
-        // The third click of a triple click selects a block, which may be an emptied piece.
+        // It may select a block that is an emptied piece.
         QScopedValueRollback pressing(pressing_, true);
         QPlainTextEdit::mousePressEvent(event);
     }
-    // A plain press puts the caret where it clicks, or leaves a selection it falls in to be
-    // dragged; anything else it did was the third click of a triple click, which selects the
-    // block of the caret.
-    const QTextCursor after = textCursor();
-    if (event->button() == Qt::LeftButton && event->modifiers() == Qt::NoModifier &&
-        (after.anchor() != before.anchor() || after.position() != before.position()) &&
-        (after.hasSelection() || after.position() != clicked))
-        keys_.selectLine(notePosition(after.selectionStart()));
+    if (third)
+        keys_.selectLine(caret);
     else
         keepSelectionOnTheNote();
 }
 
 void NoteEditor::mouseDoubleClickEvent(QMouseEvent *event) {
     QPlainTextEdit::mouseDoubleClickEvent(event);
-    if (event->button() == Qt::LeftButton)
-        keys_.selectWordAt(event->position().toPoint());
+    if (event->button() != Qt::LeftButton)
+        return;
+    keys_.selectWordAt(event->position().toPoint());
+    doubleClickedAt_ = event->position().toPoint();
+    thirdClick_.start(QApplication::doubleClickInterval(), this);
+}
+
+void NoteEditor::timerEvent(QTimerEvent *event) {
+    if (event->timerId() == thirdClick_.timerId())
+        thirdClick_.stop();
+    else
+        QPlainTextEdit::timerEvent(event);
 }
 
 QMimeData *NoteEditor::createMimeDataFromSelection() const {

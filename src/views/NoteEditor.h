@@ -10,6 +10,7 @@
 #include "Typing.h"
 #include "ZoomGestures.h"
 
+#include <QBasicTimer>
 #include <QPlainTextEdit>
 
 #include <utility>
@@ -78,6 +79,7 @@ protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
+    void timerEvent(QTimerEvent *event) override;
     bool event(QEvent *event) override;
 
 private:
@@ -94,4 +96,6 @@ private:
     SpellingMenu spellingMenu_;
     ZoomGestures zoom_;
     bool pressing_ = false;
+    QBasicTimer thirdClick_; // while a click is the third of a triple click
+    QPoint doubleClickedAt_;
 };

@@ -166,24 +166,24 @@ bool NoteKeys::moveByCharacter(const QKeyEvent *event) {
     const bool right = matchesAny(event, {Key::MoveToNextChar, Key::SelectNextChar});
     if (!right && !matchesAny(event, {Key::MoveToPreviousChar, Key::SelectPreviousChar}))
         return false;
-    // By the line's direction, in which the right arrow goes back in a right-to-left line, and
-    // never spent on a soft break.
+    // By the line's direction, in which the right arrow goes back in a right-to-left line; over
+    // a cluster of characters as the note has it, not as a piece does (where a cluster ends
+    // depends on the text around it); never spent on a soft break.
     const QTextCursor caret = editor_.textCursor();
     const bool selects = matchesAny(event, {Key::SelectNextChar, Key::SelectPreviousChar});
     const bool forward = right != (LineDirections::of(caret.block()) == Qt::RightToLeft);
-    QTextCursor moved = caret;
+    const qsizetype anchor = text_.notePosition(caret.anchor());
+    const qsizetype position = text_.notePosition(caret.position());
     if (caret.hasSelection() && !selects) { // the caret goes to the selection's end that way
-        moved.setPosition(forward ? caret.selectionEnd() : caret.selectionStart());
-    } else {
-        const auto mode = selects ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor;
-        int position = caret.position();
-        while (forward ? text_.isSoftBreak(position) : text_.isSoftBreak(position - 1))
-            position += forward ? 1 : -1;
-        moved.setPosition(position, mode);
-        moved.movePosition(forward ? QTextCursor::NextCharacter : QTextCursor::PreviousCharacter,
-                           mode);
+        const qsizetype end = forward ? std::max(anchor, position) : std::min(anchor, position);
+        select({end, end});
+        return true;
     }
-    select({text_.notePosition(moved.anchor()), text_.notePosition(moved.position())});
+    const qsizetype to =
+        onNote(position, [forward](QTextCursor &c) {
+            c.movePosition(forward ? QTextCursor::NextCharacter : QTextCursor::PreviousCharacter);
+        }).second;
+    select({selects ? anchor : to, to});
     return true;
 }
 
