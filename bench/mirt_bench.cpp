@@ -4,7 +4,7 @@
 //   mirt_bench [CASE...]       every case, or the ones named (run under Xvfb: `make bench`):
 //                              keystroke painted meeting edits autosave longline load huge
 //                              writers find startup memory peer, and those registered
-//                              from files of their own (count capture history)
+//                              from files of their own (count capture history preview)
 //   mirt_bench --painted       the painted-keystroke cases only, on the current platform
 //   mirt_bench --startup app|bare FILE, --memory: children that the cases above start
 #include "Cases.h"

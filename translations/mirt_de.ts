@@ -576,6 +576,25 @@
     </message>
 </context>
 <context>
+    <name>NotePreview</name>
+    <message>
+        <source>Print Preview</source>
+        <translation>Druckvorschau</translation>
+    </message>
+    <message>
+        <source>&amp;Print…</source>
+        <translation>&amp;Drucken…</translation>
+    </message>
+    <message>
+        <source>Pages: %1</source>
+        <translation>Seiten: %1</translation>
+    </message>
+    <message>
+        <source>Pages so far: %1</source>
+        <translation>Seiten bisher: %1</translation>
+    </message>
+</context>
+<context>
     <name>NoticeBar</name>
     <message>
         <source>Dismiss</source>

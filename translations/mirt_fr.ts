@@ -576,6 +576,25 @@
     </message>
 </context>
 <context>
+    <name>NotePreview</name>
+    <message>
+        <source>Print Preview</source>
+        <translation>Aperçu avant impression</translation>
+    </message>
+    <message>
+        <source>&amp;Print…</source>
+        <translation>&amp;Imprimer…</translation>
+    </message>
+    <message>
+        <source>Pages: %1</source>
+        <translation>Pages : %1</translation>
+    </message>
+    <message>
+        <source>Pages so far: %1</source>
+        <translation>Pages pour l’instant : %1</translation>
+    </message>
+</context>
+<context>
     <name>NoticeBar</name>
     <message>
         <source>Dismiss</source>

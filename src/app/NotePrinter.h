@@ -5,16 +5,17 @@
 #include <QPrinter>
 
 #include <functional>
+#include <memory>
 
-class QImage;
-class QPrintPreviewDialog;
-class QTextDocument;
+class NotePages;
+class QDialog;
 class QWidget;
 
 /// The note on paper: one home for the page width, the margins, the font, the wrapping and the
 /// pagination. The note is laid out 540 points wide in the monospaced font, fitted to the
-/// printable width and paged down its height. The printer and its settings last as long as
-/// the printer object, one for the app's run.
+/// printable width and paged down its height, as the editor shows it: every character it
+/// stands in for as its symbol. The printer and its settings last as long as the printer
+/// object, one for the app's run.
 class NotePrinter {
 public:
     static constexpr qreal layoutWidth = 540.0;
@@ -26,19 +27,17 @@ public:
     void print(const QString &text, double fontSize, QWidget *window);
 
     /// Shows `text` at `fontSize` points page by page as print() puts it on paper, in a window
-    /// from which the user can print it.
+    /// from which the user can print it. Pages are drawn as they come into view.
     void preview(const QString &text, double fontSize, QWidget *window);
 
     /// Shows the print panel; true when the user chose to print. Tests answer it themselves.
     std::function<bool(QPrinter &printer, QWidget *window)> askToPrint;
-    /// Runs the preview window to its end. Tests look at it themselves.
-    std::function<void(QPrintPreviewDialog &dialog)> showPreview;
+    /// Runs the preview window to its end. Tests and the benchmark look at it themselves.
+    std::function<void(QDialog &preview)> showPreview;
 
 private:
-    static void layOut(QTextDocument &document, QImage &pointDevice, const QString &text,
-                       double fontSize);
-    static void paginate(QTextDocument &document, QPrinter &printer,
-                         const std::function<bool(int, int)> &onPage);
+    /// `text` laid out for the printer's pages, and the scale from layout to printable points.
+    std::pair<std::unique_ptr<NotePages>, qreal> pagesFor(const QString &text, double fontSize);
 
     QPrinter printer_;
 };

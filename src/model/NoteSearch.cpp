@@ -27,44 +27,63 @@ const std::vector<qsizetype> &NoteSearch::matches(const QString &text, quint64 r
     needle_ = needle;
     options_ = options;
     matches_.clear();
-    if (needle.isEmpty())
-        return matches_;
     // Simple case folding keeps every character in its place, so that a search that ignores
     // case runs as a plain one over a folded copy, made once for each version of the note.
-    QStringView haystack = text;
-    QString foldedNeedle = needle;
-    if (!options.matchCase) {
-        if (foldedRevision_ != revision || folded_.size() != text.size()) {
-            folded_ = text.toCaseFolded();
-            foldedRevision_ = revision;
-        }
-        haystack = folded_;
-        foldedNeedle = needle.toCaseFolded();
+    foldedNeedle_ = options.matchCase ? needle : needle.toCaseFolded();
+    if (needle.isEmpty())
+        return matches_;
+    if (!options.matchCase && (foldedRevision_ != revision || folded_.size() != text.size())) {
+        folded_ = text.toCaseFolded();
+        foldedRevision_ = revision;
     }
-    for (qsizetype at = haystack.indexOf(foldedNeedle);
-         at >= 0 && qsizetype(matches_.size()) < countLimit;
-         at = haystack.indexOf(foldedNeedle, at + 1)) {
-        if (!options.wholeWords || isWholeWord(text, at, needle.size()))
-            matches_.push_back(at);
-    }
+    for (qsizetype at = seek(0, false); at >= 0 && qsizetype(matches_.size()) < countLimit;
+         at = seek(at + 1, false))
+        matches_.push_back(at);
     return matches_;
 }
 
-qsizetype NoteSearch::next(const std::vector<qsizetype> &matches, qsizetype from, bool backwards,
-                           bool *wrapped) {
-    *wrapped = false;
-    if (matches.empty())
+QStringView NoteSearch::haystack() const {
+    return options_.matchCase ? QStringView(*text_) : QStringView(folded_);
+}
+
+bool NoteSearch::isMatchAt(qsizetype at) const {
+    const QStringView text = haystack();
+    return valid_ && !foldedNeedle_.isEmpty() && at >= 0 &&
+           at + foldedNeedle_.size() <= text.size() &&
+           text.sliced(at, foldedNeedle_.size()) == foldedNeedle_ &&
+           (!options_.wholeWords || isWholeWord(*text_, at, foldedNeedle_.size()));
+}
+
+qsizetype NoteSearch::seek(qsizetype from, bool backwards) const {
+    const QStringView text = haystack();
+    if (!valid_ || foldedNeedle_.isEmpty())
         return -1;
-    if (!backwards) {
-        const auto it = std::lower_bound(matches.begin(), matches.end(), from);
-        if (it != matches.end())
-            return *it;
-        *wrapped = true;
-        return matches.front();
+    for (qsizetype at = from;;) {
+        if (backwards) {
+            const qsizetype before = std::min(at, text.size()) - 1;
+            at = before >= 0 ? text.lastIndexOf(foldedNeedle_, before) : -1;
+        } else {
+            at = text.indexOf(foldedNeedle_, at);
+        }
+        if (at < 0 || isMatchAt(at))
+            return at;
+        at += backwards ? 0 : 1;
     }
-    const auto it = std::lower_bound(matches.begin(), matches.end(), from);
-    if (it != matches.begin())
-        return *std::prev(it);
-    *wrapped = true;
-    return matches.back();
+}
+
+qsizetype NoteSearch::next(qsizetype from, bool backwards, bool *wrapped) const {
+    *wrapped = false;
+    qsizetype at = seek(from, backwards);
+    if (at < 0) {
+        at = seek(backwards ? haystack().size() : 0, backwards);
+        *wrapped = at >= 0;
+    }
+    return at;
+}
+
+std::vector<qsizetype> NoteSearch::replaceable() const {
+    std::vector<qsizetype> found;
+    for (qsizetype at = seek(0, false); at >= 0; at = seek(at + foldedNeedle_.size(), false))
+        found.push_back(at);
+    return found;
 }

@@ -34,6 +34,7 @@ CountLabel::CountLabel(NoteModel &model, NoteEditor &editor, QWidget *parent)
         counts_.reset(model_.text());
         refresh_.start();
     });
+    refresh_.setObjectName(QStringLiteral("recount"));
     refresh_.setSingleShot(true);
     refresh_.setInterval(200); // as the find bar's count
     connect(&refresh_, &QTimer::timeout, this, &CountLabel::refresh);

@@ -33,6 +33,6 @@ private:
     NoteEditor &editor_;
     TextCounts counts_;
     QString text_;
-    QTimer refresh_;
+    QTimer refresh_{this};
     bool counting_ = false;
 };

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "DocumentRetirement.h"
 
-#include <QPlainTextDocumentLayout>
+#include "LineDirections.h"
+
 #include <QPlainTextEdit>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -35,7 +36,7 @@ void dismantle(QTextDocument *document) {
 QTextDocument *DocumentRetirement::replace(QPlainTextEdit &editor) {
     QTextDocument *old = editor.document();
     auto *fresh = new QTextDocument(&editor);
-    fresh->setDocumentLayout(new QPlainTextDocumentLayout(fresh));
+    fresh->setDocumentLayout(new LineDirections::Layout(fresh));
     fresh->setDefaultFont(old->defaultFont());
     fresh->setDefaultTextOption(old->defaultTextOption());
     fresh->setDocumentMargin(old->documentMargin());

@@ -155,7 +155,7 @@ void FindBar::findPrevious() {
 void FindBar::find(qsizetype from, bool backwards) {
     const auto &found = matches();
     bool wrapped = false;
-    const qsizetype at = NoteSearch::next(found, from, backwards, &wrapped);
+    const qsizetype at = search_.next(from, backwards, &wrapped);
     if (at >= 0)
         editor_.selectRange(at, findField_->text().size()); // loads all of a large note first
     editor_.decorations().setMatches(found, findField_->text().size());
@@ -186,9 +186,8 @@ void FindBar::showCount(qsizetype current, bool wrapped) {
 
 bool FindBar::selectionIsMatch() const {
     const auto [start, end] = editor_.noteSelection();
-    const auto &found = matches();
-    return end - start == findField_->text().size() && start < end &&
-           std::binary_search(found.begin(), found.end(), start);
+    matches();
+    return end - start == findField_->text().size() && search_.isMatchAt(start);
 }
 
 void FindBar::replace() {
@@ -204,7 +203,8 @@ void FindBar::replace() {
 void FindBar::replaceAll() {
     if (findField_->text().isEmpty())
         return;
-    const std::vector<qsizetype> found = matches();
+    matches();
+    const std::vector<qsizetype> found = search_.replaceable();
     if (!found.empty())
         editor_.replaceAll(found, findField_->text().size(), replaceField_->text());
     editor_.decorations().setMatches({}, 0);

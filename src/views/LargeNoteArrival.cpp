@@ -57,8 +57,11 @@ void LargeNoteArrival::showEnd() {
     const QString &text = model_.text();
     qsizetype start =
         text.size() <= endSize ? 0 : text.lastIndexOf(u'\n', text.size() - endSize) + 1;
-    if (text.size() - start > 2 * endSize) // the end of a long line: its last pieces first
-        start = SoftBreaks::pieceEnd(text, text.size() - endSize, SoftBreaks::pieceSize);
+    if (text.size() - start > 2 * endSize) { // the end of a long line: its last pieces first
+        const qsizetype piece =
+            SoftBreaks::pieceEnd(text, text.size() - endSize, SoftBreaks::pieceSize);
+        start = piece < text.size() ? piece : start;
+    }
     if (start == 0) { // short: all at once
         binding_.showWhole();
         return;
@@ -127,6 +130,8 @@ void LargeNoteArrival::loadEarlierSlice() {
         from = missing - lineStart <= 2 * sliceSize
                    ? lineStart
                    : SoftBreaks::pieceEnd(text, from, SoftBreaks::pieceSize);
+        if (from >= missing) // a cluster longer than a slice: the line arrives whole
+            from = lineStart;
     }
     insertEarlier(from, text);
     if (isArriving())

@@ -3,17 +3,32 @@
 
 #include "EditorDecorations.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QScopedValueRollback>
+
+namespace {
+
+// A document of the editor's own, laid out by the layout that keeps each line's direction.
+QTextDocument *laidOutByLines(QPlainTextEdit &editor) {
+    auto *document = new QTextDocument(&editor);
+    document->setDocumentLayout(new LineDirections::Layout(document));
+    editor.setDocument(document);
+    return document;
+}
+
+} // namespace
 
 NoteEditor::NoteEditor(NoteModel &model, QWidget *parent)
     : QPlainTextEdit(parent)
-    , text_(document())
+    , text_(laidOutByLines(*this))
     , lines_(*this, model, text_)
     , binding_(model, *this, text_)
     , arrival_(model, *this, text_, binding_)
     , keys_(*this, model, text_, lines_, arrival_)
+    , typing_(*this, text_, arrival_)
     , decorations_(new EditorDecorations(*this, model))
     , spellingMenu_(*this, model)
     , zoom_(model) {
@@ -23,6 +38,10 @@ NoteEditor::NoteEditor(NoteModel &model, QWidget *parent)
     setFrameShape(QFrame::NoFrame);
     setTabChangesFocus(false);
     connect(&binding_, &ModelBinding::documentReplaced, decorations_, &EditorDecorations::refresh);
+    connect(this, &QPlainTextEdit::selectionChanged, this, [this] {
+        if (!pressing_)
+            keepSelectionOnTheNote();
+    });
 }
 
 // ---- the note, in the note's positions ----
@@ -97,7 +116,10 @@ void NoteEditor::keyPressEvent(QKeyEvent *event) {
         if (keys_.actOnNote(event))
             return;
         keys_.stepOverSoftBreaks(event);
-        std::optional<QTextCursor> typedOver = keys_.beforeTyping(NoteKeys::typedBy(event));
+        const QString typed = Typing::typedBy(event);
+        if (typing_.overSelection(typed))
+            return;
+        typing_.beforeTyping(typed);
         // Shift+Return would insert a line separator (U+2028); in a plain note every typed
         // line break is a line feed.
         if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
@@ -108,43 +130,68 @@ void NoteEditor::keyPressEvent(QKeyEvent *event) {
         } else {
             QPlainTextEdit::keyPressEvent(event);
         }
-        if (typedOver)
-            typedOver->endEditBlock();
     });
 }
 
 void NoteEditor::inputMethodEvent(QInputMethodEvent *event) {
     beforeUserEdit();
-    if (keys_.commit(event)) {
+    if (typing_.commit(event)) {
         QInputMethodEvent preedit(event->preeditString(), event->attributes());
         QPlainTextEdit::inputMethodEvent(&preedit);
         ensureCursorVisible();
         event->accept();
         return;
     }
-    // Nothing typed over is left to the toolkit here: commit() took it.
-    keys_.beforeTyping(event->commitString());
     QPlainTextEdit::inputMethodEvent(event);
 }
 
+void NoteEditor::keepSelectionOnTheNote() {
+    // A selection of nothing but soft breaks is none: moved by rows or by the mouse to the
+    // other side of one, the caret would leave a selection that Delete takes for the text.
+    const QTextCursor cursor = textCursor();
+    if (cursor.hasSelection() && notePosition(cursor.anchor()) == notePosition(cursor.position())) {
+        QTextCursor caret = cursor;
+        caret.clearSelection();
+        setTextCursor(caret);
+    }
+}
+
 void NoteEditor::mousePressEvent(QMouseEvent *event) {
-    const QTextCursor before = textCursor();
-    const int clicked = cursorForPosition(event->position().toPoint()).position();
-    QPlainTextEdit::mousePressEvent(event);
-    // A plain press puts the caret where it clicks, or leaves a selection it falls in to be
-    // dragged; anything else it did was the third click of a triple click, which selects the
-    // block of the caret.
-    const QTextCursor after = textCursor();
-    if (event->button() == Qt::LeftButton && event->modifiers() == Qt::NoModifier &&
-        (after.anchor() != before.anchor() || after.position() != before.position()) &&
-        (after.hasSelection() || after.position() != clicked))
-        keys_.selectLine(notePosition(after.selectionStart()));
+    // The third click of a triple click selects the line of the caret, as the toolkit's editor
+    // selects its block. Told here, as the toolkit tells it, by the time and the place of the
+    // double click before: the toolkit's own reckoning sometimes misses it after the word of
+    // the double click was selected anew.
+    const bool third = thirdClick_.isActive() && event->button() == Qt::LeftButton &&
+                       event->modifiers() == Qt::NoModifier &&
+                       (event->position().toPoint() - doubleClickedAt_).manhattanLength() <
+                           QApplication::startDragDistance();
+    thirdClick_.stop();
+    const qsizetype caret = notePosition(textCursor().position());
+    {
+        // It may select a block that is an emptied piece.
+        QScopedValueRollback pressing(pressing_, true);
+        QPlainTextEdit::mousePressEvent(event);
+    }
+    if (third)
+        keys_.selectLine(caret);
+    else
+        keepSelectionOnTheNote();
 }
 
 void NoteEditor::mouseDoubleClickEvent(QMouseEvent *event) {
     QPlainTextEdit::mouseDoubleClickEvent(event);
-    if (event->button() == Qt::LeftButton)
-        keys_.selectWordAt(event->position().toPoint());
+    if (event->button() != Qt::LeftButton)
+        return;
+    keys_.selectWordAt(event->position().toPoint());
+    doubleClickedAt_ = event->position().toPoint();
+    thirdClick_.start(QApplication::doubleClickInterval(), this);
+}
+
+void NoteEditor::timerEvent(QTimerEvent *event) {
+    if (event->timerId() == thirdClick_.timerId())
+        thirdClick_.stop();
+    else
+        QPlainTextEdit::timerEvent(event);
 }
 
 QMimeData *NoteEditor::createMimeDataFromSelection() const {
@@ -157,7 +204,9 @@ void NoteEditor::insertFromMimeData(const QMimeData *source) {
     if (!source || !source->hasText())
         return;
     beforeUserEdit();
-    // Pasted text keeps every character, CR LF line ends included.
+    // Pasted text keeps every character, CR LF line ends included. The editor's caret is where
+    // it goes and follows it there: set again, it would be shown at once, and a drop calls
+    // here inside an edit block of the editor's, before the document is laid out again.
     QTextCursor cursor = textCursor();
     cursor.beginEditBlock();
     text_.write(cursor, source->text());
@@ -165,10 +214,12 @@ void NoteEditor::insertFromMimeData(const QMimeData *source) {
     // A paste is an undo step of its own. The document would take text typed right after it
     // into its last insertion, and so into the step, whenever that insertion ends its buffer,
     // which depends on how the pasted text fell into pieces; it merges into a step only while
-    // it counts itself modified, a state nothing here reads.
+    // it counts itself modified, a state nothing here reads. Inside a drop's edit block it
+    // has not counted the paste yet, and marking it unmodified then changes nothing unless it
+    // is marked modified first.
+    document()->setModified(true);
     document()->setModified(false);
-    setTextCursor(cursor);
-    ensureCursorVisible();
+    QMetaObject::invokeMethod(this, &NoteEditor::ensureCursorVisible, Qt::QueuedConnection);
 }
 
 void NoteEditor::contextMenuEvent(QContextMenuEvent *event) {

@@ -7,8 +7,10 @@
 #include "NoteLines.h"
 #include "NoteText.h"
 #include "SpellingMenu.h"
+#include "Typing.h"
 #include "ZoomGestures.h"
 
+#include <QBasicTimer>
 #include <QPlainTextEdit>
 
 #include <utility>
@@ -77,17 +79,23 @@ protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
+    void timerEvent(QTimerEvent *event) override;
     bool event(QEvent *event) override;
 
 private:
     void beforeUserEdit();
+    void keepSelectionOnTheNote();
 
     NoteText text_;
     NoteLines lines_;
     ModelBinding binding_;
     LargeNoteArrival arrival_;
     NoteKeys keys_;
+    Typing typing_;
     EditorDecorations *decorations_;
     SpellingMenu spellingMenu_;
     ZoomGestures zoom_;
+    bool pressing_ = false;
+    QBasicTimer thirdClick_; // while a click is the third of a triple click
+    QPoint doubleClickedAt_;
 };

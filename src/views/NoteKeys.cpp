@@ -2,15 +2,16 @@
 #include "NoteKeys.h"
 
 #include "LargeNoteArrival.h"
+#include "LineDirections.h"
 #include "NoteLines.h"
 #include "NoteText.h"
 #include "Notemodel.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
+#include <QTextBlock>
 
 #include <algorithm>
 
@@ -35,6 +36,17 @@ NoteKeys::NoteKeys(QPlainTextEdit &editor, const NoteModel &model, NoteText &tex
 }
 
 bool NoteKeys::actOnNote(const QKeyEvent *event) {
+    const QTextCursor caret = editor_.textCursor();
+    const qsizetype anchor = text_.notePosition(caret.anchor());
+    const qsizetype position = text_.notePosition(caret.position());
+    if (event->matches(Key::DeleteEndOfLine)) {
+        // From the anchor, as the editor does, to the end of the caret's line. (One character
+        // before the end, the editor deletes the one the right arrow selects: in a
+        // right-to-left line, the one before the caret.)
+        const qsizetype end = lines_.endOf(position);
+        remove(std::min(anchor, end), std::max(anchor, end));
+        return true;
+    }
     // Without pieces or a part still to arrive, the document's blocks are the note's lines.
     if (!text_.hasSoftBreaks() && !arrival_.isArriving())
         return false;
@@ -54,9 +66,8 @@ bool NoteKeys::actOnNote(const QKeyEvent *event) {
         {Key::MoveToEndOfBlock, QTextCursor::EndOfBlock, false},
         {Key::MoveToStartOfBlock, QTextCursor::StartOfBlock, false},
     };
-    const QTextCursor caret = editor_.textCursor();
-    const qsizetype anchor = text_.notePosition(caret.anchor());
-    const qsizetype position = text_.notePosition(caret.position());
+    if (moveByCharacter(event))
+        return true;
     const auto moved = [this, position](QTextCursor::MoveOperation operation) {
         return onNote(position, [operation](QTextCursor &c) { c.movePosition(operation); }).second;
     };
@@ -75,12 +86,6 @@ bool NoteKeys::actOnNote(const QKeyEvent *event) {
         remove(std::min(position, to), std::max(position, to));
         return true;
     }
-    if (event->matches(Key::DeleteEndOfLine)) {
-        // From the anchor, as the editor does, to the end of the caret's line.
-        const qsizetype end = lines_.endOf(position);
-        remove(std::min(anchor, end), std::max(anchor, end));
-        return true;
-    }
     return false;
 }
 
@@ -94,6 +99,10 @@ NoteKeys::Ends NoteKeys::onNote(qsizetype from,
         scratch_.setPlainText(StandIns::shown(QStringView(note).sliced(start, end - start)));
         QTextCursor cursor(&scratch_);
         cursor.setPosition(int(from - start));
+        // In the direction of the caret's line, which the scratch may not hold the start of.
+        QTextBlockFormat line;
+        line.setLayoutDirection(LineDirections::of(editor_.textCursor().block()));
+        cursor.setBlockFormat(line);
         act(cursor);
         const auto inside = [&](int at) {
             return (at > 0 || start == 0) && (start + at < end || end == note.size());
@@ -134,122 +143,48 @@ void NoteKeys::remove(qsizetype from, qsizetype to) {
 }
 
 void NoteKeys::stepOverSoftBreaks(const QKeyEvent *event) {
-    // A soft break is no character of the note: a key that moves or deletes by one must not
-    // spend itself on it.
-    if (!text_.hasSoftBreaks() || !typedBy(event).isEmpty())
-        return;
+    // A soft break is no character of the note: a key that deletes one must not spend itself
+    // on it.
     QTextCursor cursor = editor_.textCursor();
-    const bool selects = matchesAny(event, {Key::SelectPreviousChar, Key::SelectNextChar});
-    if (cursor.hasSelection() && !selects)
-        return; // the selection goes, or the caret goes to its end
-    const bool backspace =
-        event->key() == Qt::Key_Backspace && !(event->modifiers() & ~Qt::ShiftModifier);
+    if (!text_.hasSoftBreaks() || cursor.hasSelection())
+        return;
     int position = cursor.position();
-    if (backspace || matchesAny(event, {Key::MoveToPreviousChar, Key::SelectPreviousChar})) {
+    if (event->key() == Qt::Key_Backspace && !(event->modifiers() & ~Qt::ShiftModifier)) {
         while (text_.isSoftBreak(position - 1)) // a piece emptied by editing leaves two in a row
             --position;
-    } else if (matchesAny(event, {Key::MoveToNextChar, Key::SelectNextChar, Key::Delete})) {
+    } else if (event->matches(Key::Delete)) {
         while (text_.isSoftBreak(position))
             ++position;
     }
     if (position == cursor.position())
         return;
-    cursor.setPosition(position, selects ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor);
+    cursor.setPosition(position);
     editor_.setTextCursor(cursor);
 }
 
-bool NoteKeys::commit(const QInputMethodEvent *event) {
-    const QString &text = event->commitString();
-    const bool moved = event->replacementStart() != 0 || event->replacementLength() > 0;
-    // Typed over a selection where a mark is, the text would need the edit block of
-    // beforeTyping() around the toolkit's commit, which then makes the caret visible in a
-    // document not laid out again until the block ends.
+bool NoteKeys::moveByCharacter(const QKeyEvent *event) {
+    const bool right = matchesAny(event, {Key::MoveToNextChar, Key::SelectNextChar});
+    if (!right && !matchesAny(event, {Key::MoveToPreviousChar, Key::SelectPreviousChar}))
+        return false;
+    // By the line's direction, in which the right arrow goes back in a right-to-left line; over
+    // a cluster of characters as the note has it, not as a piece does (where a cluster ends
+    // depends on the text around it); never spent on a soft break.
     const QTextCursor caret = editor_.textCursor();
-    const bool overMark =
-        caret.hasSelection() && !text.isEmpty() &&
-        (text_.isMarked(caret.charFormat()) || joinsClusterBefore(caret.selectionStart(), text));
-    if (NoteText::isPlainLines(text) && !overMark &&
-        (!moved || (!text_.hasSoftBreaks() && !arrival_.isArriving())))
-        return false;
-    // As the editor does it: the selection goes, then the range around the caret is replaced,
-    // here counted in the note.
-    const qsizetype at = text_.notePosition(editor_.textCursor().selectionStart());
-    if (at + event->replacementStart() < text_.missing())
-        arrival_.complete();
-    QTextCursor cursor = editor_.textCursor();
-    cursor.beginEditBlock();
-    cursor.removeSelectedText();
-    const qsizetype length = text_.notePosition(editor_.document()->characterCount() - 1);
-    const qsizetype from = std::clamp<qsizetype>(at + event->replacementStart(), 0, length);
-    const qsizetype to = std::min(from + std::max(event->replacementLength(), 0), length);
-    cursor.setPosition(text_.documentPosition(from));
-    cursor.setPosition(
-        text_.documentPosition(to, to > from ? NoteText::Side::Before : NoteText::Side::After),
-        QTextCursor::KeepAnchor);
-    text_.write(cursor, text);
-    cursor.endEditBlock();
+    const bool selects = matchesAny(event, {Key::SelectNextChar, Key::SelectPreviousChar});
+    const bool forward = right != (LineDirections::of(caret.block()) == Qt::RightToLeft);
+    const qsizetype anchor = text_.notePosition(caret.anchor());
+    const qsizetype position = text_.notePosition(caret.position());
+    if (caret.hasSelection() && !selects) { // the caret goes to the selection's end that way
+        const qsizetype end = forward ? std::max(anchor, position) : std::min(anchor, position);
+        select({end, end});
+        return true;
+    }
+    const qsizetype to =
+        onNote(position, [forward](QTextCursor &c) {
+            c.movePosition(forward ? QTextCursor::NextCharacter : QTextCursor::PreviousCharacter);
+        }).second;
+    select({selects ? anchor : to, to});
     return true;
-}
-
-QString NoteKeys::typedBy(const QKeyEvent *event) {
-    if (event->matches(Key::InsertParagraphSeparator) || event->matches(Key::InsertLineSeparator))
-        return QStringLiteral("\n");
-    // The editor's rule for the text a key brings: a printable, format or private-use
-    // character, or a tab, unless Ctrl or Ctrl+Shift is held.
-    const QString text = event->text();
-    if (text.isEmpty())
-        return QString();
-    const QChar c = text.front();
-    if (c.category() == QChar::Other_Format)
-        return text;
-    const Qt::KeyboardModifiers held = event->modifiers() & ~Qt::KeypadModifier;
-    if (held == Qt::ControlModifier || held == (Qt::ControlModifier | Qt::ShiftModifier))
-        return QString();
-    const bool taken =
-        c.isPrint() || c.category() == QChar::Other_PrivateUse || c.isHighSurrogate() || c == u'\t';
-    return taken ? text : QString();
-}
-
-std::optional<QTextCursor> NoteKeys::beforeTyping(QStringView typed) {
-    // Text typed takes on the format before it. That of a stood-in character would make a
-    // typed symbol read back as the character it stands for, and that of a soft break would
-    // make a typed line break vanish from the note.
-    QTextCursor caret = editor_.textCursor();
-    if (typed.isEmpty() ||
-        (!text_.isMarked(caret.charFormat()) && !joinsClusterBefore(caret.selectionStart(), typed)))
-        return std::nullopt;
-    std::optional<QTextCursor> typedOver;
-    if (caret.hasSelection()) {
-        // The format set below would be applied to the selection, and change the note.
-        typedOver = caret;
-        typedOver->beginEditBlock();
-        typedOver->removeSelectedText();
-    }
-    caret = editor_.textCursor();
-    if (joinsClusterBefore(caret.position(), typed)) {
-        // No piece starts with a character that may go on with the cluster before it: typed
-        // there, it goes into the piece that cluster is in.
-        int position = caret.position();
-        while (text_.isSoftBreak(position - 1))
-            --position;
-        caret.setPosition(position);
-        editor_.setTextCursor(caret);
-    }
-    if (text_.isMarked(caret.charFormat()))
-        editor_.setCurrentCharFormat(QTextCharFormat());
-    return typedOver;
-}
-
-bool NoteKeys::joinsClusterBefore(int position, QStringView text) const {
-    // Text right after a soft break that may go on with the cluster at the end of the piece
-    // before it.
-    if (!text_.isSoftBreak(position - 1) || text.isEmpty() ||
-        !SoftBreaks::continuesCluster(text.front()))
-        return false;
-    while (text_.isSoftBreak(position - 1))
-        --position;
-    return position > 0 &&
-           editor_.document()->characterAt(position - 1) != QChar::ParagraphSeparator;
 }
 
 void NoteKeys::selectWordAt(const QPoint &point) {

@@ -78,6 +78,8 @@ void NoteText::write(QTextCursor &cursor, QStringView text, bool softBreakAtEnd)
             const QStringView line = text.sliced(lineStart, lineEnd - lineStart);
             for (qsizetype at = lineStart; lineEnd - at > room; room = pieceSize) {
                 at = lineStart + SoftBreaks::pieceEnd(line, at - lineStart + room, room);
+                if (at == lineEnd)
+                    break;
                 insertRun(at);
                 softBreaks_.insert(cursor);
             }
@@ -108,7 +110,9 @@ void NoteText::keepClusterWhole(int position) {
 }
 
 int NoteText::follow(int position, int removed, int added) {
-    return softBreaks_.follow(*document_, position, removed, added);
+    const int gone = softBreaks_.follow(*document_, position, removed, added);
+    LineDirections::follow(*document_, softBreaks_, position, added);
+    return gone;
 }
 
 bool NoteText::isMarked(const QTextCharFormat &format) const {

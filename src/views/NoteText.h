@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "LineDirections.h"
 #include "SoftBreaks.h"
 #include "StandIns.h"
 

@@ -39,7 +39,13 @@ qsizetype SoftBreaks::pieceEnd(QStringView text, qsizetype at, qsizetype reach) 
         clusters.toPreviousBoundary();
     if (clusters.position() > 0)
         return window + clusters.position();
-    return text[at - 1].isHighSurrogate() ? at - 1 : at; // one cluster longer than a piece
+    // A cluster longer than a piece stays whole: the piece goes on to its end.
+    QTextBoundaryFinder rest(QTextBoundaryFinder::Grapheme, text.data() + at, text.size() - at);
+    qsizetype end = 0;
+    do
+        end = rest.toNextBoundary();
+    while (end > 0 && at + end < text.size() && continuesCluster(text[at + end]));
+    return end < 0 ? text.size() : at + end;
 }
 
 bool SoftBreaks::continuesCluster(QChar c) {

@@ -23,7 +23,8 @@ public:
 
     /// Where to end a piece of `text` at most `at` and more than `at - reach`: after a space if
     /// one is near, so that the break falls where the line would wrap anyway, and never inside
-    /// a character or a cluster of them.
+    /// a character or a cluster of them. A cluster longer than that ends the piece where it
+    /// ends, which may be the end of `text`.
     static qsizetype pieceEnd(QStringView text, qsizetype at, qsizetype reach);
     /// Whether `c` may go on with the cluster of characters before it. Where it does depends
     /// on more of the text than a piece holds, so that no piece ever starts with one.
