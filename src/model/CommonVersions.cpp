@@ -196,10 +196,19 @@ std::optional<QString> CommonVersions::baseOf(const QString &one, const QString 
     }
     // The oldest one remembered, or the first: nothing tells what made it, but it may be no
     // base of a version that lacks one of its lines; and were it one of the two, the other
-    // would simply replace it, on no evidence that it grew from it.
+    // would simply replace it, on no evidence that it grew from it. Nor of one that holds
+    // none of its lines: a version made elsewhere from nothing would seem to change lines
+    // that it never had, and they would be lost.
+    const auto holdsALine = [&version](const LineCounts &side) {
+        bool holds = false;
+        forEachLine(version, [&](QByteArrayView line) {
+            holds = holds || (!line.trimmed().isEmpty() && side.contains(line));
+        });
+        return holds;
+    };
     const QString oldest = decode(version);
-    if (oldest != one && oldest != other && TextMerge::keepsEveryLine(oldest, one) &&
-        TextMerge::keepsEveryLine(oldest, other))
+    if (oldest != one && oldest != other && holdsALine(inOne) && holdsALine(inOther) &&
+        TextMerge::keepsEveryLine(oldest, one) && TextMerge::keepsEveryLine(oldest, other))
         return oldest;
     return std::nullopt;
 }

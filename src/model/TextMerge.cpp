@@ -3,6 +3,7 @@
 
 #include "NoteEncoding.h"
 
+#include <QHash>
 #include <QList>
 
 #include <git2.h>
@@ -235,6 +236,13 @@ QString mergeStretch(Lines a, Lines b, const SideEdits &o, const SideEdits &t) {
         inA = aStart + hunk.oldLines;
     }
     merged.append(a.sliced(inA));
+    // A line both added stands once even where the two put it in another order, as after
+    // merges that each side made its own way: as often as the side that has it more.
+    QHash<QStringView, std::pair<int, int>> added; // how many times in a, and in b
+    for (const Line &line : a)
+        added[line.text].first += line.base < 0;
+    for (const Line &line : b)
+        added[line.text].second += line.base < 0;
     QString text;
     std::vector<char> placed(o.fate.size());
     for (const Line &line : merged) {
@@ -242,6 +250,13 @@ QString mergeStretch(Lines a, Lines b, const SideEdits &o, const SideEdits &t) {
                                t.fate[size_t(line.base)] != SideEdits::Kept ||
                                std::exchange(placed[size_t(line.base)], char(1))))
             continue;
+        if (line.base < 0) {
+            auto &[leftInA, leftInB] = added[line.text];
+            if (std::max(leftInA, leftInB) <= 0)
+                continue; // as many as either side has stand already
+            --leftInA;
+            --leftInB;
+        }
         text += line.text;
     }
     return text;

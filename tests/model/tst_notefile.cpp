@@ -254,6 +254,10 @@ void tst_NoteFile::conflictCopiesAreMergedOrKeptNamed_data() {
     QTest::newRow("Syncthing: a line added before one that both have")
         << note << QStringList{u"start\n"_s, u"start\none\n"_s} << syncthing
         << u"start\ntwo\none\n"_s.toUtf8() << u"start\ntwo\none\n"_s;
+    // The other machine made its version from nothing, and never had "a" (ledger seeds 1, 30).
+    QTest::newRow("Syncthing: a version made elsewhere from nothing")
+        << note << QStringList{u"a\n"_s, u"a\nb\n"_s} << syncthing << u"c\n"_s.toUtf8()
+        << QString();
     QTest::newRow("Nextcloud: nothing the note lacks")
         << note << QStringList{x, x + u"5\n"_s}
         << u"mirt.note.autosave (conflicted copy 2026-12-07 090512).txt"_s << x.toUtf8()

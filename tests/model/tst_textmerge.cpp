@@ -153,6 +153,9 @@ void tst_TextMerge::threeWay_data() {
         << u"a\nb\nc"_s << u"a\nB\nc"_s << u"a\nb\nC\nd"_s << Merged(u"a\nB\nC\nd"_s);
     QTest::newRow("one side emptied, the other untouched")
         << abc << QString() << abc << Merged(QString());
+    // After merges that each machine made its own way (ledger seed 3).
+    QTest::newRow("lines both added, in another order")
+        << u"a\n"_s << u"a\n3\n4\n"_s << u"a\n4\n3\n"_s << Merged(u"a\n3\n4\n"_s);
     QTest::newRow("both began from nothing")
         << QString() << u"mine\n"_s << u"theirs\n"_s << Merged();
     // Both machines must reach the same note, whichever merges: the swapped rows agree.
