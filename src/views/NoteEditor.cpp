@@ -2,6 +2,7 @@
 #include "NoteEditor.h"
 
 #include "EditorDecorations.h"
+#include "NoteLines.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -85,6 +86,12 @@ void NoteEditor::replaceAll(const std::vector<qsizetype> &positions, qsizetype l
                             const QString &text) {
     arrival_.complete(); // positions are the note's
     beforeUserEdit();
+    // The caret follows each replacement as the note has it, as a plain editor's would: past
+    // what was written when it stood in the match or at its start. Left to the document, a
+    // caret on the other side of a soft break from the match would stay behind, and once the
+    // break is gone it could stand inside a cluster of characters.
+    const QTextCursor before = textCursor();
+    qsizetype ends[2] = {notePosition(before.anchor()), notePosition(before.position())};
     // One edit block: one undo step, and one change for the model to take, however many.
     QTextCursor cursor(document());
     cursor.beginEditBlock();
@@ -93,8 +100,18 @@ void NoteEditor::replaceAll(const std::vector<qsizetype> &positions, qsizetype l
         cursor.setPosition(documentPosition(*it + length, length ? Side::Before : Side::After),
                            QTextCursor::KeepAnchor);
         text_.write(cursor, text);
+        for (qsizetype &end : ends)
+            if (end >= *it)
+                end = end >= *it + length ? end + text.size() - length : *it + text.size();
     }
     cursor.endEditBlock();
+    const QTextCursor after = textCursor();
+    if (notePosition(after.anchor()) == ends[0] && notePosition(after.position()) == ends[1])
+        return;
+    QTextCursor caret(document());
+    caret.setPosition(documentPosition(ends[0]));
+    caret.setPosition(documentPosition(ends[1]), QTextCursor::KeepAnchor);
+    NoteLines::keepingTheView(*this, [&] { setTextCursor(caret); });
 }
 
 void NoteEditor::setSpellChecker(SpellChecker *checker) {
