@@ -213,6 +213,7 @@ const QList<Failed> failed = {
     {"CR LF lines", 740781492, 16},      // the same
     {"CR LF lines", 5000050, 32},        // Replace All left the caret behind a soft break
     {"every stand-in", 5000050, 32},     // the same
+    {"words", 5000375, 44},              // the bare editor scrolled at a press in a long line
 };
 
 } // namespace
@@ -506,7 +507,7 @@ void tst_NoteEditorTwin::step() {
             u"%1 at %2 (to %3)"_s.arg(QLatin1String(names[mouse])).arg(at).arg(to),
             [this, mouse, at, to](const Side &side) {
                 QWidget *viewport = side.editor.viewport();
-                const QPoint from = *pointAt(side, at);
+                QPoint from = *pointAt(side, at);
                 const Qt::MouseButton button =
                     mouse == MiddleClick ? Qt::MiddleButton : Qt::LeftButton;
                 const Qt::KeyboardModifiers modifiers =
@@ -517,6 +518,10 @@ void tst_NoteEditorTwin::step() {
                 if (mouse == Drag && side.editor.textCursor().hasSelection())
                     return;
                 QTest::mousePress(viewport, button, modifiers, from);
+                // The toolkit's editor may scroll at a press in a paragraph taller than the
+                // view; a person clicks again where the word is now.
+                if (const auto moved = pointAt(side, at); moved && mouse != Drag)
+                    from = *moved;
                 if (mouse == Drag)
                     QTest::mouseMove(viewport, *pointAt(side, to));
                 QTest::mouseRelease(viewport, button, modifiers,
