@@ -339,6 +339,38 @@ std::optional<QString> write(const QString &path, QByteArrayView bytes, Access a
     return std::nullopt;
 }
 
+Appended append(const QString &path, qint64 expectedSize, QByteArrayView tail, QString *error) {
+    const QString target = resolve(path);
+    // Not blocking: a FIFO put there meanwhile would hold the writer for good.
+    const int fd = ::open(QFile::encodeName(target).constData(),
+                          O_WRONLY | O_APPEND | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
+        return Appended::No;
+    struct stat before {};
+    if (::fstat(fd, &before) != 0 || !S_ISREG(before.st_mode) || before.st_size != expectedSize) {
+        ::close(fd);
+        return Appended::No;
+    }
+    int failed = writeAll(fd, tail);
+    if (!failed && ::fsync(fd) != 0)
+        failed = errno;
+    if (failed) {
+        // Only bytes of ours come off: another writer's after them stay for the next check.
+        struct stat after {};
+        if (::fstat(fd, &after) == 0 && after.st_size > expectedSize &&
+            after.st_size <= expectedSize + tail.size() && ::ftruncate(fd, expectedSize) == 0)
+            ::fsync(fd);
+        ::close(fd);
+        *error = describe(target, failed);
+        return Appended::Failed;
+    }
+    if (::close(fd) != 0) {
+        *error = describe(target, errno);
+        return Appended::Failed;
+    }
+    return Appended::Yes;
+}
+
 QString createNew(const std::function<QString(int attempt)> &name, QByteArrayView bytes,
                   std::optional<QString> *error) {
     const QString first = name(1);

@@ -35,6 +35,14 @@ std::optional<QString> refusal(const QString &path);
 std::optional<QString> write(const QString &path, QByteArrayView bytes,
                              Access access = Access::Default);
 
+enum class Appended { Yes, No, Failed };
+/// Adds `tail` at the end of the file at `path` (links followed) while it still holds
+/// `expectedSize` bytes: only the new bytes are written and synced, so that a line added to a
+/// large note costs the line. A failed write takes them off again: the file is the old one or
+/// the new one. No: the file is not as expected, and write() is the way; Failed: `error` says
+/// why.
+Appended append(const QString &path, qint64 expectedSize, QByteArrayView tail, QString *error);
+
 /// Writes `bytes`, owner-only, to the first of `name(1)`, `name(2)`, … that does not exist,
 /// never over an existing file even when another writer makes one meanwhile. Returns the path,
 /// or the reason none could be written in `error`.

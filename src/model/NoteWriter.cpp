@@ -176,9 +176,10 @@ void NoteWriter::run() {
     };
     for (;;) {
         // A large agreed version is compressed once the note has been left alone a while, not
-        // after every save of a session of typing; never on the way out.
+        // between the saves of a session of typing or of lines captured one after another,
+        // which would wait for it; never on the way out.
         if (const auto job = versions_.compaction()) {
-            if (!wake_.wait_for(lock, std::chrono::seconds(2), work)) {
+            if (!wake_.wait_for(lock, std::chrono::seconds(30), work)) {
                 lock.unlock();
                 CommonVersions::Packed packed = CommonVersions::pack(job->raw);
                 lock.lock();
@@ -346,24 +347,59 @@ bool NoteWriter::store(const QByteArray &bytes) {
     // The app's own folder stays the user's alone, whatever changed it since.
     if (options_.privateFolder)
         QFile::setPermissions(folder, ownerOnlyFolder);
+    if (const std::optional<bool> appended = appendInPlace(path, bytes))
+        return *appended;
     std::optional<QString> error = AtomicFile::write(path, bytes, AtomicFile::Access::OwnerOnly);
-    if (!error) {
-        const DiskState written = DiskState::of(path);
-        // The step back to the version before is worked out without the lock the app waits for.
-        std::unique_lock lock(mutex_);
-        CommonVersions next = versions_;
-        lock.unlock();
-        next.advance(bytes);
-        lock.lock();
-        if (next.generation() == versions_.generation() + 1)
-            versions_ = std::move(next);
-        else // accepted another program's version meanwhile
-            versions_.advance(bytes);
-        known_ = written;
-        reencodedCommon_.clear();
-    }
+    if (!error)
+        wrote(bytes, DiskState::of(path));
     report(error);
     return !error;
+}
+
+// A save that only adds at the end of the version on disk writes only what it adds: a line
+// captured into a large note costs the line, not the note. Nothing where a whole write is the
+// way; else whether the bytes are on disk now.
+std::optional<bool> NoteWriter::appendInPlace(const QString &path, const QByteArray &bytes) {
+    constexpr qsizetype largestTail = 64 * 1024; // larger ones are rare, and slow anyway
+    std::unique_lock lock(mutex_);
+    const CommonVersions versions = versions_;
+    const bool exists = known_.exists;
+    lock.unlock();
+    const qsizetype size = versions.currentSize();
+    if (!exists || size == 0 || bytes.size() <= size || bytes.size() - size > largestTail ||
+        !bytes.startsWith(versions.current()))
+        return std::nullopt;
+    QString error;
+    switch (AtomicFile::append(path, size, QByteArrayView(bytes).sliced(size), &error)) {
+    case AtomicFile::Appended::No:
+        return std::nullopt;
+    case AtomicFile::Appended::Failed:
+        report(error);
+        return false;
+    case AtomicFile::Appended::Yes:
+        break;
+    }
+    const DiskState written = DiskState::of(path);
+    // Another writer that added after us meanwhile: the next check reads what it wrote.
+    wrote(bytes, written.size == bytes.size() ? written : DiskState{});
+    report(std::nullopt);
+    return true;
+}
+
+// `bytes` are on disk, as `written` shows them (or nothing, to be read at the next check).
+void NoteWriter::wrote(const QByteArray &bytes, const DiskState &written) {
+    // The step back to the version before is worked out without the lock the app waits for.
+    std::unique_lock lock(mutex_);
+    CommonVersions next = versions_;
+    lock.unlock();
+    next.advance(bytes);
+    lock.lock();
+    if (next.generation() == versions_.generation() + 1)
+        versions_ = std::move(next);
+    else // accepted another program's version meanwhile
+        versions_.advance(bytes);
+    known_ = written;
+    reencodedCommon_.clear();
 }
 
 void NoteWriter::report(const std::optional<QString> &error) {

@@ -48,6 +48,8 @@ private:
     }
     Disk compare(bool writing);
     bool store(const QByteArray &bytes);
+    std::optional<bool> appendInPlace(const QString &path, const QByteArray &bytes);
+    void wrote(const QByteArray &bytes, const DiskState &written);
     void report(const std::optional<QString> &error);
     void scanForCopies();
 

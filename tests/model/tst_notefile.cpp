@@ -91,6 +91,7 @@ private Q_SLOTS:
     void aFolderRemovedMeanwhileComesBackAsItWas();
     void aLargeNoteIsCheckedAndMergedAsASmallOne();
     void aLateVersionMergesAgainstTheOneItCameFrom();
+    void aNoteRewrittenInPlaceIsWholeWhenTheDiskRefuses_data();
     void aNoteRewrittenInPlaceIsWholeWhenTheDiskRefuses();
     void interruptedSavesAreSweptAtStart();
     void moveWritesTheNewPlaceBeforeTheOldGoes();
@@ -499,29 +500,43 @@ void tst_NoteFile::aLateVersionMergesAgainstTheOneItCameFrom() {
     QCOMPARE(rig.model->text(), u"B3 slow B2\nB1\nminutes\n\nA1\nA2"_s);
 }
 
+void tst_NoteFile::aNoteRewrittenInPlaceIsWholeWhenTheDiskRefuses_data() {
+    QTest::addColumn<bool>("linked");
+    QTest::addColumn<qsizetype>("at");
+    // A note with a second name is rewritten in place.
+    QTest::newRow("a second name, typed at the start") << true << qsizetype(0);
+    // Only the line added at the end is written.
+    QTest::newRow("a line added at the end") << false << qsizetype(100'000);
+}
+
 void tst_NoteFile::aNoteRewrittenInPlaceIsWholeWhenTheDiskRefuses() {
-    // A note with a second name is rewritten in place. The disk refuses its last byte (a file
-    // size limit stands in for a full disk): the file keeps its old bytes, and says so.
+    // The disk refuses a byte past the old size (a file size limit stands in for a full disk):
+    // the file keeps its old bytes, and says so; once the disk takes them, the same file has
+    // the new ones.
+    QFETCH(bool, linked);
+    QFETCH(qsizetype, at);
     QTemporaryDir home;
     Rig rig(home.path());
     rig.model->setText(QString(100'000, u'o'));
     rig.save();
-    QVERIFY(::link(QFile::encodeName(rig.notePath()),
-                   QFile::encodeName(home.filePath(u"other"_s))) == 0);
+    const QString other = home.filePath(u"other"_s);
+    QVERIFY(!linked || ::link(QFile::encodeName(rig.notePath()), QFile::encodeName(other)) == 0);
+    const struct stat before = stated(rig.notePath());
     ::signal(SIGXFSZ, SIG_IGN);
     struct rlimit unlimited {};
     ::getrlimit(RLIMIT_FSIZE, &unlimited);
-    const struct rlimit full = {100'000, unlimited.rlim_max};
+    const struct rlimit full = {100'003, unlimited.rlim_max};
     ::setrlimit(RLIMIT_FSIZE, &full);
-    rig.model->replaceText(0, 0, u"n");
+    rig.model->replaceText(at, 0, u"\nnew"_s);
     rig.save();
     ::setrlimit(RLIMIT_FSIZE, &unlimited);
-    QCOMPARE(contents(home.filePath(u"other"_s)), QByteArray(100'000, 'o'));
+    QCOMPARE(contents(rig.notePath()), QByteArray(100'000, 'o'));
     QCOMPARE(rig.failed.count(), 1);
     QTest::qWait(300); // what a watcher would make of a file cut short
     QCOMPARE(rig.noticed.count(), 0);
     rig.model->flushAutosave();
-    QCOMPARE(contents(home.filePath(u"other"_s)), u'n' + QByteArray(100'000, 'o'));
+    QCOMPARE(contents(rig.notePath()), QByteArray(100'000, 'o').insert(at, "\nnew"));
+    QCOMPARE(stated(rig.notePath()).st_ino, before.st_ino);
 }
 
 void tst_NoteFile::interruptedSavesAreSweptAtStart() {
