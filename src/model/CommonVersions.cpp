@@ -179,21 +179,27 @@ bool CommonVersions::Step::isIn(const LineCounts &side, const QByteArray &newer,
     return true;
 }
 
-// The newest version that both have the change that made: one too new would have either side
-// take out, or take back, what the other never had; one too old would have both add again
-// what they share.
+// The newest version that both have every change that made, back to the oldest remembered:
+// one too new would have either side take out, or take back, what the other never had; one
+// too old would have both add again what they share. A side that has the last change to a
+// version may still lack an earlier one, as a sync engine's copy made elsewhere does.
 std::optional<QString> CommonVersions::baseOf(const QString &one, const QString &other) const {
     const QByteArray oneBytes = noteToUtf8(one), otherBytes = noteToUtf8(other);
     const LineCounts inOne = countLines(oneBytes), inOther = countLines(otherBytes);
     QByteArray version = current();
+    std::optional<QByteArray> base; // newest first: the version after the last change missed
     for (const Step &step : steps_) {
         const QByteArray older = step.applyTo(version);
         if (older.isEmpty())
             break; // a version made from nothing: all of it is what made it
-        if (step.isIn(inOne, version, older) && step.isIn(inOther, version, older))
-            return decode(version);
+        if (!step.isIn(inOne, version, older) || !step.isIn(inOther, version, older))
+            base.reset();
+        else if (!base)
+            base = version;
         version = older;
     }
+    if (base)
+        return decode(*base);
     // The oldest one remembered, or the first: nothing tells what made it, but it may be no
     // base of a version that lacks one of its lines; and were it one of the two, the other
     // would simply replace it, on no evidence that it grew from it. Nor of one that holds

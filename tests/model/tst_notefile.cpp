@@ -258,6 +258,10 @@ void tst_NoteFile::conflictCopiesAreMergedOrKeptNamed_data() {
     QTest::newRow("Syncthing: a version made elsewhere from nothing")
         << note << QStringList{u"a\n"_s, u"a\nb\n"_s} << syncthing << u"c\n"_s.toUtf8()
         << QString();
+    // The copy has the change that made ours, but never had "b", an earlier one (ledger seed 3).
+    QTest::newRow("Syncthing: our last change, without one before it")
+        << note << QStringList{u"m\n"_s, u"m\nb\n"_s, u"m\nb\nc\n"_s} << syncthing
+        << u"m\nx\nc\n"_s.toUtf8() << u"m\nb\nx\nc\n"_s;
     QTest::newRow("Nextcloud: nothing the note lacks")
         << note << QStringList{x, x + u"5\n"_s}
         << u"mirt.note.autosave (conflicted copy 2026-12-07 090512).txt"_s << x.toUtf8()
