@@ -262,6 +262,13 @@ void tst_NoteFile::conflictCopiesAreMergedOrKeptNamed_data() {
     QTest::newRow("Syncthing: our last change, without one before it")
         << note << QStringList{u"m\n"_s, u"m\nb\n"_s, u"m\nb\nc\n"_s} << syncthing
         << u"m\nx\nc\n"_s.toUtf8() << u"m\nb\nx\nc\n"_s;
+    // The other machine's version, taken in, never had "x0"; ours had merged it back from a
+    // copy: "m x1" is what both hold (ledger seed 201).
+    QTest::newRow("Syncthing: ours, after a version taken in and a copy merged")
+        << note
+        << QStringList{u"m\nx0\n"_s, u"m\nx1\n"_s, u"m\nx0\nx1\n"_s, u"m\nx0\nx1\nx7\n"_s,
+                       u"m\nx1\nx5\n"_s}
+        << syncthing << u"m\nx0\nx1\nx7\n"_s.toUtf8() << u"m\nx0\nx1\nx5\nx7\n"_s;
     QTest::newRow("Nextcloud: nothing the note lacks")
         << note << QStringList{x, x + u"5\n"_s}
         << u"mirt.note.autosave (conflicted copy 2026-12-07 090512).txt"_s << x.toUtf8()
