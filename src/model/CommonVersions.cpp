@@ -179,20 +179,48 @@ bool CommonVersions::Step::isIn(const LineCounts &side, const QByteArray &newer,
     return true;
 }
 
-// The newest version that both have the change that made: one too new would have either side
-// take out, or take back, what the other never had; one too old would have both add again
-// what they share.
+// The newest version that both have every change that made, back to the oldest remembered:
+// one too new would have either side take out, or take back, what the other never had; one
+// too old would have both add again what they share. A side that has the last change to a
+// version may still lack an earlier one, as a sync engine's copy made elsewhere does.
 std::optional<QString> CommonVersions::baseOf(const QString &one, const QString &other) const {
     const QByteArray oneBytes = noteToUtf8(one), otherBytes = noteToUtf8(other);
     const LineCounts inOne = countLines(oneBytes), inOther = countLines(otherBytes);
+    // Also a base: a version of which each side holds every line, as often. Neither took out
+    // any of it, so what each has beyond it is its own, even where the changes that made it
+    // are not what either side did since (a version taken in, then merged with a copy).
+    const auto heldByBoth = [&](const QByteArray &version) {
+        const LineCounts lines = countLines(version);
+        for (auto line = lines.begin(); line != lines.end(); ++line)
+            if (inOne.value(line.key()) < line.value() || inOther.value(line.key()) < line.value())
+                return false;
+        return true;
+    };
     QByteArray version = current();
+    std::optional<QByteArray> base; // newest first: the version after the last change missed
+    qsizetype age = 0, baseAge = 0, heldAge = -1;
     for (const Step &step : steps_) {
+        if (heldAge < 0 && heldByBoth(version))
+            heldAge = age;
         const QByteArray older = step.applyTo(version);
         if (older.isEmpty())
             break; // a version made from nothing: all of it is what made it
-        if (step.isIn(inOne, version, older) && step.isIn(inOther, version, older))
-            return decode(version);
+        if (!step.isIn(inOne, version, older) || !step.isIn(inOther, version, older))
+            base.reset();
+        else if (!base) {
+            base = version;
+            baseAge = age;
+        }
         version = older;
+        ++age;
+    }
+    if (base && (heldAge < 0 || baseAge <= heldAge))
+        return decode(*base);
+    if (heldAge >= 0) {
+        QByteArray held = current();
+        for (auto step = steps_.begin(); step != steps_.begin() + heldAge; ++step)
+            held = step->applyTo(held);
+        return decode(held);
     }
     // The oldest one remembered, or the first: nothing tells what made it, but it may be no
     // base of a version that lacks one of its lines; and were it one of the two, the other

@@ -8,11 +8,10 @@
 
 namespace OutsideVersions {
 
-bool holdsEveryLine(const QString &note, const QString &other, const QString &base) {
+bool holdsEveryLine(const QString &note, const QString &other) {
     QSet<QStringView> lines;
-    for (const QString &text : {note, base})
-        for (const QStringView line : QStringView(text).tokenize(u'\n'))
-            lines.insert(line);
+    for (const QStringView line : QStringView(note).tokenize(u'\n'))
+        lines.insert(line);
     for (const QStringView line : QStringView(other).tokenize(u'\n'))
         if (!lines.contains(line))
             return false;
@@ -53,13 +52,14 @@ Copy ofCopy(const QString &note, const QString &copy, const std::optional<QStrin
     // out: one that would take lines out of the note only adds its own.
     if (merged && !TextMerge::keepsEveryLine(note, *merged))
         merged.reset();
-    const QString changedHere = merged ? *base : QString(); // lines the note's side may change
     if (!merged)
         merged = TextMerge::withAddedLines(note, copy);
     if (!merged)
         return {Copy::Kind::Conflicting, {}};
-    // A line the copy added that the note lacks would be lost with it.
-    return {Copy::Kind::Merged, *merged, holdsEveryLine(*merged, copy, changedHere)};
+    // A line of the copy's that the note lacks would be lost with it, also one that the merge
+    // takes for changed on this side: the base may be only a guess, older than the other
+    // side's own, which never had the line.
+    return {Copy::Kind::Merged, *merged, holdsEveryLine(*merged, copy)};
 }
 
 } // namespace OutsideVersions

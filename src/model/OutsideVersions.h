@@ -42,8 +42,7 @@ struct Copy {
 /// `base` is the version both grew from, when one is known.
 Copy ofCopy(const QString &note, const QString &copy, const std::optional<QString> &base);
 
-/// Whether every line of `other` stands somewhere in `note`, but those of `base`, which the
-/// note's side may have changed or taken out.
-bool holdsEveryLine(const QString &note, const QString &other, const QString &base = QString());
+/// Whether every line of `other` stands somewhere in `note`.
+bool holdsEveryLine(const QString &note, const QString &other);
 
 } // namespace OutsideVersions
