@@ -152,11 +152,16 @@ std::optional<QString> CaptureRequests::append(const QString &lines) {
         caret.setPosition(editor->documentPosition(position), QTextCursor::KeepAnchor);
         editor->setTextCursor(caret);
     }
+    const QString added = after.sliced(end);
     model_.flushAutosave();
     if (!model_.isSaveFailing())
         return std::nullopt;
-    // Taken out again: the command says they were not added, and a script may try again.
-    model_.replaceText(lastLine, model_.text().size() - lastLine, before);
+    // Taken out again: the command says they were not added, and a script may try again. Only
+    // what this request added: another writer's lines merged in meanwhile stay.
+    const QString &now = model_.text();
+    const qsizetype at = now.endsWith(added) ? now.size() - added.size() : now.lastIndexOf(added);
+    if (at >= 0)
+        model_.replaceText(at, added.size(), {});
     return tr("the note cannot be saved, so nothing was added: %1").arg(model_.saveFailure());
 }
 
