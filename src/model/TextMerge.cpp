@@ -363,9 +363,25 @@ std::optional<QString> mergeTexts(QStringView base, QStringView ours, QStringVie
     return merged;
 }
 
+// How many times each line with words stands in `text`, its line break aside.
+QHash<QStringView, int> wordLines(QStringView text, const std::vector<qsizetype> &starts) {
+    QHash<QStringView, int> counts;
+    for (size_t i = 0; i + 1 < starts.size(); ++i) {
+        const QStringView line = text.sliced(starts[i], starts[i + 1] - starts[i]);
+        if (!line.trimmed().isEmpty())
+            ++counts[line.endsWith(u'\n') ? line.chopped(1) : line];
+    }
+    return counts;
+}
+
 std::optional<QString> addedLines(QStringView note, QStringView other) {
     const auto noteStarts = lineStarts(note);
     const auto otherStarts = lineStarts(other);
+    // A line the note has elsewhere was moved, not added: as after a merge that each side
+    // made its own way, it stands once.
+    QHash<QStringView, int> spare = wordLines(other, otherStarts);
+    for (auto [line, count] : wordLines(note, noteStarts).asKeyValueRange())
+        spare[line] -= count;
     QString merged = note.toString();
     const auto hunks = diffHunks(noteToUtf8(note), noteToUtf8(other));
     for (auto hunk = hunks.rbegin(); hunk != hunks.rend(); ++hunk) {
@@ -373,9 +389,15 @@ std::optional<QString> addedLines(QStringView note, QStringView other) {
             return std::nullopt; // both have their own words here
         if (hunk->newLines == 0)
             continue; // lines only the note has stay
-        const qsizetype from = hunkStart(otherStarts, hunk->newStart, hunk->newLines);
-        const qsizetype to = hunkEnd(otherStarts, hunk->newStart, hunk->newLines);
-        merged.insert(hunkStart(noteStarts, hunk->oldStart, 0), other.sliced(from, to - from));
+        QString added;
+        for (int i = hunk->newStart - 1; i < hunk->newStart - 1 + hunk->newLines; ++i) {
+            const QStringView line = other.sliced(
+                otherStarts[size_t(i)], otherStarts[size_t(i) + 1] - otherStarts[size_t(i)]);
+            const QStringView words = line.endsWith(u'\n') ? line.chopped(1) : line;
+            if (line.trimmed().isEmpty() || spare[words]-- > 0)
+                added += line;
+        }
+        merged.insert(hunkStart(noteStarts, hunk->oldStart, 0), added);
     }
     return merged;
 }

@@ -205,7 +205,7 @@ void tst_Ledger::initTestCase() {
 
 void tst_Ledger::everyTokenStandsOnceWhateverHappens_data() {
     QTest::addColumn<quint32>("seed");
-    for (const quint32 seed : seedsToRun({30, 1, 3, 4, 201, 503}))
+    for (const quint32 seed : seedsToRun({30, 1, 3, 4, 201}))
         QTest::addRow("seed %u", seed) << seed;
 }
 

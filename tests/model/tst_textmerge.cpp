@@ -231,6 +231,9 @@ void tst_TextMerge::withAddedLines_data() {
     QTest::newRow("after a last line without its break")
         << u"a\nseven"_s << u"a\nseven\neight"_s << Merged(u"a\nseven\neight"_s);
     QTest::newRow("the same") << note << note << Merged(note);
+    // Ledger seed 3: each machine merged a line in at another place.
+    QTest::newRow("a line the note has elsewhere, and a blank one")
+        << u"a\nx\nb\nc\n"_s << u"a\nb\nc\nx\n\n"_s << Merged(u"a\nx\nb\nc\n\n"_s);
 }
 
 void tst_TextMerge::withAddedLines() {
