@@ -4,7 +4,6 @@
 #include "DiskState.h"
 #include "NoteEncoding.h"
 
-
 HistorySearch::~HistorySearch() {
     stop();
 }
@@ -19,7 +18,9 @@ void HistorySearch::start(QList<NoteHistory::Version> versions, const QString &w
     stop();
     const quint64 generation = generation_;
     thread_ = std::thread([this, generation, versions = std::move(versions), words] {
-        const auto current = [this, generation] { return generation_ == generation; };
+        const auto current = [this, generation] {
+            return generation_ == generation;
+        };
         // Told through the event loop, and only while this search is still the one wanted.
         const auto tell = [this, current](auto signal) {
             QMetaObject::invokeMethod(
