@@ -220,31 +220,9 @@ Lines interleaved(const Lines &a, const Lines &b) {
     return merged;
 }
 
-// How many times each side added a line: a line both added stands as often as the side that
-// has it more, and no more.
-using AddedCounts = QHash<QStringView, std::pair<int, int>>;
-
-bool isBlank(QStringView line) {
-    return line.trimmed().isEmpty();
-}
-
-// Whether one more of `line` stands, as `left` counts what each side still has of it.
-bool takeOne(AddedCounts &left, QStringView line) {
-    auto &[inA, inB] = left[line];
-    if (std::max(inA, inB) <= 0)
-        return false; // as many as either side has stand already
-    --inA;
-    --inB;
-    return true;
-}
-
 // Both sides' lines of one stretch of the base: the lines both have once, the rest of each in
 // its place, but for base lines that a side took out or put other lines in place of.
-// `everywhere` counts the lines with words that each side added anywhere: one both added
-// stands once even where each put it in another stretch, as after a merge that each side made
-// its own way and then one more.
-QString mergeStretch(Lines a, Lines b, const SideEdits &o, const SideEdits &t,
-                     AddedCounts &everywhere) {
+QString mergeStretch(Lines a, Lines b, const SideEdits &o, const SideEdits &t) {
     if (!a.isEmpty() && !b.isEmpty() && goesFirst(b, a))
         std::swap(a, b); // the same alignment whichever side is which
     Lines merged;
@@ -258,12 +236,13 @@ QString mergeStretch(Lines a, Lines b, const SideEdits &o, const SideEdits &t,
         inA = aStart + hunk.oldLines;
     }
     merged.append(a.sliced(inA));
-    // A blank line both added stands once where the two put it in another order.
-    AddedCounts blank; // how many times in a, and in b
+    // A line both added stands once even where the two put it in another order, as after
+    // merges that each side made its own way: as often as the side that has it more.
+    QHash<QStringView, std::pair<int, int>> added; // how many times in a, and in b
     for (const Line &line : a)
-        blank[line.text].first += line.base < 0 && isBlank(line.text);
+        added[line.text].first += line.base < 0;
     for (const Line &line : b)
-        blank[line.text].second += line.base < 0 && isBlank(line.text);
+        added[line.text].second += line.base < 0;
     QString text;
     std::vector<char> placed(o.fate.size());
     for (const Line &line : merged) {
@@ -271,8 +250,13 @@ QString mergeStretch(Lines a, Lines b, const SideEdits &o, const SideEdits &t,
                                t.fate[size_t(line.base)] != SideEdits::Kept ||
                                std::exchange(placed[size_t(line.base)], char(1))))
             continue;
-        if (line.base < 0 && !takeOne(isBlank(line.text) ? blank : everywhere, line.text))
-            continue;
+        if (line.base < 0) {
+            auto &[leftInA, leftInB] = added[line.text];
+            if (std::max(leftInA, leftInB) <= 0)
+                continue; // as many as either side has stand already
+            --leftInA;
+            --leftInB;
+        }
         text += line.text;
     }
     return text;
@@ -304,13 +288,6 @@ std::optional<QString> mergeLines(const Lines &base, const Lines &ours, const Li
     const auto touched = [&](qsizetype step) {
         return o.spanned[size_t(step)] || t.spanned[size_t(step)];
     };
-    AddedCounts everywhere;
-    for (const Lines &lines : o.added)
-        for (const Line &line : lines)
-            everywhere[line.text].first += !isBlank(line.text);
-    for (const Lines &lines : t.added)
-        for (const Line &line : lines)
-            everywhere[line.text].second += !isBlank(line.text);
     QString merged;
     for (qsizetype step = 0; step <= 2 * n;) {
         if (!touched(step)) {
@@ -332,7 +309,7 @@ std::optional<QString> mergeLines(const Lines &base, const Lines &ours, const Li
             if (t.fate[at] == SideEdits::Kept)
                 b.append(base[qsizetype(at)]);
         }
-        merged += mergeStretch(a, b, o, t, everywhere);
+        merged += mergeStretch(a, b, o, t);
     }
     return merged;
 }
