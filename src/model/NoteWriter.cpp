@@ -372,7 +372,9 @@ std::optional<bool> NoteWriter::appendInPlace(const QString &path, const QByteAr
     QString error;
     switch (AtomicFile::append(path, size, QByteArrayView(bytes).sliced(size), &error)) {
     case AtomicFile::Appended::No:
-        return std::nullopt;
+        // Changed since the check: another writer's words are taken in before anything is
+        // written over them.
+        return compare(true) == Disk::Same ? std::nullopt : std::optional(false);
     case AtomicFile::Appended::Failed:
         report(error);
         return false;
